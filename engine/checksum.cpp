@@ -1,0 +1,86 @@
+#include "checksum.h"
+
+#include "report.h"
+
+namespace {
+
+const int64_t kProbeInterval = 1 << 20;  // the cancel probe runs once per mebibyte
+// Files are checksummed through windows of this size, so address space never
+// limits the file size (a multiple of the mapping alignment and of a MiB).
+const int64_t kWindowSize = 64 << 20;
+
+// Feeds `length` bytes that start at absolute offset `offset` of the data,
+// asking the probe after every byte whose offset is a multiple of a MiB.
+// False when the user cancelled.
+bool FeedWithProbe(uint32_t *state, const unsigned char *data, int64_t offset, int64_t length)
+{
+    int64_t done = 0;
+    while (done < length) {
+        int64_t position = offset + done;
+        if (position % kProbeInterval == 0) {
+            *state = UpdateCrc(*state, data + done, 1);
+            done++;
+            if (CancelProbe()) return false;
+            continue;
+        }
+        int64_t untilProbe = kProbeInterval - position % kProbeInterval;
+        int64_t run = length - done < untilProbe ? length - done : untilProbe;
+        *state = UpdateCrc(*state, data + done, (size_t)run);
+        done += run;
+    }
+    return true;
+}
+
+}  // namespace
+
+uint32_t ComputeBufferChecksum(const unsigned char *data, int64_t length)
+{
+    if (length <= 0) return 0;
+    uint32_t state = 0xFFFFFFFFu;
+    if (!FeedWithProbe(&state, data, 0, length)) return CHECKSUM_FAILED;
+    return ~state;
+}
+
+uint32_t ComputeFileChecksum(FileHandle file)
+{
+    FileMapping *mapping = OpenMapping(file);
+    if (!mapping) return CHECKSUM_FAILED;
+    int64_t length = GetMappingLength(mapping);
+    uint32_t state = 0xFFFFFFFFu;
+    uint32_t result = CHECKSUM_FAILED;
+    int64_t offset = 0;
+    for (;;) {
+        if (offset >= length) {
+            result = ~state;
+            break;
+        }
+        size_t window = (size_t)(length - offset < kWindowSize ? length - offset : kWindowSize);
+        const unsigned char *view = MapFileWindow(mapping, offset, window);
+        if (!view) break;
+        bool going = FeedWithProbe(&state, view, offset, (int64_t)window);
+        UnmapFileWindow(view, window);
+        if (!going) break;
+        offset += (int64_t)window;
+    }
+    CloseMapping(mapping);
+    return result;
+}
+
+bool WriteChecksumFile(const char *path, uint32_t checksum)
+{
+    FileHandle file = CreateFileForWrite(path);
+    if (file == NO_FILE) return false;
+    unsigned char bytes[4] = {(unsigned char)checksum, (unsigned char)(checksum >> 8),
+                              (unsigned char)(checksum >> 16), (unsigned char)(checksum >> 24)};
+    bool written = WriteFileBytes(file, bytes, 4) == 4;
+    CloseFileHandle(file);
+    return written;
+}
+
+bool ReadChecksum(FileHandle file, uint32_t *checksum)
+{
+    unsigned char bytes[4];
+    if (ReadFileBytes(file, bytes, 4) != 4) return false;
+    *checksum = bytes[0] | (uint32_t)bytes[1] << 8 | (uint32_t)bytes[2] << 16 | (uint32_t)bytes[3] << 24;
+    return true;
+}

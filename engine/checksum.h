@@ -1,0 +1,36 @@
+// CRC-32 (ISO 3309 / IEEE 802.3) and the checksum file beside the parts.
+#ifndef PARTELLO_CHECKSUM_H
+#define PARTELLO_CHECKSUM_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "platform.h"
+
+// Returned for a failed or cancelled computation; never accepted as a checksum.
+const uint32_t CHECKSUM_FAILED = 0xFFFFFFFFu;
+
+// The standard table: entry n is the register after eight reflected shift
+// steps of n with the polynomial 0xEDB88320.
+extern const uint32_t kCrcTable[256];
+
+// Continues a CRC over `length` bytes without pre- or post-conditioning:
+// `state` is the raw register (start with 0xFFFFFFFF, complement at the end).
+uint32_t UpdateCrc(uint32_t state, const unsigned char *data, size_t length);
+
+// CRC-32 of a block. The cancel probe is asked after byte 0 and after the
+// first byte of every further mebibyte; a cancel gives CHECKSUM_FAILED.
+// A length of 0 or less gives 0 and asks nothing.
+uint32_t ComputeBufferChecksum(const unsigned char *data, int64_t length);
+
+// CRC-32 of an open file's whole content, read through bounded windows of a
+// read-only mapping. The file position is not used or moved. An empty or
+// unmappable file and a cancel give CHECKSUM_FAILED.
+uint32_t ComputeFileChecksum(FileHandle file);
+
+// The checksum file holds exactly 4 bytes, least significant first.
+bool WriteChecksumFile(const char *path, uint32_t checksum);
+// Reads the first 4 bytes of an open checksum file; false when fewer arrive.
+bool ReadChecksum(FileHandle file, uint32_t *checksum);
+
+#endif

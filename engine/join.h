@@ -1,0 +1,24 @@
+// Rebuilding one file from its parts, and the join page's small rules.
+#ifndef PARTELLO_JOIN_H
+#define PARTELLO_JOIN_H
+
+#include "platform.h"
+#include "report.h"
+
+// Joins `names` (bare part names, in order, each prefixed with `folder`)
+// into `outputPath`, verifies against the set's checksum file and, when
+// `deleteParts` and the join was verified or had nothing to verify against,
+// deletes the checksum file and the parts. Reports through report.h. The
+// caller disables its OK button first.
+OperationResult JoinFiles(const char *const *names, int count, const char *folder, const char *outputPath,
+                          bool deleteParts);
+
+// The name the save picker starts with: entry 0 without its trailing digits
+// and then without one trailing '.'; "" for an empty list.
+void SuggestOutputName(const char *firstEntry, char *out, int size);
+
+// The checksum file's path for the last part's path: its extension (after
+// the last '.' of the name) replaced by ".999", or ".999" appended.
+void MakeChecksumPath(const char *partPath, char *out, int size);
+
+#endif

@@ -1,0 +1,27 @@
+#include "messages.h"
+
+#include <stdio.h>
+
+#include "report.h"
+
+void ShowMessage(int id)
+{
+    char text[MESSAGE_SIZE];
+    SetStatus(LoadMessage(id, text, sizeof text));
+}
+
+void ShowMessageNumber(int id, long long number)
+{
+    char text[MESSAGE_SIZE + 24];
+    LoadMessage(id, text, MESSAGE_SIZE);
+    size_t length = 0;
+    while (text[length]) length++;
+    snprintf(text + length, sizeof text - length, "%lld", number);
+    SetStatus(text);
+}
+
+void ShowError(int id)
+{
+    ShowMessage(id);
+    ErrorBeep();
+}

@@ -1,0 +1,72 @@
+// The thin file-system layer under the engine. One implementation for
+// Win32 (narrow ANSI paths, '\' and ':' as separators) and one for POSIX.
+#ifndef PARTELLO_PLATFORM_H
+#define PARTELLO_PLATFORM_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+enum { PATH_SIZE = 260 };  // a path with its terminating zero
+
+typedef intptr_t FileHandle;
+const FileHandle NO_FILE = -1;
+
+typedef int64_t FileTime;  // an opaque last-write stamp
+
+// Opens an existing file for reading; others may go on reading and writing it.
+FileHandle OpenFileForRead(const char *path);
+// Creates a file, replacing one of that name; read and write access, shared
+// with nobody while open.
+FileHandle CreateFileForWrite(const char *path);
+void CloseFileHandle(FileHandle file);
+
+// Read or write up to `count` bytes at the current position. The result is
+// the number of bytes moved (short only at the end of the file or on
+// failure), or -1 when the first transfer already failed.
+int64_t ReadFileBytes(FileHandle file, void *buffer, int64_t count);
+int64_t WriteFileBytes(FileHandle file, const void *buffer, int64_t count);
+// The file's length in bytes, or -1.
+int64_t GetFileLength(FileHandle file);
+
+bool GetFileWriteTime(FileHandle file, FileTime *time);
+// Sets the last-write time and leaves the other times alone.
+bool SetFileWriteTime(FileHandle file, FileTime time);
+
+// Read-only windows onto an open file, for the checksum pass. Opening fails
+// for an empty file, as the system's mapping does.
+struct FileMapping;
+FileMapping *OpenMapping(FileHandle file);
+int64_t GetMappingLength(const FileMapping *mapping);
+// A view of `length` bytes from `offset`; offset must be a multiple of
+// MAPPING_ALIGNMENT. NULL on failure.
+const unsigned char *MapFileWindow(FileMapping *mapping, int64_t offset, size_t length);
+void UnmapFileWindow(const unsigned char *view, size_t length);
+void CloseMapping(FileMapping *mapping);
+enum { MAPPING_ALIGNMENT = 65536 };
+
+// Size of the file a directory search finds under `path`; 0 when there is
+// none, when it is a folder, or when the search fails.
+int64_t GetPathFileSize(const char *path);
+bool IsFolderPath(const char *path);
+// True when a directory search finds `path` and the entry is not a folder.
+bool IsFilePath(const char *path);
+bool CopyFileNoReplace(const char *from, const char *to);
+bool DeleteFilePath(const char *path);
+// Full path of the running program's executable.
+bool GetProgramPath(char *buffer, int size);
+// True when both paths name the same file: on Windows the full paths compared
+// without regard to case, on POSIX the same inode or, for a missing file, the
+// same canonical name.
+bool IsSameFile(const char *a, const char *b);
+
+bool IsPathSeparator(char c);
+extern const char PATH_SEPARATOR;
+
+// Calls `each` with the bare name of every entry of `folder` ("" for the
+// current folder; otherwise ending in a separator) that the system's search
+// offers for `pattern`. The system may offer more names than the pattern
+// strictly matches; callers filter. False when the search finds nothing.
+typedef void (*ListEntryProc)(const char *name, void *context);
+bool ListFolder(const char *folder, const char *pattern, ListEntryProc each, void *context);
+
+#endif

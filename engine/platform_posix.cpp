@@ -1,0 +1,240 @@
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform.h"
+
+const char PATH_SEPARATOR = '/';
+
+bool IsPathSeparator(char c) { return c == '/'; }
+
+FileHandle OpenFileForRead(const char *path)
+{
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return NO_FILE;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        close(fd);
+        return NO_FILE;
+    }
+    return fd;
+}
+
+FileHandle CreateFileForWrite(const char *path)
+{
+    int fd = open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return NO_FILE;
+    // Advisory only: other cooperating programs keep out while it is written.
+    flock(fd, LOCK_EX | LOCK_NB);
+    return fd;
+}
+
+void CloseFileHandle(FileHandle file)
+{
+    if (file != NO_FILE) close((int)file);
+}
+
+int64_t ReadFileBytes(FileHandle file, void *buffer, int64_t count)
+{
+    int64_t done = 0;
+    while (done < count) {
+        ssize_t got = read((int)file, (char *)buffer + done, (size_t)(count - done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return done ? done : -1;
+        if (got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
+int64_t WriteFileBytes(FileHandle file, const void *buffer, int64_t count)
+{
+    int64_t done = 0;
+    while (done < count) {
+        ssize_t put = write((int)file, (const char *)buffer + done, (size_t)(count - done));
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) return done ? done : -1;
+        if (put == 0) break;
+        done += put;
+    }
+    return done;
+}
+
+int64_t GetFileLength(FileHandle file)
+{
+    struct stat info;
+    if (fstat((int)file, &info) != 0) return -1;
+    return info.st_size;
+}
+
+bool GetFileWriteTime(FileHandle file, FileTime *time)
+{
+    struct stat info;
+    if (fstat((int)file, &info) != 0) return false;
+    *time = (int64_t)info.st_mtim.tv_sec * 1000000000 + info.st_mtim.tv_nsec;
+    return true;
+}
+
+bool SetFileWriteTime(FileHandle file, FileTime time)
+{
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = time / 1000000000;
+    times[1].tv_nsec = time % 1000000000;
+    if (times[1].tv_nsec < 0) {
+        times[1].tv_nsec += 1000000000;
+        times[1].tv_sec -= 1;
+    }
+    return futimens((int)file, times) == 0;
+}
+
+struct FileMapping {
+    int fd;
+    int64_t length;
+};
+
+FileMapping *OpenMapping(FileHandle file)
+{
+    int64_t length = GetFileLength(file);
+    if (length <= 0) return NULL;
+    FileMapping *mapping = (FileMapping *)malloc(sizeof(FileMapping));
+    if (!mapping) return NULL;
+    mapping->fd = (int)file;
+    mapping->length = length;
+    return mapping;
+}
+
+int64_t GetMappingLength(const FileMapping *mapping) { return mapping->length; }
+
+const unsigned char *MapFileWindow(FileMapping *mapping, int64_t offset, size_t length)
+{
+    void *view = mmap(NULL, length, PROT_READ, MAP_SHARED, mapping->fd, (off_t)offset);
+    if (view == MAP_FAILED) return NULL;
+    madvise(view, length, MADV_SEQUENTIAL);
+    return (const unsigned char *)view;
+}
+
+void UnmapFileWindow(const unsigned char *view, size_t length)
+{
+    if (view) munmap((void *)view, length);
+}
+
+void CloseMapping(FileMapping *mapping) { free(mapping); }
+
+int64_t GetPathFileSize(const char *path)
+{
+    struct stat info;
+    if (stat(path, &info) != 0 || S_ISDIR(info.st_mode)) return 0;
+    return info.st_size;
+}
+
+bool IsFolderPath(const char *path)
+{
+    struct stat info;
+    return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool IsFilePath(const char *path)
+{
+    struct stat info;
+    return stat(path, &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool CopyFileNoReplace(const char *from, const char *to)
+{
+    int in = open(from, O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    struct stat info;
+    if (fstat(in, &info) != 0) {
+        close(in);
+        return false;
+    }
+    int out = open(to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0777);
+    if (out < 0) {
+        close(in);
+        return false;
+    }
+    char block[65536];
+    bool ok = true;
+    for (;;) {
+        int64_t got = ReadFileBytes(in, block, sizeof block);
+        if (got < 0) ok = false;
+        if (got <= 0) break;
+        if (WriteFileBytes(out, block, got) != got) {
+            ok = false;
+            break;
+        }
+    }
+    close(in);
+    if (close(out) != 0) ok = false;
+    // A half-written copy is our own new file, never one the user had.
+    if (!ok) unlink(to);
+    return ok;
+}
+
+bool DeleteFilePath(const char *path) { return unlink(path) == 0; }
+
+bool GetProgramPath(char *buffer, int size)
+{
+    ssize_t length = readlink("/proc/self/exe", buffer, size - 1);
+    if (length <= 0 || length >= size - 1) return false;
+    buffer[length] = '\0';
+    return true;
+}
+
+// The canonical name of a path whose last component may not exist yet.
+static bool CanonicalName(const char *path, char *out)
+{
+    const char *slash = strrchr(path, '/');
+    char folder[PATH_MAX];
+    const char *name = path;
+    if (!slash) {
+        strcpy(folder, ".");
+    } else {
+        size_t length = slash == path ? 1 : (size_t)(slash - path);
+        if (length >= sizeof folder) return false;
+        memcpy(folder, path, length);
+        folder[length] = '\0';
+        name = slash + 1;
+    }
+    char real[PATH_MAX];
+    if (!realpath(folder, real)) return false;
+    size_t realLength = strlen(real), nameLength = strlen(name);
+    if (realLength + 1 + nameLength >= PATH_MAX) return false;
+    memcpy(out, real, realLength);
+    out[realLength] = '/';
+    memcpy(out + realLength + 1, name, nameLength + 1);
+    return true;
+}
+
+bool IsSameFile(const char *a, const char *b)
+{
+    struct stat infoA, infoB;
+    bool hasA = stat(a, &infoA) == 0, hasB = stat(b, &infoB) == 0;
+    if (hasA && hasB) return infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
+    if (hasA != hasB) return false;
+    char nameA[PATH_MAX], nameB[PATH_MAX];
+    return CanonicalName(a, nameA) && CanonicalName(b, nameB) && strcmp(nameA, nameB) == 0;
+}
+
+bool ListFolder(const char *folder, const char *, ListEntryProc each, void *context)
+{
+    DIR *dir = opendir(folder[0] ? folder : ".");
+    if (!dir) return false;
+    bool any = false;
+    while (struct dirent *entry = readdir(dir)) {
+        if (!strcmp(entry->d_name, ".") || !strcmp(entry->d_name, "..")) continue;
+        each(entry->d_name, context);
+        any = true;
+    }
+    closedir(dir);
+    return any;
+}

@@ -1,0 +1,25 @@
+// The engine's only way to the user. Each front end (the window, the console,
+// the tests) links its own implementation of these procedures.
+#ifndef PARTELLO_REPORT_H
+#define PARTELLO_REPORT_H
+
+// How an operation ended, for front ends that need more than the status
+// line (the console's exit status).
+enum OperationResult {
+    OPERATION_DONE,
+    OPERATION_FAILED,     // an error message was shown, or a silent stop
+    OPERATION_CANCELLED,  // the cancel probe answered true
+};
+
+// Shows one blank followed by `text`; NULL or "" leaves the single blank.
+void SetStatus(const char *text);
+// The system's default beep, right after an error message.
+void ErrorBeep();
+// True when the user asked to cancel; the probe has then itself shown
+// "Operation cancelled.".
+bool CancelProbe();
+// Puts up the wait cursor and returns the cursor shown before.
+void *ShowWaitCursor();
+void RestoreCursor(void *previous);
+
+#endif

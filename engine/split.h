@@ -1,0 +1,28 @@
+// Cutting a file into numbered parts, and the queries the split page uses.
+#ifndef PARTELLO_SPLIT_H
+#define PARTELLO_SPLIT_H
+
+#include <stdint.h>
+
+#include "report.h"
+
+enum {
+    MIN_PART_KB = 120,
+    MAX_PARTS = 998,  // part number 999 is the checksum file's
+};
+
+// The size edit's text as a part size in kilobytes: a signed 32-bit number,
+// decimal with optional sign or '$' and hex digits, after optional blanks and
+// with nothing following. Anything else, an overflow, or a value below 120
+// gives 0.
+int ReadPartSize(const char *text);
+
+// Number of parts a split would write: 0 when the file is missing, empty or
+// a folder, or the part size is 0; otherwise size / (kb * 1024) + 1.
+int64_t CountParts(const char *sourcePath, int partSizeKb);
+
+// Splits `sourcePath` into parts of `partSizeKb` kilobytes in `folder`,
+// reporting through report.h. The caller disables its OK button first.
+OperationResult SplitFile(const char *sourcePath, const char *folder, int partSizeKb, bool copyProgram);
+
+#endif

@@ -1,0 +1,53 @@
+#include "fake_report.h"
+
+#include "engine/messages.h"
+#include "engine/report.h"
+
+static FakeReport g_fake;
+
+FakeReport &Fake() { return g_fake; }
+
+void ResetFake() { g_fake = FakeReport(); }
+
+std::vector<std::string> FakeReport::Statuses() const
+{
+    std::vector<std::string> statuses;
+    for (const std::string &event : events)
+        if (event != "<beep>") statuses.push_back(event);
+    return statuses;
+}
+
+std::string FakeReport::LastStatus() const
+{
+    std::vector<std::string> statuses = Statuses();
+    return statuses.empty() ? std::string() : statuses.back();
+}
+
+int FakeReport::Beeps() const
+{
+    int beeps = 0;
+    for (const std::string &event : events) beeps += event == "<beep>";
+    return beeps;
+}
+
+void SetStatus(const char *text) { g_fake.events.push_back(std::string(" ") + (text ? text : "")); }
+
+void ErrorBeep() { g_fake.events.push_back("<beep>"); }
+
+bool CancelProbe()
+{
+    int call = ++g_fake.probeCalls;
+    if (g_fake.cancelAt && g_fake.cancelAt(call)) {
+        ShowMessage(MSG_CANCELLED);
+        return true;
+    }
+    return false;
+}
+
+void *ShowWaitCursor()
+{
+    g_fake.cursorDepth++;
+    return &g_fake;
+}
+
+void RestoreCursor(void *) { g_fake.cursorDepth--; }
