@@ -139,12 +139,14 @@ HANDLE = (226, 96, 64)
 
 L, T, R, B, DOG = 21, 3, 58, 54, 11     # page box and fold size
 PAGE = [(L, T), (R - DOG, T), (R, T + DOG), (R, B), (L, B)]
-CUT_A, CUT_B = (L, 45.0), (R, 19.0)     # the cut line, lower-left to upper-right
-GAP = 2.8                                       # each half moves this far off the cut
+CUT_A, CUT_B = (L, 45.0), (R, 19.0)     # the cut, lower-left to upper-right
+CUT_LEN = math.hypot(CUT_B[0] - CUT_A[0], CUT_B[1] - CUT_A[1])
+GAP = 2.8                               # each half moves this far off the cut
 
 
 def cut_side(x, y):
-    """> 0 below/right of the cut line, < 0 above/left."""
+    """Signed distance from the cut line times CUT_LEN:
+    > 0 below/right of it, < 0 above/left."""
     (ax, ay), (bx, by) = CUT_A, CUT_B
     return (bx - ax) * (y - ay) - (by - ay) * (x - ax)
 
@@ -169,19 +171,17 @@ def draw_half(cv, upper):
     piece = both(page, side)
     box = (L - 4 + dx, T - 4 + dy, R + 4 + dx, B + 4 + dy)
 
-    # soft drop shadow, two widening passes
+    # soft drop shadow: two faint passes, the wider one first
     for grow, a in ((1.8, 0.10), (0.8, 0.14)):
         edge = near_polyline(PAGE, 2 * grow)
-        shade = both(lambda x, y: page(x, y) or edge(x, y),
-                     lambda x, y: (cut_side(x, y) < 0) if upper
-                     else (cut_side(x, y) > 0))
+        shade = both(lambda x, y, e=edge: page(x, y) or e(x, y), side)
         cv.fill(shifted(shade, dx + 1.0, dy + 1.6), SHADOW, a,
                 (box[0], box[1], box[2] + 3, box[3] + 3))
 
     cv.fill(shifted(piece, dx, dy), fill, 1.0, box)
 
     # text lines, kept clear of the cut; stubs too short to read are dropped
-    clear = 2.4 * math.hypot(CUT_B[0] - CUT_A[0], CUT_B[1] - CUT_A[1])
+    clear = 2.4 * CUT_LEN
     keep = (lambda x, y: cut_side(x, y) < -clear) if upper else \
            (lambda x, y: cut_side(x, y) > clear)
     for i, y in enumerate(range(T + 9, B - 4, 6)):
@@ -193,10 +193,9 @@ def draw_half(cv, upper):
 
     # outline: page border plus the cut edge, both inside the piece
     border = near_polyline(PAGE, 3.0)
-    cut_len = math.hypot(CUT_B[0] - CUT_A[0], CUT_B[1] - CUT_A[1])
-    cut_edge = lambda x, y: abs(cut_side(x, y)) <= 1.5 * cut_len
-    cv.fill(shifted(both(piece, lambda x, y: border(x, y) or cut_edge(x, y)),
-                    dx, dy), outline, 1.0, box)
+    rim = both(piece, lambda x, y: border(x, y)
+               or abs(cut_side(x, y)) <= 1.5 * CUT_LEN)
+    cv.fill(shifted(rim, dx, dy), outline, 1.0, box)
 
     if upper:   # the folded corner lies in the upper half
         fold = [(R - DOG, T), (R - DOG, T + DOG), (R, T + DOG)]
@@ -338,7 +337,8 @@ def cur_bytes(rows, hotspot):
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "resources")
+    out = (sys.argv[1] if len(sys.argv) > 1
+           else os.path.join(here, os.pardir, "resources"))
     os.makedirs(out, exist_ok=True)
     with open(os.path.join(out, "partello.ico"), "wb") as f:
         f.write(ico_bytes(draw_icon(), SIZE))

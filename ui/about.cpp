@@ -1,0 +1,9 @@
+#include "about_help.h"
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_INITDIALOG) return TRUE;
+    if (message != WM_COMMAND) return FALSE;
+    if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(dialog, 1);
+    return TRUE;
+}
