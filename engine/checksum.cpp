@@ -41,8 +41,9 @@ uint32_t ComputeBufferChecksum(const unsigned char *data, int64_t length)
     return ~state;
 }
 
-uint32_t ComputeFileChecksum(FileHandle file)
+uint32_t ComputeFileChecksum(FileHandle file, bool *cancelled)
 {
+    if (cancelled) *cancelled = false;
     FileMapping *mapping = OpenMapping(file);
     if (!mapping) return CHECKSUM_FAILED;
     int64_t length = GetMappingLength(mapping);
@@ -59,7 +60,10 @@ uint32_t ComputeFileChecksum(FileHandle file)
         if (!view) break;
         bool going = FeedWithProbe(&state, view, offset, (int64_t)window);
         UnmapFileWindow(view, window);
-        if (!going) break;
+        if (!going) {
+            if (cancelled) *cancelled = true;
+            break;
+        }
         offset += (int64_t)window;
     }
     CloseMapping(mapping);

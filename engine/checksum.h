@@ -25,8 +25,9 @@ uint32_t ComputeBufferChecksum(const unsigned char *data, int64_t length);
 
 // CRC-32 of an open file's whole content, read through bounded windows of a
 // read-only mapping. The file position is not used or moved. An empty or
-// unmappable file and a cancel give CHECKSUM_FAILED.
-uint32_t ComputeFileChecksum(FileHandle file);
+// unmappable file and a cancel give CHECKSUM_FAILED; `cancelled`, when given,
+// tells the cancel apart.
+uint32_t ComputeFileChecksum(FileHandle file, bool *cancelled = NULL);
 
 // The checksum file holds exactly 4 bytes, least significant first.
 bool WriteChecksumFile(const char *path, uint32_t checksum);

@@ -1,1 +1,176 @@
-// placeholder
+#include "discovery.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+const size_t kMaxNameLength = 255;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c; }
+
+// Sort key of one character: punctuation (and the end of a name) first,
+// then digits, then letters without regard to case, then the upper half.
+int RankOf(unsigned char c)
+{
+    if (IsDigit((char)c)) return 0x100 + c;
+    if (c >= 'A' && c <= 'Z') return 0x200 + c - 'A' + 'a';
+    if (c >= 'a' && c <= 'z') return 0x200 + c;
+    if (c >= 0x80) return 0x300 + c;
+    return c;
+}
+
+// One discovery in progress: the (cut) name whose last digit run is open.
+struct Matcher {
+    PartSet *set;
+    char name[kMaxNameLength + 1];
+    size_t length;
+    size_t runStart, runEnd;  // the open places
+    bool found;               // some entry matched, ".999" included
+    bool outOfMemory;
+};
+
+// Sets the folder and the pattern. False when there is nothing to search
+// for; the outcome is then already set.
+bool PrepareSearch(const char *path, PartSet *set, Matcher *matcher)
+{
+    memset(set, 0, sizeof *set);
+    memset(matcher, 0, sizeof *matcher);
+    matcher->set = set;
+    set->outcome = DISCOVERY_NOT_FOUND;
+
+    size_t nameStart = 0;
+    for (size_t i = 0; path[i]; i++)
+        if (IsPathSeparator(path[i])) nameStart = i + 1;
+    size_t folderLength = nameStart;
+    // A folder part such as "C:" becomes "C:\", as the join expects.
+    bool addSeparator = folderLength > 0 && path[folderLength - 1] != PATH_SEPARATOR;
+    if (folderLength + addSeparator >= PATH_SIZE) return false;
+    memcpy(set->folder, path, folderLength);
+    if (addSeparator) set->folder[folderLength++] = PATH_SEPARATOR;
+    set->folder[folderLength] = '\0';
+
+    const char *name = path + nameStart;
+    size_t length = strlen(name);
+    if (length > kMaxNameLength) length = kMaxNameLength;
+    memcpy(matcher->name, name, length);
+    matcher->name[length] = '\0';
+    matcher->length = length;
+
+    size_t end = length;
+    while (end > 0 && !IsDigit(name[end - 1])) end--;
+    if (end == 0) {
+        set->outcome = DISCOVERY_NO_DIGIT;
+        return false;
+    }
+    size_t start = end;
+    while (start > 0 && IsDigit(name[start - 1])) start--;
+    memcpy(set->pattern, matcher->name, length + 1);
+    memset(set->pattern + start, '?', end - start);
+    matcher->runStart = start;
+    matcher->runEnd = end;
+    return true;
+}
+
+// Exact length; any character at the open places, the name's own
+// characters elsewhere, compared without regard to case.
+bool MatchesPattern(const Matcher *matcher, const char *entry)
+{
+    for (size_t i = 0; i < matcher->length; i++) {
+        if (!entry[i]) return false;
+        if (i >= matcher->runStart && i < matcher->runEnd) continue;
+        if (FoldCase(entry[i]) != FoldCase(matcher->name[i])) return false;
+    }
+    return entry[matcher->length] == '\0';
+}
+
+void OfferName(const char *entry, void *context)
+{
+    Matcher *matcher = (Matcher *)context;
+    if (!MatchesPattern(matcher, entry)) return;
+    matcher->found = true;
+    // The set's checksum file is no part.
+    size_t length = matcher->length;
+    if (length >= 4 && memcmp(entry + length - 4, ".999", 4) == 0) return;
+    if (!AddName(&matcher->set->names, entry)) matcher->outOfMemory = true;
+}
+
+int CompareEntries(const void *a, const void *b) { return CompareNames((const char *)a, (const char *)b); }
+
+void FinishSearch(Matcher *matcher)
+{
+    PartSet *set = matcher->set;
+    // A list that lost names must not be joined: report nothing found.
+    if (matcher->outOfMemory || !matcher->found) {
+        ClearNameList(&set->names);
+        return;
+    }
+    set->outcome = DISCOVERY_FOUND;
+    if (set->names.count > 1) qsort(set->names.names, (size_t)set->names.count, PATH_SIZE, CompareEntries);
+}
+
+}  // namespace
+
+void ClearNameList(NameList *list)
+{
+    free(list->names);
+    list->names = NULL;
+    list->count = 0;
+    list->capacity = 0;
+}
+
+bool AddName(NameList *list, const char *name)
+{
+    size_t length = strlen(name);
+    if (length >= PATH_SIZE) return false;
+    if (list->count == list->capacity) {
+        int capacity = list->capacity ? list->capacity * 2 : 16;
+        void *grown = realloc(list->names, (size_t)capacity * PATH_SIZE);
+        if (!grown) return false;
+        list->names = (char (*)[PATH_SIZE])grown;
+        list->capacity = capacity;
+    }
+    memcpy(list->names[list->count++], name, length + 1);
+    return true;
+}
+
+void FindPartSet(const char *path, const char *const *listing, int listingCount, PartSet *set)
+{
+    Matcher matcher;
+    if (!PrepareSearch(path, set, &matcher)) return;
+    for (int i = 0; i < listingCount; i++) OfferName(listing[i], &matcher);
+    FinishSearch(&matcher);
+}
+
+void DiscoverPartSet(const char *path, PartSet *set)
+{
+    Matcher matcher;
+    if (!PrepareSearch(path, set, &matcher)) return;
+    ListFolder(set->folder, set->pattern, OfferName, &matcher);
+    FinishSearch(&matcher);
+}
+
+bool NeedsMessageEntry(const PartSet *set)
+{
+    return set->outcome == DISCOVERY_NO_DIGIT || (set->outcome == DISCOVERY_FOUND && set->names.count == 1);
+}
+
+bool EndsInDigit(const char *path)
+{
+    size_t length = strlen(path);
+    return length > 0 && IsDigit(path[length - 1]);
+}
+
+int CompareNames(const char *a, const char *b)
+{
+    for (size_t i = 0;; i++) {
+        int rankA = RankOf((unsigned char)a[i]), rankB = RankOf((unsigned char)b[i]);
+        if (rankA != rankB) return rankA < rankB ? -1 : 1;
+        if (!a[i]) break;
+    }
+    // Names that differ only in case still get a fixed order.
+    int bytes = strcmp(a, b);
+    return (bytes > 0) - (bytes < 0);
+}

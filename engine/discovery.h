@@ -31,11 +31,19 @@ struct PartSet {
 // pattern and keeps the names of `listing` that match it exactly (same
 // length, '?' any character, others equal ignoring case), less those ending
 // in ".999", sorted into join order. `listing` may hold unrelated names.
-// The caller frees set->names.
+// Every field of `set` is overwritten: ClearNameList a set before reusing it.
+// DISCOVERY_NOT_FOUND (empty list) when no listed name matched, ".999" ones
+// included.
 void FindPartSet(const char *path, const char *const *listing, int listingCount, PartSet *set);
 
 // The same over the real folder, through the platform's directory search.
 void DiscoverPartSet(const char *path, PartSet *set);
+
+// True when the join list shows "Only numbered files can be joined!" in
+// place of the set: the name holds no digit, or only one name was kept.
+// A discovery succeeds when outcome is DISCOVERY_FOUND and the set does not
+// hold exactly one name.
+bool NeedsMessageEntry(const PartSet *set);
 
 // True when the last character of `path` is a decimal digit.
 bool EndsInDigit(const char *path);

@@ -5,11 +5,13 @@
 #include "platform.h"
 #include "report.h"
 
-// Joins `names` (bare part names, in order, each prefixed with `folder`)
-// into `outputPath`, verifies against the set's checksum file and, when
-// `deleteParts` and the join was verified or had nothing to verify against,
-// deletes the checksum file and the parts. Reports through report.h. The
-// caller disables its OK button first.
+// Joins `names` (bare part names, in order, each prefixed with `folder`;
+// an empty name ends the list) into `outputPath`, verifies against the set's
+// checksum file and, when `deleteParts`, deletes the checksum file and the
+// parts, but only after a verified join: checksums matched, or there was no
+// checksum file and the sizes agreed. An output path naming one of the parts
+// or the checksum file is refused. Reports through report.h. The caller
+// disables its OK button first.
 OperationResult JoinFiles(const char *const *names, int count, const char *folder, const char *outputPath,
                           bool deleteParts);
 

@@ -1,1 +1,219 @@
-// placeholder
+#include "split.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "checksum.h"
+#include "messages.h"
+#include "platform.h"
+
+namespace {
+
+// Data moves through one buffer of at most this size, whatever the part size.
+const int64_t kTransferSize = 4 << 20;
+const int kMaxNameLength = 255;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Reads a signed 32-bit number: decimal with optional sign, or '$' and hex
+// digits. False when the text is not such a number or it overflows.
+bool ParseInt32(const char *text, int64_t *value)
+{
+    while (IsBlank(*text)) text++;
+    int64_t result = 0;
+    if (*text == '$') {
+        text++;
+        if (!*text) return false;
+        for (; *text; text++) {
+            int digit = HexValue(*text);
+            if (digit < 0) return false;
+            result = result * 16 + digit;
+            if (result > 0xFFFFFFFFll) return false;
+        }
+        // The hex digits are the number's 32 bits, sign included.
+        *value = result > 0x7FFFFFFFll ? result - 0x100000000ll : result;
+        return true;
+    }
+    bool negative = *text == '-';
+    if (*text == '+' || *text == '-') text++;
+    if (!*text) return false;
+    for (; *text; text++) {
+        if (*text < '0' || *text > '9') return false;
+        result = result * 10 + (*text - '0');
+        if (result > 0x7FFFFFFFll) return false;
+    }
+    *value = negative ? -result : result;
+    return true;
+}
+
+// The file name of a path: the text after its last separator.
+const char *FileNameOf(const char *path)
+{
+    const char *name = path;
+    for (const char *p = path; *p; p++)
+        if (IsPathSeparator(*p)) name = p + 1;
+    return name;
+}
+
+// What one split holds; everything is released by ReleaseSplit.
+struct SplitWork {
+    FileHandle source;
+    void *cursor;
+    bool cursorShown;
+    unsigned char *buffer;
+};
+
+void ReleaseSplit(SplitWork *work)
+{
+    CloseFileHandle(work->source);
+    if (work->cursorShown) RestoreCursor(work->cursor);
+    free(work->buffer);
+}
+
+OperationResult FailSplit(SplitWork *work, int message)
+{
+    ShowError(message);
+    ReleaseSplit(work);
+    return OPERATION_FAILED;
+}
+
+// Moves `size` bytes from the source's position into a new part file.
+bool WritePart(const char *path, SplitWork *work, int64_t bufferSize, int64_t size, const FileTime *time,
+               bool *created)
+{
+    FileHandle part = CreateFileForWrite(path);
+    *created = part != NO_FILE;
+    if (part == NO_FILE) return false;
+    bool moved = true;
+    for (int64_t left = size; left > 0 && moved;) {
+        int64_t chunk = left < bufferSize ? left : bufferSize;
+        moved = ReadFileBytes(work->source, work->buffer, chunk) == chunk &&
+                WriteFileBytes(part, work->buffer, chunk) == chunk;
+        left -= chunk;
+    }
+    if (moved && time) SetFileWriteTime(part, *time);
+    CloseFileHandle(part);
+    return moved;
+}
+
+void CopyProgramTo(const char *folder)
+{
+    char program[PATH_SIZE], target[PATH_SIZE];
+    if (!GetProgramPath(program, sizeof program)) return;
+    int length = snprintf(target, sizeof target, "%s%s", folder, FileNameOf(program));
+    if (length < 0 || length >= (int)sizeof target) return;
+    CopyFileNoReplace(program, target);
+}
+
+}  // namespace
+
+int ReadPartSize(const char *text)
+{
+    int64_t value;
+    if (!text || !ParseInt32(text, &value) || value < MIN_PART_KB) return 0;
+    return (int)value;
+}
+
+int64_t CountParts(const char *sourcePath, int partSizeKb)
+{
+    if (partSizeKb <= 0) return 0;
+    int64_t size = GetPathFileSize(sourcePath);
+    if (size <= 0) return 0;
+    return size / ((int64_t)partSizeKb * 1024) + 1;
+}
+
+OperationResult SplitFile(const char *sourcePath, const char *folder, int partSizeKb, bool copyProgram)
+{
+    if (partSizeKb < MIN_PART_KB) return OPERATION_FAILED;
+    const int64_t partSize = (int64_t)partSizeKb * 1024;
+    if (!IsFilePath(sourcePath)) {
+        ShowError(MSG_NO_FILE);
+        return OPERATION_FAILED;
+    }
+    if (!IsFolderPath(folder)) {
+        ShowError(MSG_NO_FOLDER);
+        return OPERATION_FAILED;
+    }
+    // Part 999 would be the checksum file, and four-digit parts would not
+    // be found again, so such a split is refused before anything is written.
+    if (GetPathFileSize(sourcePath) / partSize + 1 > MAX_PARTS) {
+        ShowError(MSG_TOO_MANY_PARTS);
+        return OPERATION_FAILED;
+    }
+
+    // Every name written is the base name with a 4-character suffix.
+    char destFolder[PATH_SIZE], path[PATH_SIZE], suffix[16];
+    const char *name = FileNameOf(sourcePath);
+    size_t folderLength = strlen(folder), nameLength = strlen(name);
+    if (nameLength > kMaxNameLength) nameLength = kMaxNameLength;
+    bool addSeparator = folderLength == 0 || folder[folderLength - 1] != PATH_SEPARATOR;
+    if (folderLength + addSeparator + nameLength + 4 >= PATH_SIZE) {
+        ShowError(MSG_CANT_CREATE);
+        return OPERATION_FAILED;
+    }
+    memcpy(destFolder, folder, folderLength);
+    if (addSeparator) destFolder[folderLength++] = PATH_SEPARATOR;
+    destFolder[folderLength] = '\0';
+    memcpy(path, destFolder, folderLength);
+    memcpy(path + folderLength, name, nameLength);
+    char *end = path + folderLength + nameLength;  // the suffixes go here
+
+    SplitWork work = {NO_FILE, NULL, false, NULL};
+    const int64_t bufferSize = partSize < kTransferSize ? partSize : kTransferSize;
+    work.buffer = (unsigned char *)malloc((size_t)bufferSize);
+    if (!work.buffer) return FailSplit(&work, MSG_OUT_OF_MEMORY);
+    ShowMessage(MSG_SPLITTING);
+    work.source = OpenFileForRead(sourcePath);
+    if (work.source == NO_FILE) return FailSplit(&work, MSG_CANT_OPEN);
+    work.cursor = ShowWaitCursor();
+    work.cursorShown = true;
+
+    ShowMessage(MSG_CREATING_CHECKSUM);
+    bool cancelled = false;
+    uint32_t checksum = ComputeFileChecksum(work.source, &cancelled);
+    if (checksum == CHECKSUM_FAILED) {
+        ReleaseSplit(&work);
+        return cancelled ? OPERATION_CANCELLED : OPERATION_FAILED;
+    }
+    // The length the parts are cut from; a source that has grown past the
+    // part limit since the count was checked is still refused here.
+    int64_t sourceSize = GetFileLength(work.source);
+    if (sourceSize < 0) return FailSplit(&work, MSG_CANT_READ_WRITE);
+    if (sourceSize / partSize + 1 > MAX_PARTS) return FailSplit(&work, MSG_TOO_MANY_PARTS);
+
+    memcpy(end, ".999", 5);
+    WriteChecksumFile(path, checksum);  // a split without it still joins
+    FileTime time;
+    bool haveTime = GetFileWriteTime(work.source, &time);
+
+    int64_t left = sourceSize;
+    for (int k = 1;; k++) {
+        ShowMessageNumber(MSG_SPLITTING, k);
+        int64_t size = left < partSize ? left : partSize;
+        snprintf(suffix, sizeof suffix, ".%3.3d", k);
+        memcpy(end, suffix, 5);  // k <= MAX_PARTS: always four characters
+        bool created;
+        if (!WritePart(path, &work, bufferSize, size, haveTime ? &time : NULL, &created))
+            return FailSplit(&work, created ? MSG_CANT_READ_WRITE : MSG_CANT_CREATE);
+        left -= size;
+        if (CancelProbe()) {
+            ReleaseSplit(&work);
+            return OPERATION_CANCELLED;
+        }
+        if (size != partSize) break;
+    }
+    ReleaseSplit(&work);
+
+    if (copyProgram) CopyProgramTo(destFolder);
+    ShowMessage(MSG_SPLIT_DONE);
+    return OPERATION_DONE;
+}

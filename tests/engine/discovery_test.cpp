@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/discovery.h"
+#include "temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+typedef std::vector<std::string> Names;
+
+const char *kNoDigit = "<no digit>";
+const char *kNotFound = "<not found>";
+
+// The outcome as one comparable list: the names, or a marker.
+Names Outcome(const PartSet &set)
+{
+    if (set.outcome == DISCOVERY_NO_DIGIT) return {kNoDigit};
+    if (set.outcome == DISCOVERY_NOT_FOUND) return {kNotFound};
+    Names names;
+    for (int i = 0; i < set.names.count; i++) names.push_back(set.names.names[i]);
+    return names;
+}
+
+Names Find(const std::string &path, const Names &listing, PartSet *set)
+{
+    std::vector<const char *> entries;
+    for (const std::string &name : listing) entries.push_back(name.c_str());
+    FindPartSet(path.c_str(), entries.data(), static_cast<int>(entries.size()), set);
+    return Outcome(*set);
+}
+
+Names Numbered(const std::string &base, int first, int last)
+{
+    Names names;
+    for (int k = first; k <= last; k++) {
+        char suffix[16];
+        snprintf(suffix, sizeof suffix, ".%03d", k);
+        names.push_back(base + suffix);
+    }
+    return names;
+}
+
+Names Join(Names a, const Names &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+}  // namespace
+
+TEST(FindPartSet, MatchesExactlyDropsTheChecksumFileAndSortsIntoJoinOrder)
+{
+    const std::string folder = "dl" + Sep();
+    const Names movie = Join(Numbered("movie.avi", 1, 5), {"movie.avi.999"});
+    const std::string x250(250, 'x');
+    struct Case {
+        const char *what;
+        std::string path;
+        Names listing;
+        Names expected;
+        std::string pattern;
+    } cases[] = {
+        {"a middle part", folder + "movie.avi.003", Join(movie, {"movie.avi", "notes.txt"}),
+         Numbered("movie.avi", 1, 5), "movie.avi.???"},
+        {"the checksum file itself", folder + "movie.avi.999", movie, Numbered("movie.avi", 1, 5), "movie.avi.???"},
+        {"listed in any order", "movie.avi.001", {"movie.avi.004", "movie.avi.002", "movie.avi.001"},
+         {"movie.avi.001", "movie.avi.002", "movie.avi.004"}, "movie.avi.???"},
+        {"no digit", "notes.txt", {"notes.txt"}, {kNoDigit}, ""},
+        {"no name", folder, {"x.001"}, {kNoDigit}, ""},
+        {"one part and its checksum file", "x.001", {"x.001", "x.999"}, {"x.001"}, "x.???"},
+        {"only the checksum file", "x.999", {"x.999"}, {}, "x.???"},
+        {"nothing matches", folder + "x.001", {"y.001", "x.01", "x.0001"}, {kNotFound}, "x.???"},
+        {"empty listing", "x.001", {}, {kNotFound}, "x.???"},
+        {"case of the fixed part is ignored", "report.001", {"REPORT.010", "Report.002", "report.001"},
+         {"report.001", "Report.002", "REPORT.010"}, "report.???"},
+        {"letters at the open places sort after digits", "x.001", {"x.bak", "x.002", "x.001", "x.00B", "x.00a"},
+         {"x.001", "x.002", "x.00a", "x.00B", "x.bak"}, "x.???"},
+        {"only the last digit run is open", "a1b22", {"a1b07", "a2b22", "a1b2", "a1b22", "A1B99"},
+         {"a1b07", "a1b22", "A1B99"}, "a1b??"},
+        {"digits inside the name", "file007.txt", {"file001.txt", "file002.txt", "file003.txt", "file003.999"},
+         {"file001.txt", "file002.txt", "file003.txt"}, "file???.txt"},
+        {"shorter and longer names do not match", "x.001", {"x.1", "x.01", "x.0001", "x.001 ", "x.002"},
+         {"x.002"}, "x.???"},
+        {"a name cut to 255 characters", x250 + "12345" + std::string(45, 'y'),
+         {x250 + "00002", x250 + "00001", x250 + "12345" + std::string(45, 'y')},
+         {x250 + "00001", x250 + "00002"}, x250 + "?????"},
+        {"a 300-character name cut before its digits", std::string(296, 'z') + ".001", {"zzz.001"}, {kNoDigit}, ""},
+    };
+    for (const Case &c : cases) {
+        PartSet set;
+        EXPECT_EQ(Find(c.path, c.listing, &set), c.expected) << c.what;
+        if (set.outcome != DISCOVERY_NO_DIGIT) EXPECT_EQ(set.pattern, c.pattern) << c.what;
+        ClearNameList(&set.names);
+    }
+}
+
+TEST(FindPartSet, TakesTheFolderUpToTheLastSeparator)
+{
+    struct Case {
+        std::string path;
+        std::string folder;
+    } cases[] = {
+        {"x.001", ""},
+        {Sep() + "data" + Sep() + "x.001", Sep() + "data" + Sep()},
+        {"a" + Sep() + "b" + Sep(), "a" + Sep() + "b" + Sep()},
+#ifdef _WIN32
+        {"C:x.001", "C:\\"},  // a drive alone gets its backslash
+        {"C:\\data\\x.001", "C:\\data\\"},
+        {"C:\\data/x.001", "C:\\"},  // '/' is no separator here
+#else
+        {"data\\x.001", ""},
+        {"C:x.001", ""},
+#endif
+    };
+    for (const Case &c : cases) {
+        PartSet set;
+        Find(c.path, {}, &set);
+        EXPECT_EQ(set.folder, c.folder) << c.path;
+        ClearNameList(&set.names);
+    }
+}
+
+TEST(CompareNames, IgnoresCasePutsDigitsBeforeLettersAndIsTotal)
+{
+    struct Case {
+        const char *a, *b;
+        int sign;
+    } cases[] = {
+        {"x.002", "x.010", -1}, {"x.010", "x.002", 1},   {"report.001", "Report.002", -1},
+        {"x.009", "x.00a", -1}, {"x.00A", "x.009", 1},   {"x.00a", "x.00B", -1},
+        {"a", "B", -1},         {"ab", "abc", -1},       {"x.001", "x.001", 0},
+        {"X.001", "x.001", -1}, {"x.001", "X.001", 1},   {"x_1", "x01", -1},
+    };
+    for (const Case &c : cases) {
+        int result = CompareNames(c.a, c.b);
+        EXPECT_EQ((result > 0) - (result < 0), c.sign) << c.a << " vs " << c.b;
+    }
+}
+
+TEST(EndsInDigit, LooksAtTheLastCharacterOnly)
+{
+    EXPECT_TRUE(EndsInDigit("C:\\x.001"));
+    EXPECT_TRUE(EndsInDigit("7"));
+    EXPECT_FALSE(EndsInDigit("C:\\notes.txt"));
+    EXPECT_FALSE(EndsInDigit("C:\\parts\\"));
+    EXPECT_FALSE(EndsInDigit("x.001 "));
+    EXPECT_FALSE(EndsInDigit(""));
+}
+
+TEST(DiscoverPartSet, ListsTheRealFolder)
+{
+    TempDir dir;
+    for (const std::string &name : Join(Numbered("movie.avi", 1, 5), {"movie.avi.999", "movie.avi.1", "movie.avi"}))
+        WriteText(dir / name, name);
+    fs::create_directory(fs::path(dir / "movie.avi.006"));  // a folder is listed like a file
+
+    PartSet set;
+    DiscoverPartSet((dir / "movie.avi.003").c_str(), &set);
+    EXPECT_EQ(Outcome(set), Numbered("movie.avi", 1, 6));
+    EXPECT_EQ(set.folder, dir.Path());
+    EXPECT_STREQ(set.pattern, "movie.avi.???");
+    ClearNameList(&set.names);
+
+    DiscoverPartSet((dir / "MOVIE.AVI.999").c_str(), &set);  // the given name need not exist
+    EXPECT_EQ(Outcome(set), Numbered("movie.avi", 1, 6));
+    ClearNameList(&set.names);
+
+    DiscoverPartSet((dir / "other.001").c_str(), &set);
+    EXPECT_EQ(Outcome(set), Names{kNotFound});
+    DiscoverPartSet((dir / "missing" + Sep() + "x.001").c_str(), &set);
+    EXPECT_EQ(Outcome(set), Names{kNotFound});
+    EXPECT_EQ(set.folder, dir / "missing" + Sep());
+    DiscoverPartSet((dir / "movie.avi").c_str(), &set);
+    EXPECT_EQ(Outcome(set), Names{kNoDigit});
+}
+
+TEST(DiscoverPartSet, PathWithoutFolderSearchesTheCurrentFolder)
+{
+    TempDir dir;
+    WriteText(dir / "x.001", "1");
+    WriteText(dir / "x.002", "2");
+    fs::path previous = fs::current_path();
+    fs::current_path(fs::path(dir.Path()));
+    PartSet set;
+    DiscoverPartSet("x.002", &set);
+    fs::current_path(previous);
+    EXPECT_EQ(Outcome(set), (Names{"x.001", "x.002"}));
+    EXPECT_STREQ(set.folder, "");
+    ClearNameList(&set.names);
+}

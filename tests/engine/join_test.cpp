@@ -1,0 +1,320 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/checksum.h"
+#include "engine/join.h"
+#include "fake_report.h"
+#include "operation_helpers.h"
+#include "temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+typedef std::vector<std::string> Texts;
+
+const std::string kBeep = "<beep>";
+
+// "Joining files ..." alone, then with each part number up to `parts`.
+Texts Progress(int parts)
+{
+    Texts texts = {Shown(MSG_JOINING)};
+    for (int k = 1; k <= parts; k++) texts.push_back(Shown(MSG_JOINING, k));
+    return texts;
+}
+
+Texts Then(Texts a, const Texts &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+class Join : public ::testing::Test {
+public:
+    void SetUp() override { ResetFake(); }
+    void TearDown() override { EXPECT_EQ(Fake().cursorDepth, 0); }
+
+    std::string PartPath(int k) const { return dir / names[k]; }
+    std::string ChecksumFile(const std::string &base = "x") const { return dir / (base + ".999"); }
+    std::string Output() const { return dir / "joined.bin"; }
+
+    // Parts base.001, ... of the given sizes, part 1 with an old time, and
+    // the checksum file of their concatenation.
+    void MakeSet(const std::vector<int64_t> &sizes, const std::string &base = "x")
+    {
+        names.clear();
+        data.clear();
+        for (size_t k = 0; k < sizes.size(); k++) {
+            char suffix[16];
+            snprintf(suffix, sizeof suffix, ".%03d", static_cast<int>(k + 1));
+            names.push_back(base + suffix);
+            data.push_back(MakeData(static_cast<size_t>(sizes[k]), static_cast<uint32_t>(k + 11)));
+            WriteBytes(PartPath(static_cast<int>(k)), data.back());
+            SetTime(PartPath(static_cast<int>(k)), OldTime(static_cast<int>(k + 5)));
+        }
+        std::vector<unsigned char> whole = Concat(data);
+        WriteChecksumFile(ChecksumFile(base).c_str(), ComputeBufferChecksum(whole.data(), whole.size()));
+        ResetFake();
+    }
+
+    OperationResult Run(bool deleteParts, const std::string &output)
+    {
+        std::vector<const char *> entries;
+        for (const std::string &name : names) entries.push_back(name.c_str());
+        return JoinFiles(entries.data(), static_cast<int>(entries.size()), dir.Path().c_str(), output.c_str(),
+                         deleteParts);
+    }
+    OperationResult Run(bool deleteParts = false) { return Run(deleteParts, Output()); }
+
+    std::vector<unsigned char> FirstParts(int count) const
+    {
+        return Concat(std::vector<std::vector<unsigned char>>(data.begin(), data.begin() + count));
+    }
+
+    TempDir dir;
+    Texts names;
+    std::vector<std::vector<unsigned char>> data;
+};
+
+}  // namespace
+
+TEST_F(Join, ConcatenatesVerifiesAndStampsTheOutput)
+{
+    MakeSet({1474560, 1474560, 100});
+    EXPECT_EQ(Run(), OPERATION_DONE);
+    EXPECT_EQ(Fake().events, Then(Progress(3), {Shown(MSG_CHECKING_CHECKSUM), Shown(MSG_CHECKSUMS_MATCH)}));
+    EXPECT_EQ(Fake().events.back(), " Joined successfully. (Checksums match)");
+    EXPECT_EQ(SizeOf(Output()), 2949220);
+    EXPECT_EQ(ReadBytes(Output()), Concat(data));
+    EXPECT_EQ(TimeOf(Output()), TimeOf(PartPath(0)));
+    for (int k = 0; k < 3; k++) EXPECT_TRUE(Exists(PartPath(k)));  // not asked to delete
+    EXPECT_TRUE(Exists(ChecksumFile()));
+}
+
+// Every way a join ends, with the delete-parts box ticked.
+TEST_F(Join, OutcomesAndWhatTheyDelete)
+{
+    const Texts checking = {Shown(MSG_CHECKING_CHECKSUM)};
+    struct Case {
+        const char *what;
+        std::vector<int64_t> sizes;
+        std::function<void(Join *)> change;
+        int cancelCall;  // 0: never
+        Texts events;
+        OperationResult result;
+        int partsInOutput;  // -1: all
+        bool stamped, deleted;
+    } cases[] = {
+        {"no checksum file", {300, 200, 100}, [](Join *t) { fs::remove(fs::path(t->ChecksumFile())); }, 0,
+         Then(Progress(3), {Shown(MSG_JOIN_FINISHED)}), OPERATION_DONE, -1, true, true},
+        {"checksums match", {300, 200, 100}, nullptr, 0,
+         Then(Progress(3), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, -1, true, true},
+        {"checksum file of 8 bytes", {300, 200, 100},
+         [](Join *t) {
+             std::vector<unsigned char> bytes = ReadBytes(t->ChecksumFile());
+             bytes.insert(bytes.end(), {1, 2, 3, 4});
+             WriteBytes(t->ChecksumFile(), bytes);
+         },
+         0, Then(Progress(3), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, -1, true, true},
+        {"checksums differ", {300, 200, 100}, [](Join *t) {
+             t->data[1][17] ^= 1;
+             WriteBytes(t->PartPath(1), t->data[1]);
+         },
+         0, Then(Progress(3), {checking[0], Shown(MSG_CHECKSUMS_DIFFER), kBeep}), OPERATION_FAILED, -1, false,
+         false},
+        {"checksum pass cancelled", {300, 200, 100}, nullptr, 4,
+         Then(Progress(3), {checking[0], Shown(MSG_CANCELLED), Shown(MSG_JOIN_FINISHED)}), OPERATION_DONE, -1,
+         true, false},
+        {"checksum pass failed", {0, 0}, nullptr, 0,
+         Then(Progress(2), {checking[0], Shown(MSG_JOIN_FINISHED)}), OPERATION_DONE, -1, true, false},
+        {"checksum file of 3 bytes", {300, 200, 100},
+         [](Join *t) { fs::resize_file(fs::path(t->ChecksumFile()), 3); }, 0, Then(Progress(3), checking),
+         OPERATION_DONE, -1, true, false},
+        {"part removed after discovery", {300, 200, 100}, [](Join *t) { fs::remove(fs::path(t->PartPath(1))); }, 0,
+         Then(Progress(2), {Shown(MSG_CANT_OPEN), kBeep}), OPERATION_FAILED, 1, false, false},
+        {"cancel during part 2 of 5", {300, 200, 100, 50, 25}, nullptr, 2, Then(Progress(2), {Shown(MSG_CANCELLED)}),
+         OPERATION_CANCELLED, 2, false, false},
+        {"cancel during the last part", {300, 200, 100}, nullptr, 3, Then(Progress(3), {Shown(MSG_CANCELLED)}),
+         OPERATION_CANCELLED, -1, false, false},
+        {"empty part in the middle", {300, 0, 100, 0, 50}, nullptr, 0,
+         Then(Progress(5), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, -1, true, true},
+        {"empty last part", {300, 300, 0}, nullptr, 0,
+         Then(Progress(3), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, -1, true, true},
+        {"empty first part", {0, 300}, nullptr, 0,
+         Then(Progress(2), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, -1, true, true},
+    };
+    for (const Case &c : cases) {
+        fs::remove(fs::path(Output()));
+        MakeSet(c.sizes);
+        if (c.change) c.change(this);
+        bool hadChecksum = Exists(ChecksumFile());
+        std::vector<bool> present;
+        for (size_t k = 0; k < names.size(); k++) present.push_back(Exists(PartPath(static_cast<int>(k))));
+        int cancelCall = c.cancelCall;
+        Fake().cancelAt = [cancelCall](int call) { return call == cancelCall; };
+        EXPECT_EQ(Run(true), c.result) << c.what;
+        EXPECT_EQ(Fake().events, c.events) << c.what;
+        EXPECT_EQ(ReadBytes(Output()), c.partsInOutput < 0 ? Concat(data) : FirstParts(c.partsInOutput)) << c.what;
+        EXPECT_EQ(TimeOf(Output()) == OldTime(5), c.stamped) << c.what;
+        EXPECT_EQ(Exists(ChecksumFile()), hadChecksum && !c.deleted) << c.what;
+        for (size_t k = 0; k < names.size(); k++) {
+            if (c.deleted) EXPECT_FALSE(Exists(PartPath(static_cast<int>(k)))) << c.what << " " << k;
+            else if (present[k]) EXPECT_EQ(ReadBytes(PartPath(static_cast<int>(k))), data[k]) << c.what << " " << k;
+        }
+    }
+}
+
+TEST_F(Join, ChecksumFileThatCannotBeOpenedLeavesTheCheckingTextAndDeletesNothing)
+{
+    MakeSet({300, 200});
+    fs::remove(fs::path(ChecksumFile()));
+    UnopenableFile held(ChecksumFile());
+    EXPECT_EQ(Run(true), OPERATION_DONE);
+    EXPECT_EQ(Fake().events, Then(Progress(2), {Shown(MSG_CHECKING_CHECKSUM)}));
+    EXPECT_EQ(TimeOf(Output()), OldTime(5));
+    EXPECT_TRUE(Exists(PartPath(0)));
+    EXPECT_TRUE(Exists(PartPath(1)));
+}
+
+TEST_F(Join, OutputThatCannotBeCreatedChangesNothing)
+{
+    MakeSet({300, 200});
+    std::string output = dir / "missing" + Sep() + "joined.bin";
+    EXPECT_EQ(Run(true, output), OPERATION_FAILED);
+    EXPECT_EQ(Fake().events, (Texts{" Error: can't create file", kBeep}));
+    EXPECT_FALSE(Exists(output));
+    EXPECT_TRUE(Exists(PartPath(0)));
+    EXPECT_TRUE(Exists(ChecksumFile()));
+}
+
+TEST_F(Join, RefusesAnOutputThatNamesOneOfItsInputs)
+{
+    MakeSet({300, 200});
+    Texts outputs = {PartPath(0), dir / "." + Sep() + names[1], ChecksumFile()};
+#ifdef _WIN32
+    outputs.push_back(dir / "X.002");  // the file system ignores case
+#endif
+    for (const std::string &output : outputs) {
+        ResetFake();
+        EXPECT_EQ(Run(true, output), OPERATION_FAILED) << output;
+        EXPECT_EQ(Fake().events, (Texts{Shown(MSG_CANT_CREATE), kBeep})) << output;
+        EXPECT_EQ(ReadBytes(PartPath(0)), data[0]);
+        EXPECT_EQ(ReadBytes(PartPath(1)), data[1]);
+        EXPECT_EQ(SizeOf(ChecksumFile()), 4);
+    }
+}
+
+TEST_F(Join, ShortWriteOfTheOutputIsReported)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a device that refuses writes";
+#else
+    MakeSet({300, 200});
+    EXPECT_EQ(Run(true, "/dev/full"), OPERATION_FAILED);
+    EXPECT_EQ(Fake().events, Then(Progress(1), {Shown(MSG_CANT_READ_WRITE), kBeep}));
+    EXPECT_TRUE(Exists(PartPath(0)));
+    EXPECT_TRUE(Exists(ChecksumFile()));
+#endif
+}
+
+TEST_F(Join, ReplacesAnExistingOutputAndJoinsInListOrder)
+{
+    MakeSet({300, 200, 100});
+    names[2] = "x.010";
+    fs::rename(fs::path(dir / "x.003"), fs::path(dir / "x.010"));
+    WriteBytes(Output(), MakeData(5000, 99));
+    EXPECT_EQ(Run(), OPERATION_DONE);
+    EXPECT_EQ(ReadBytes(Output()), Concat(data));
+    EXPECT_EQ(Fake().LastStatus(), Shown(MSG_CHECKSUMS_MATCH));
+}
+
+TEST_F(Join, CountsEveryPartWithoutLeadingZeros)
+{
+    MakeSet(std::vector<int64_t>(12, 10));
+    EXPECT_EQ(Run(), OPERATION_DONE);
+    EXPECT_EQ(Fake().events, Then(Progress(12), {Shown(MSG_CHECKING_CHECKSUM), Shown(MSG_CHECKSUMS_MATCH)}));
+    EXPECT_EQ(Fake().events[12], " Joining files (ESC to cancel) ... 12");
+}
+
+TEST_F(Join, ChecksumFileIsNamedFromTheLastEntry)
+{
+    // file001.txt ... file003.txt look for file003.999.
+    MakeSet({30, 20, 10}, "file");
+    for (int k = 0; k < 3; k++) {
+        std::string renamed = "file00" + std::to_string(k + 1) + ".txt";
+        fs::rename(fs::path(PartPath(k)), fs::path(dir / renamed));
+        names[k] = renamed;
+    }
+    fs::rename(fs::path(ChecksumFile("file")), fs::path(dir / "file003.999"));
+    EXPECT_EQ(Run(), OPERATION_DONE);
+    EXPECT_EQ(Fake().LastStatus(), Shown(MSG_CHECKSUMS_MATCH));
+
+    fs::remove(fs::path(dir / "file003.999"));
+    ResetFake();
+    EXPECT_EQ(Run(), OPERATION_DONE);
+    EXPECT_EQ(Fake().LastStatus(), Shown(MSG_JOIN_FINISHED));
+}
+
+TEST_F(Join, AnEmptyEntryEndsTheList)
+{
+    MakeSet({30, 20});
+    names.push_back("");
+    names.push_back("not-there.003");
+    EXPECT_EQ(Run(), OPERATION_DONE);
+    EXPECT_EQ(Fake().events, Then(Progress(2), {Shown(MSG_CHECKING_CHECKSUM), Shown(MSG_CHECKSUMS_MATCH)}));
+}
+
+TEST(SuggestOutputName, DropsTrailingDigitsAndOneDot)
+{
+    struct Case {
+        const char *entry;
+        const char *name;
+    } cases[] = {
+        {"movie.avi.001", "movie.avi"},
+        {"part7", "part"},
+        {"x..12", "x."},
+        {"123", ""},
+        {"file001.txt", "file001.txt"},
+        {"Only numbered files can be joined!", "Only numbered files can be joined!"},
+        {".001", ""},
+        {"", ""},
+        {nullptr, ""},
+    };
+    for (const Case &c : cases) {
+        char out[PATH_SIZE] = "junk";
+        SuggestOutputName(c.entry, out, sizeof out);
+        EXPECT_STREQ(out, c.name) << (c.entry ? c.entry : "(none)");
+    }
+    char small[5];
+    SuggestOutputName("movie.avi.001", small, sizeof small);
+    EXPECT_STREQ(small, "movi");
+}
+
+TEST(MakeChecksumPath, ReplacesTheNamesExtension)
+{
+    const std::string s = Sep();
+    struct Case {
+        std::string part;
+        std::string checksum;
+    } cases[] = {
+        {"C:" + s + "dl" + s + "movie.avi.004", "C:" + s + "dl" + s + "movie.avi.999"},
+        {"file003.txt", "file003.999"},
+        {"x", "x.999"},
+        {"x.", "x.999"},
+        {"dir.d" + s + "name", "dir.d" + s + "name.999"},
+        {"dir.d" + s + "name.7", "dir.d" + s + "name.999"},
+    };
+    for (const Case &c : cases) {
+        char out[PATH_SIZE];
+        MakeChecksumPath(c.part.c_str(), out, sizeof out);
+        EXPECT_EQ(out, c.checksum) << c.part;
+    }
+    char small[8] = "junk";
+    MakeChecksumPath("abcdef.001", small, sizeof small);
+    EXPECT_STREQ(small, "");
+}
