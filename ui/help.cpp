@@ -36,9 +36,9 @@ LRESULT CALLBACK HelpEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPa
         // Tab, Enter and ESC stay with the dialog, which closes on the latter two.
         return DLGC_WANTARROWS;
     case WM_KEYDOWN:
-        if (wParam == VK_UP) return SendMessageA(edit, EM_SCROLL, SB_LINEUP, 0), 0;
-        if (wParam == VK_DOWN) return SendMessageA(edit, EM_SCROLL, SB_LINEDOWN, 0), 0;
-        break;
+        if (wParam != VK_UP && wParam != VK_DOWN) break;
+        SendMessageA(edit, EM_SCROLL, wParam == VK_UP ? SB_LINEUP : SB_LINEDOWN, 0);
+        return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         return 0;
