@@ -1,0 +1,164 @@
+// split, join, list and checksum over the engine, with the console's checks
+// in front: a console user gets a reason where the window would just keep
+// its OK button disabled.
+#include <errno.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+
+#include "commands.h"
+#include "console.h"
+#include "engine/checksum.h"
+#include "engine/discovery.h"
+#include "engine/join.h"
+#include "engine/messages.h"
+#include "engine/split.h"
+
+static const char kDefaultPartSize[] = "1440";
+
+static int FinishOperation(OperationResult result)
+{
+    EndOperation();
+    if (OperationCancelled()) return EXIT_CANCELLED;
+    return result == OPERATION_DONE ? EXIT_DONE : EXIT_ERROR;
+}
+
+// The folder part of `path` with its separator, or "." when it has none.
+static void TakeFolder(const char *path, char *folder)
+{
+    const char *last = strrchr(path, PATH_SEPARATOR);
+    if (!last) {
+        snprintf(folder, PATH_SIZE, ".");
+        return;
+    }
+    snprintf(folder, PATH_SIZE, "%.*s", (int)(last - path + 1), path);
+}
+
+int RunSplit(const CommandLine *line)
+{
+    const char *sizeText = line->sizeText ? line->sizeText : kDefaultPartSize;
+    int partSizeKb = ReadPartSize(sizeText);
+    if (!partSizeKb)
+        return ReportUsageError("bad part size '%s': whole kilobytes, at least %d (hex after '$')", sizeText,
+                                MIN_PART_KB);
+
+    char folder[PATH_SIZE];
+    if (line->folder)
+        snprintf(folder, sizeof folder, "%s", line->folder);
+    else
+        TakeFolder(line->operand, folder);
+    // The engine would stop silently after the checksum pass.
+    if (IsFilePath(line->operand) && GetPathFileSize(line->operand) == 0)
+        return ReportError("%s is empty; there is nothing to split", line->operand);
+
+    BeginOperation();
+    int status = FinishOperation(SplitFile(line->operand, folder, partSizeKb, line->copyProgram));
+    if (status == EXIT_ERROR && OperationErrors() == 0)
+        return ReportError("the checksum of %s could not be computed; nothing was written", line->operand);
+    return status;
+}
+
+// Discovery from `path`; on success `set` holds at least two parts. Every
+// other outcome has been reported; the caller frees set->names either way.
+static int FindParts(const char *path, PartSet *set)
+{
+    memset(set, 0, sizeof *set);
+    DiscoverPartSet(path, set);
+    char text[MESSAGE_SIZE];
+    if (NeedsMessageEntry(set)) {
+        fprintf(stderr, "%s\n", LoadMessage(MSG_ONLY_NUMBERED, text, sizeof text));
+        return EXIT_ERROR;
+    }
+    if (set->outcome == DISCOVERY_NOT_FOUND)
+        return ReportError("no files match '%s%s'", set->folder, set->pattern);
+    if (set->names.count == 0)
+        return ReportError("only a checksum file matches '%s%s'; there are no parts", set->folder, set->pattern);
+    return EXIT_DONE;
+}
+
+// -o as given, or the suggested name in the current folder or in the folder
+// that -o names. An existing file is refused unless -f.
+static int MakeOutputPath(const CommandLine *line, const PartSet *set, char *output)
+{
+    char suggested[PATH_SIZE];
+    SuggestOutputName(set->names.names[0], suggested, sizeof suggested);
+    bool intoFolder = line->output && IsFolderPath(line->output);
+    if (line->output && !intoFolder) {
+        snprintf(output, PATH_SIZE, "%s", line->output);
+    } else {
+        if (!suggested[0])
+            return ReportError("no output name can be made from '%s'; give one with -o", set->names.names[0]);
+        const char *folder = intoFolder ? line->output : "";
+        size_t length = strlen(folder);
+        const char *separator = length && !IsPathSeparator(folder[length - 1]) ? "/" : "";
+        if (snprintf(output, PATH_SIZE, "%s%s%s", folder, separator, suggested) >= PATH_SIZE)
+            return ReportError("the output path %s%s%s is too long", folder, separator, suggested);
+    }
+    struct stat info;
+    if (!line->force && lstat(output, &info) == 0)
+        return ReportError("%s already exists; use -f to replace it", output);
+    return EXIT_DONE;
+}
+
+int RunJoin(const CommandLine *line)
+{
+    PartSet set;
+    char output[PATH_SIZE];
+    int status = FindParts(line->operand, &set);
+    if (status == EXIT_DONE) status = MakeOutputPath(line, &set, output);
+    if (status != EXIT_DONE) {
+        ClearNameList(&set.names);
+        return status;
+    }
+
+    int count = set.names.count;
+    const char **names = (const char **)malloc(count * sizeof *names);
+    if (!names) {
+        ClearNameList(&set.names);
+        return ReportError("out of memory");
+    }
+    for (int i = 0; i < count; i++) names[i] = set.names.names[i];
+
+    BeginOperation();
+    status = FinishOperation(JoinFiles(names, count, set.folder, output, line->deleteParts));
+    free(names);
+    ClearNameList(&set.names);
+    return status;
+}
+
+int RunList(const CommandLine *line)
+{
+    PartSet set;
+    int status = FindParts(line->operand, &set);
+    if (status == EXIT_DONE) {
+        // An empty join folder means the current one.
+        printf("%s\n", set.folder[0] ? set.folder : "./");
+        for (int i = 0; i < set.names.count; i++) printf("%s\n", set.names.names[i]);
+    }
+    ClearNameList(&set.names);
+    return status;
+}
+
+int RunChecksum(const CommandLine *line)
+{
+    const char *path = line->operand;
+    if (IsFolderPath(path)) return ReportError("%s is a folder", path);
+    FileHandle file = OpenFileForRead(path);
+    if (file == NO_FILE) return ReportError("can't open %s: %s", path, strerror(errno));
+    if (GetFileLength(file) == 0) {
+        CloseFileHandle(file);
+        return ReportError("%s is empty; it has no checksum", path);
+    }
+
+    BeginOperation();
+    uint32_t checksum = ComputeFileChecksum(file);
+    EndOperation();
+    CloseFileHandle(file);
+    if (OperationCancelled()) return EXIT_CANCELLED;
+    // The failure value is never a checksum, not even a true one.
+    if (checksum == CHECKSUM_FAILED)
+        return ReportError("no checksum for %s: it could not be read, or its CRC-32 is the reserved ffffffff", path);
+    printf("%08x\n", (unsigned)checksum);
+    return EXIT_DONE;
+}

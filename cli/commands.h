@@ -1,0 +1,26 @@
+// The console program's commands, each run from a parsed command line.
+#ifndef PARTELLO_CLI_COMMANDS_H
+#define PARTELLO_CLI_COMMANDS_H
+
+struct CommandLine {
+    const char *operand;   // the FILE or PART
+    const char *folder;    // split -d
+    const char *sizeText;  // split -s
+    const char *output;    // join -o
+    bool copyProgram;
+    bool deleteParts;
+    bool force;
+};
+
+// Each returns the program's exit status.
+int RunSplit(const CommandLine *line);
+int RunJoin(const CommandLine *line);
+int RunList(const CommandLine *line);
+int RunChecksum(const CommandLine *line);
+
+// "partello: <reason>" on stderr; EXIT_ERROR.
+int ReportError(const char *format, ...) __attribute__((format(printf, 1, 2)));
+// "partello: <reason>" and the usage on stderr; EXIT_USAGE.
+int ReportUsageError(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
+#endif

@@ -1,0 +1,241 @@
+// The engine's reporting procedures for a console: status texts on stderr
+// (one overwritten line on a terminal, a line each elsewhere), the terminal
+// bell, and a cancel probe fed by ESC on the terminal and by Ctrl-C.
+#include <errno.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "console.h"
+#include "engine/messages.h"
+#include "engine/report.h"
+
+namespace {
+
+// Shared with the signal handlers.
+volatile sig_atomic_t g_interrupted;  // Ctrl-C that the probe has not answered yet
+volatile sig_atomic_t g_running;      // between BeginOperation and EndOperation
+volatile sig_atomic_t g_keysTaken;    // the terminal is in key mode
+volatile sig_atomic_t g_lineOpen;     // a status text stands without its line end
+struct termios g_savedTerminal;
+
+bool g_cancelled;
+int g_errors;
+int g_stderrIsTerminal = -1;  // -1 until first asked
+
+bool IsStatusOnTerminal()
+{
+    if (g_stderrIsTerminal < 0) g_stderrIsTerminal = isatty(STDERR_FILENO) ? 1 : 0;
+    return g_stderrIsTerminal == 1;
+}
+
+bool IsForeground() { return tcgetpgrp(STDIN_FILENO) == getpgrp(); }
+
+// Non-canonical, no echo, reads return at once. Signal keys (Ctrl-C, Ctrl-Z)
+// keep working. A background job leaves the terminal alone, since touching
+// it would stop the job. Async-signal-safe.
+void TakeKeys()
+{
+    if (g_keysTaken || !IsForeground()) return;
+    if (tcgetattr(STDIN_FILENO, &g_savedTerminal) != 0) return;  // not a terminal
+    struct termios keys = g_savedTerminal;
+    keys.c_lflag &= ~(ICANON | ECHO);
+    keys.c_cc[VMIN] = 0;
+    keys.c_cc[VTIME] = 0;
+    if (tcsetattr(STDIN_FILENO, TCSANOW, &keys) == 0) g_keysTaken = 1;
+}
+
+// Async-signal-safe.
+void GiveBackKeys()
+{
+    if (!g_keysTaken) return;
+    tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
+    g_keysTaken = 0;
+}
+
+void WriteLineEnd()
+{
+    if (!g_lineOpen) return;
+    g_lineOpen = 0;
+    if (write(STDERR_FILENO, "\n", 1) < 0) {
+        // nowhere left to say so
+    }
+}
+
+// Leaves with the terminal as it was, then lets the signal do what it
+// would have done without us.
+void DieOfSignal(int number)
+{
+    GiveBackKeys();
+    WriteLineEnd();
+    struct sigaction fallback;
+    memset(&fallback, 0, sizeof fallback);
+    fallback.sa_handler = SIG_DFL;
+    sigaction(number, &fallback, NULL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, number);
+    sigprocmask(SIG_UNBLOCK, &only, NULL);
+    raise(number);
+}
+
+void OnInterrupt(int)
+{
+    // The first Ctrl-C waits for the probe; a second one before it answered
+    // means the user wants out now.
+    if (!g_interrupted) {
+        g_interrupted = 1;
+        return;
+    }
+    DieOfSignal(SIGINT);
+}
+
+void OnEndingSignal(int number) { DieOfSignal(number); }
+
+void OnStop(int)
+{
+    int savedErrno = errno;
+    GiveBackKeys();
+    struct sigaction stop, mine;
+    memset(&stop, 0, sizeof stop);
+    stop.sa_handler = SIG_DFL;
+    sigaction(SIGTSTP, &stop, &mine);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, SIGTSTP);
+    sigprocmask(SIG_UNBLOCK, &only, NULL);
+    raise(SIGTSTP);  // stopped here until continued (an orphaned job is not stopped at all)
+    sigaction(SIGTSTP, &mine, NULL);
+    if (g_running) TakeKeys();  // does nothing unless in the foreground
+    errno = savedErrno;
+}
+
+void OnContinue(int)
+{
+    int savedErrno = errno;
+    if (g_running) TakeKeys();  // only once back in the foreground
+    errno = savedErrno;
+}
+
+struct SignalHandler {
+    int number;
+    void (*handler)(int);
+};
+
+const SignalHandler kHandlers[] = {
+    {SIGINT, OnInterrupt},     {SIGTERM, OnEndingSignal}, {SIGHUP, OnEndingSignal}, {SIGQUIT, OnEndingSignal},
+    {SIGPIPE, OnEndingSignal}, {SIGTSTP, OnStop},         {SIGCONT, OnContinue},
+};
+enum { HANDLER_COUNT = sizeof kHandlers / sizeof kHandlers[0] };
+
+struct sigaction g_previous[HANDLER_COUNT];
+
+void MakeHandledSet(sigset_t *set)
+{
+    sigemptyset(set);
+    for (const SignalHandler &entry : kHandlers) sigaddset(set, entry.number);
+}
+
+void RestoreAtExit()
+{
+    GiveBackKeys();
+    WriteLineEnd();
+}
+
+}  // namespace
+
+void BeginOperation()
+{
+    static bool registered;
+    if (!registered) registered = atexit(RestoreAtExit) == 0;
+    g_cancelled = false;
+    g_errors = 0;
+    g_interrupted = 0;
+
+    sigset_t handled, previousMask;
+    MakeHandledSet(&handled);
+    sigprocmask(SIG_BLOCK, &handled, &previousMask);
+    for (int i = 0; i < HANDLER_COUNT; i++) {
+        struct sigaction action;
+        memset(&action, 0, sizeof action);
+        action.sa_handler = kHandlers[i].handler;
+        action.sa_mask = handled;
+        action.sa_flags = SA_RESTART;
+        sigaction(kHandlers[i].number, &action, &g_previous[i]);
+    }
+    g_running = 1;
+    TakeKeys();
+    sigprocmask(SIG_SETMASK, &previousMask, NULL);
+}
+
+void EndOperation()
+{
+    if (g_running) {
+        sigset_t handled, previousMask;
+        MakeHandledSet(&handled);
+        sigprocmask(SIG_BLOCK, &handled, &previousMask);
+        GiveBackKeys();
+        g_running = 0;
+        for (int i = 0; i < HANDLER_COUNT; i++) sigaction(kHandlers[i].number, &g_previous[i], NULL);
+        sigprocmask(SIG_SETMASK, &previousMask, NULL);
+    }
+    EndStatusLine();
+}
+
+bool OperationCancelled() { return g_cancelled; }
+
+int OperationErrors() { return g_errors; }
+
+void EndStatusLine()
+{
+    fflush(stderr);
+    WriteLineEnd();
+}
+
+void SetStatus(const char *text)
+{
+    if (!text) text = "";
+    char line[MESSAGE_SIZE + 16];
+    if (IsStatusOnTerminal()) {
+        // Each text replaces the one before on the same line.
+        snprintf(line, sizeof line, "\r\033[K%s", text);
+        fputs(line, stderr);
+        g_lineOpen = text[0] != '\0';
+    } else if (text[0]) {
+        snprintf(line, sizeof line, "%s\n", text);
+        fputs(line, stderr);
+    }
+    fflush(stderr);
+}
+
+void ErrorBeep()
+{
+    g_errors++;
+    if (IsStatusOnTerminal()) {
+        fputs("\a", stderr);
+        fflush(stderr);
+    }
+}
+
+bool CancelProbe()
+{
+    bool cancel = false;
+    if (g_interrupted) {
+        g_interrupted = 0;
+        cancel = true;
+    } else if (g_keysTaken && IsForeground()) {
+        cancel = ReadEscapeKey(STDIN_FILENO);
+    }
+    if (!cancel) return false;
+    g_cancelled = true;
+    ShowMessage(MSG_CANCELLED);
+    return true;
+}
+
+// A console has no wait cursor; the running status line says enough.
+void *ShowWaitCursor() { return NULL; }
+
+void RestoreCursor(void *) {}

@@ -1,0 +1,227 @@
+// partello run as a child process on scratch folders: what it prints, how
+// it exits, what it leaves on disk.
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "run_child.h"
+#include "temp_dir.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+const char kOnlyNumbered[] = "Only numbered files can be joined!\n";
+
+bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+std::string Hex(const std::vector<unsigned char> &bytes)
+{
+    char text[9];
+    snprintf(text, sizeof text, "%02x%02x%02x%02x", bytes[3], bytes[2], bytes[1], bytes[0]);
+    return text;
+}
+
+TEST(Cli, SplitListJoinRoundTrip)
+{
+    TempDir dir;
+    const std::vector<unsigned char> data = MakeData(2 * 122880 + 17);
+    WriteBytes(dir / "data.bin", data);
+
+    // '$78' is 120 in hex; the parts land beside the file by default.
+    Child split = RunPartello({"split", dir / "data.bin", "-s", "$78", "--copy-program"});
+    EXPECT_EQ(split.status, 0) << split.errText;
+    EXPECT_EQ(split.errText,
+              "Splitting file (ESC to cancel) ... \nCreating Checksum (ESC to cancel) ...\n"
+              "Splitting file (ESC to cancel) ... 1\nSplitting file (ESC to cancel) ... 2\n"
+              "Splitting file (ESC to cancel) ... 3\nFile split successfully.\n");
+    EXPECT_EQ(SizeOf(dir / "data.bin.003"), 17);
+    EXPECT_EQ(SizeOf(dir / "partello"), SizeOf(PARTELLO_PROGRAM));
+
+    Child list = RunPartello({"list", dir / "data.bin.999"});
+    EXPECT_EQ(list.status, 0) << list.errText;
+    EXPECT_EQ(list.outText, dir.Path() + "\ndata.bin.001\ndata.bin.002\ndata.bin.003\n");
+
+    // The output goes to the current folder under the suggested name.
+    ASSERT_EQ(mkdir((dir / "out").c_str(), 0777), 0);
+    Child join = RunPartello({"join", dir / "data.bin.002"}, dir / "out");
+    EXPECT_EQ(join.status, 0) << join.errText;
+    EXPECT_EQ(SplitLines(join.errText).back(), "Joined successfully. (Checksums match)");
+    EXPECT_EQ(ReadBytes(dir / "out/data.bin"), data);
+
+    Child original = RunPartello({"checksum", dir / "data.bin"});
+    EXPECT_EQ(original.status, 0);
+    EXPECT_EQ(original.outText, Hex(ReadBytes(dir / "data.bin.999")) + "\n");
+    EXPECT_EQ(RunPartello({"checksum", dir / "out/data.bin"}).outText, original.outText);
+
+    // A folder as -o takes the suggested name inside it; -f replaces.
+    WriteText(dir / "out/data.bin", "old");
+    Child again = RunPartello({"join", dir / "data.bin.001", "-o", dir / "out", "-f", "--delete-parts"});
+    EXPECT_EQ(again.status, 0) << again.errText;
+    EXPECT_EQ(ReadBytes(dir / "out/data.bin"), data);
+    for (const char *gone : {"data.bin.001", "data.bin.003", "data.bin.999"}) EXPECT_FALSE(Exists(dir / gone)) << gone;
+}
+
+TEST(Cli, RefusalsAndFailures)
+{
+    TempDir dir;
+    WriteBytes(dir / "data.bin", MakeData(300000));
+    ASSERT_EQ(RunPartello({"split", dir / "data.bin", "-s", "120"}).status, 0);
+    std::vector<unsigned char> part = ReadBytes(dir / "data.bin.002");
+    part[5] ^= 1;
+    WriteBytes(dir / "data.bin.002", part);
+    for (const char *name : {"notes.txt", "lone.001", "sum.999", "empty"}) WriteText(dir / name, "");
+
+    struct Case {
+        Args args;
+        int status;
+        std::string message;
+    } cases[] = {
+        {{}, 2, "partello: no command"},
+        {{"frobnicate"}, 2, "partello: unknown command 'frobnicate'"},
+        {{"split"}, 2, "partello: split needs a FILE"},
+        {{"checksum"}, 2, "partello: checksum needs a FILE"},
+        {{"split", "f", "-s", "119"}, 2, "partello: bad part size '119'"},
+        {{"split", "f", "-s", "12x"}, 2, "partello: bad part size '12x'"},
+        {{"split", "f", "-s"}, 2, "partello: option -s needs a value"},
+        {{"split", "f", "-d", ""}, 2, "partello: option -d needs a value"},
+        {{"split", "f", "-o", "x"}, 2, "partello: split does not take the option -o"},
+        {{"list", "a.001", "-f"}, 2, "partello: list does not take the option -f"},
+        {{"join", "a.001", "b.001"}, 2, "partello: unexpected argument 'b.001'"},
+        {{"join", "a.001", "--bogus"}, 2, "partello: unknown option '--bogus'"},
+        {{"join", std::string(300, 'x')}, 2, "partello: path longer than 259"},
+        {{"split", dir / "missing"}, 1, "Error: file does not exist.\n"},
+        {{"split", dir / "data.bin", "-d", dir / "nowhere"}, 1, "Error: folder does not exist.\n"},
+        {{"split", dir / "empty"}, 1, "is empty"},
+        {{"join", dir / "data.bin.001", "-o", dir / "joined", "--delete-parts"}, 1, "Error: Checksums do not match!\n"},
+        {{"join", dir / "data.bin.001", "-o", dir / "nowhere/joined"}, 1, "Error: can't create file\n"},
+        {{"join", dir / "data.bin.001", "-o", dir / "notes.txt"}, 1, "notes.txt already exists; use -f"},
+        {{"list", dir / "notes.txt"}, 1, kOnlyNumbered},
+        {{"join", dir / "lone.001", "-f"}, 1, kOnlyNumbered},
+        {{"list", dir / "absent.001"}, 1, "no files match '" + dir.Path() + "absent.???" "'"},
+        {{"join", dir / "sum.999"}, 1, "only a checksum file"},
+        {{"checksum", dir / "empty"}, 1, "is empty"},
+        {{"checksum", dir / "missing"}, 1, "can't open"},
+        {{"checksum", dir.Path()}, 1, "is a folder"},
+    };
+    for (const Case &test : cases) {
+        SCOPED_TRACE(test.message);
+        Child run = RunPartello(test.args);
+        EXPECT_EQ(run.status, test.status);
+        EXPECT_TRUE(Contains(run.errText, test.message)) << run.errText;
+        EXPECT_EQ(Contains(run.errText, "\nUsage: partello split FILE"), test.status == 2);
+        EXPECT_EQ(run.outText, "");
+    }
+    // Nothing was deleted or overwritten on the way.
+    EXPECT_TRUE(Exists(dir / "data.bin.001") && Exists(dir / "data.bin.999"));
+    EXPECT_EQ(SizeOf(dir / "notes.txt"), 0);
+}
+
+TEST(Cli, ChecksumsHelpAndVersion)
+{
+    TempDir dir;
+    struct Vector {
+        std::string content;
+        std::string printed;
+    } vectors[] = {
+        {"123456789", "cbf43926\n"},
+        {"The quick brown fox jumps over the lazy dog", "414fa339\n"},
+        {std::string(1, '\0'), "d202ef8d\n"},
+        {"\xff\xff\xff\xff", ""},  // its CRC-32 is the failure value, never shown
+    };
+    for (const Vector &vector : vectors) {
+        WriteText(dir / "file", vector.content);
+        Child run = RunPartello({"checksum", dir / "file"});
+        EXPECT_EQ(run.outText, vector.printed);
+        EXPECT_EQ(run.status, vector.printed.empty() ? 1 : 0) << run.errText;
+    }
+    Child help = RunPartello({"join", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(Contains(help.outText, "Usage: partello split FILE"));
+    EXPECT_EQ(RunPartello({"--version"}).outText, "partello 1.6\n");
+}
+
+// A source long enough that a cancel lands while the split runs: sparse, so
+// it costs no disk until parts are written, which the cancel stops.
+std::string MakeLongSource(const TempDir &dir)
+{
+    std::string path = dir / "big.bin";
+    WriteText(path, "");
+    EXPECT_EQ(truncate(path.c_str(), 200 << 20), 0);
+    return path;
+}
+
+const char kLastPart[] = "big.bin.800";  // 200 MiB at 256 KB
+
+// Ctrl-C once the parts are moving: the operation stops after the part in
+// hand and keeps what it wrote; a cancelled join deletes nothing.
+TEST(Cli, CtrlCCancels)
+{
+    TempDir dir;
+    Child split = StartPartello({"split", MakeLongSource(dir), "-s", "256"});
+    ASSERT_TRUE(WaitForText(split, "Splitting file (ESC to cancel) ... 1\n"));
+    kill(split.pid, SIGINT);
+    FinishChild(split);
+    EXPECT_EQ(split.status, 130) << split.errText;
+    EXPECT_EQ(SplitLines(split.errText).back(), "Operation cancelled.");
+    EXPECT_TRUE(Exists(dir / "big.bin.999"));
+    EXPECT_TRUE(Exists(dir / "big.bin.001"));
+    EXPECT_FALSE(Exists(dir / kLastPart));
+
+    TempDir parts;
+    for (int i = 1; i <= 800; i++) {
+        std::string name = parts / "big.bin." + std::string(i < 10 ? "00" : i < 100 ? "0" : "") + std::to_string(i);
+        WriteText(name, "");
+        ASSERT_EQ(truncate(name.c_str(), 256 << 10), 0);
+    }
+    Child join = StartPartello({"join", parts / "big.bin.001", "--delete-parts"}, parts.Path());
+    ASSERT_TRUE(WaitForText(join, "Joining files (ESC to cancel) ... 1\n"));
+    kill(join.pid, SIGINT);
+    FinishChild(join);
+    EXPECT_EQ(join.status, 130) << join.errText;
+    EXPECT_EQ(SplitLines(join.errText).back(), "Operation cancelled.");
+    EXPECT_LT(SizeOf(parts / "big.bin"), 200 << 20);
+    EXPECT_TRUE(Exists(parts / "big.bin.001"));
+    EXPECT_TRUE(Exists(parts / kLastPart));
+}
+
+// On a terminal: ESC and Ctrl-C cancel, Ctrl-Z (not stopping this orphaned
+// job) leaves ESC working, a fatal signal still ends the program, and every
+// way out leaves the terminal as it found it.
+TEST(Cli, TerminalIsGivenBack)
+{
+    struct Case {
+        const char *what;
+        int signal;  // sent first, when not 0
+        bool pressEsc;
+        int status;
+    } cases[] = {
+        {"ESC", 0, true, 130},
+        {"Ctrl-C", SIGINT, false, 130},
+        {"Ctrl-Z, then ESC", SIGTSTP, true, 130},
+        {"terminated", SIGTERM, false, 128 + SIGTERM},
+        {"hung up", SIGHUP, false, 128 + SIGHUP},
+    };
+    for (const Case &test : cases) {
+        SCOPED_TRACE(test.what);
+        TempDir dir;
+        Child child = StartPartello({"split", MakeLongSource(dir), "-s", "256"}, "", true);
+        ASSERT_TRUE(WaitForText(child, "(ESC to cancel)"));
+        if (test.signal) kill(child.pid, test.signal);
+        if (test.pressEsc) ASSERT_EQ(write(child.out, "\x1b", 1), 1);
+        FinishChild(child);
+        EXPECT_EQ(child.status, test.status) << child.outText;
+        if (test.status == 130) EXPECT_TRUE(Contains(child.outText, "\r\033[KOperation cancelled.\r\n"));
+        EXPECT_FALSE(Exists(dir / kLastPart));
+        EXPECT_EQ(child.terminalAfter.c_lflag, child.terminalBefore.c_lflag);
+        EXPECT_EQ(child.terminalAfter.c_cc[VMIN], child.terminalBefore.c_cc[VMIN]);
+        EXPECT_EQ(child.terminalAfter.c_cc[VTIME], child.terminalBefore.c_cc[VTIME]);
+    }
+}
+
+}  // namespace
