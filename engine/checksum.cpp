@@ -7,7 +7,8 @@ namespace {
 const int64_t kProbeInterval = 1 << 20;  // the cancel probe runs once per mebibyte
 // Files are checksummed through windows of this size, so address space never
 // limits the file size (a multiple of the mapping alignment and of a MiB).
-const int64_t kWindowSize = 64 << 20;
+// Small enough that a window adds little to the operation's peak memory.
+const int64_t kWindowSize = 4 << 20;
 
 // Feeds `length` bytes that start at absolute offset `offset` of the data,
 // asking the probe after every byte whose offset is a multiple of a MiB.

@@ -33,7 +33,8 @@ bool GetFileWriteTime(FileHandle file, FileTime *time);
 bool SetFileWriteTime(FileHandle file, FileTime time);
 
 // Read-only windows onto an open file, for the checksum pass. Opening fails
-// for an empty file, as the system's mapping does.
+// for an empty file, as the system's mapping does. One window is open at a
+// time.
 struct FileMapping;
 FileMapping *OpenMapping(FileHandle file);
 int64_t GetMappingLength(const FileMapping *mapping);

@@ -5,7 +5,6 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -96,9 +95,15 @@ bool SetFileWriteTime(FileHandle file, FileTime time)
     return futimens((int)file, times) == 0;
 }
 
+// The windows are read into one buffer that the mapping keeps, not mapped:
+// faulting in a fresh mapping costs more per page than copying the bytes,
+// and a file that shrinks meanwhile gives a failed window, not a SIGBUS.
+// One window is open at a time.
 struct FileMapping {
     int fd;
     int64_t length;
+    unsigned char *buffer;
+    size_t bufferSize;
 };
 
 FileMapping *OpenMapping(FileHandle file)
@@ -109,6 +114,8 @@ FileMapping *OpenMapping(FileHandle file)
     if (!mapping) return NULL;
     mapping->fd = (int)file;
     mapping->length = length;
+    mapping->buffer = NULL;
+    mapping->bufferSize = 0;
     return mapping;
 }
 
@@ -116,18 +123,30 @@ int64_t GetMappingLength(const FileMapping *mapping) { return mapping->length; }
 
 const unsigned char *MapFileWindow(FileMapping *mapping, int64_t offset, size_t length)
 {
-    void *view = mmap(NULL, length, PROT_READ, MAP_SHARED, mapping->fd, (off_t)offset);
-    if (view == MAP_FAILED) return NULL;
-    madvise(view, length, MADV_SEQUENTIAL);
-    return (const unsigned char *)view;
+    if (length > mapping->bufferSize) {
+        free(mapping->buffer);
+        mapping->buffer = (unsigned char *)malloc(length);
+        mapping->bufferSize = mapping->buffer ? length : 0;
+        if (!mapping->buffer) return NULL;
+    }
+    // pread leaves the file position alone, as a mapping would.
+    for (size_t done = 0; done < length;) {
+        ssize_t got = pread(mapping->fd, mapping->buffer + done, length - done, (off_t)(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return NULL;
+        done += (size_t)got;
+    }
+    return mapping->buffer;
 }
 
-void UnmapFileWindow(const unsigned char *view, size_t length)
+void UnmapFileWindow(const unsigned char *, size_t) {}
+
+void CloseMapping(FileMapping *mapping)
 {
-    if (view) munmap((void *)view, length);
+    if (!mapping) return;
+    free(mapping->buffer);
+    free(mapping);
 }
-
-void CloseMapping(FileMapping *mapping) { free(mapping); }
 
 int64_t GetPathFileSize(const char *path)
 {
