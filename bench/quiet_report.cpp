@@ -1,0 +1,9 @@
+// The engine's reporting, silenced: the benchmarks show nothing and never
+// cancel.
+#include "report.h"
+
+void SetStatus(const char *) {}
+void ErrorBeep() {}
+bool CancelProbe() { return false; }
+void *ShowWaitCursor() { return nullptr; }
+void RestoreCursor(void *) {}
