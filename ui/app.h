@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "../engine/platform.h"
+
 extern HINSTANCE g_instance;    // the program's own module, source of every resource
 extern OSVERSIONINFOA g_osVersion;
 extern HMODULE g_richEdit;      // may be NULL
@@ -14,5 +16,10 @@ extern HWND g_splitPage;
 extern HWND g_joinPage;
 extern HFONT g_titleFont;       // the About box's fonts
 extern HFONT g_linkFont;
+extern HACCEL g_accelerators;
+extern BYTE g_page;             // the page shown: SPLIT_PAGE or JOIN_PAGE
+extern char g_joinFolder[PATH_SIZE];  // folder of the join list's names, set by discovery
+
+enum { SPLIT_PAGE = 0, JOIN_PAGE = 1 };
 
 #endif

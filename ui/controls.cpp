@@ -1,0 +1,51 @@
+#include "controls.h"
+
+#include <string.h>
+
+char *GetItemText(HWND dialog, int control, char *text)
+{
+    text[0] = '\0';
+    SendDlgItemMessageA(dialog, control, WM_GETTEXT, PATH_SIZE, (LPARAM)text);
+    return text;
+}
+
+bool ItemHasText(HWND dialog, int control)
+{
+    char first[2] = "";
+    SendDlgItemMessageA(dialog, control, WM_GETTEXT, sizeof first, (LPARAM)first);
+    return first[0] != '\0';
+}
+
+void SetItemText(HWND dialog, int control, const char *text)
+{
+    SendDlgItemMessageA(dialog, control, WM_SETTEXT, 0, (LPARAM)text);
+}
+
+void PutItemText(HWND dialog, int control, const char *text)
+{
+    SetItemText(dialog, control, text);
+    SendDlgItemMessageA(dialog, control, EM_SETSEL, 0, -1);
+    SetFocus(GetDlgItem(dialog, control));
+}
+
+void EnableItem(HWND dialog, int control, bool enable) { EnableWindow(GetDlgItem(dialog, control), enable); }
+
+bool IsItemChecked(HWND dialog, int control)
+{
+    return SendDlgItemMessageA(dialog, control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void CopyFolderPart(const char *path, char *folder)
+{
+    size_t length = strlen(path);
+    while (length > 0 && !IsPathSeparator(path[length - 1])) length--;
+    if (length >= PATH_SIZE) length = PATH_SIZE - 1;
+    memcpy(folder, path, length);
+    folder[length] = '\0';
+}
+
+void MakePagesFilterText(char *text)
+{
+    LoadMessage(MSG_ALL_FILES, text, MESSAGE_SIZE);
+    strcat(text, " (*.*)|*.*");
+}

@@ -1,0 +1,30 @@
+// Small helpers over dialog controls, shared by the pages.
+#ifndef PARTELLO_UI_CONTROLS_H
+#define PARTELLO_UI_CONTROLS_H
+
+#include <windows.h>
+
+#include "../engine/messages.h"
+#include "../engine/platform.h"
+
+// Room for the pages' filter text: message 1 and " (*.*)|*.*".
+enum { FILTER_TEXT_SIZE = MESSAGE_SIZE + 16 };
+
+// The control's text, at most PATH_SIZE - 1 characters, into `text`
+// (PATH_SIZE bytes); returns `text`.
+char *GetItemText(HWND dialog, int control, char *text);
+// True when the control holds at least one character (reads only the first).
+bool ItemHasText(HWND dialog, int control);
+// Sets the text; an edit answers with EN_CHANGE before this returns.
+void SetItemText(HWND dialog, int control, const char *text);
+// Sets the text, selects all of it and gives the control the focus.
+void PutItemText(HWND dialog, int control, const char *text);
+void EnableItem(HWND dialog, int control, bool enable);
+bool IsItemChecked(HWND dialog, int control);
+
+// Everything up to and including the last '\' or ':' of `path`.
+void CopyFolderPart(const char *path, char *folder);
+// "All Files (*.*)|*.*" from the catalogue, the filter both pages offer.
+void MakePagesFilterText(char *text);
+
+#endif

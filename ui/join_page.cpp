@@ -1,0 +1,130 @@
+// The join page: the discovered parts, the output name, and OK while a join
+// can run.
+#include <windows.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "../engine/discovery.h"
+#include "../engine/join.h"
+#include "app.h"
+#include "controls.h"
+#include "pages.h"
+#include "pickers.h"
+#include "status.h"
+
+char g_joinFolder[PATH_SIZE];
+
+static HWND GetJoinList() { return GetDlgItem(g_joinPage, IDC_JOIN_LIST); }
+
+static int CountListEntries() { return (int)SendMessageA(GetJoinList(), LB_GETCOUNT, 0, 0); }
+
+// Entry `index` into `text` (PATH_SIZE); an entry too long for it reads as empty.
+static void GetListEntry(int index, char *text)
+{
+    text[0] = '\0';
+    LRESULT length = SendMessageA(GetJoinList(), LB_GETTEXTLEN, index, 0);
+    if (length >= 0 && length < PATH_SIZE) SendMessageA(GetJoinList(), LB_GETTEXT, index, (LPARAM)text);
+}
+
+static void AddMessageEntry()
+{
+    char text[MESSAGE_SIZE];
+    SendMessageA(GetJoinList(), LB_ADDSTRING, 0, (LPARAM)LoadMessage(MSG_ONLY_NUMBERED, text, sizeof text));
+}
+
+bool DiscoverParts(const char *path)
+{
+    HWND list = GetJoinList();
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    PartSet set;
+    DiscoverPartSet(path, &set);
+    strcpy(g_joinFolder, set.folder);
+    bool shown = set.outcome == DISCOVERY_FOUND && set.names.count != 1;
+    if (NeedsMessageEntry(&set))
+        AddMessageEntry();
+    else if (shown)
+        for (int i = 0; i < set.names.count; i++) SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)set.names.names[i]);
+    ClearNameList(&set.names);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, NULL, TRUE);
+    if (shown) {
+        // Focus to save-as Browse, then once round the dialog's own focus
+        // handling so that the default button follows it.
+        SetFocus(GetDlgItem(g_joinPage, IDC_JOIN_BROWSE_OUTPUT));
+        PostMessageA(g_joinPage, WM_NEXTDLGCTL, 0, FALSE);
+        PostMessageA(g_joinPage, WM_NEXTDLGCTL, 1, FALSE);
+    }
+    return shown;
+}
+
+void ApplyJoinRule()
+{
+    EnableItem(g_joinPage, IDC_OK, CountListEntries() >= 2 && ItemHasText(g_joinPage, IDC_JOIN_OUTPUT));
+}
+
+void SuggestListOutputName(char *name)
+{
+    name[0] = '\0';
+    if (CountListEntries() <= 0) return;
+    char first[PATH_SIZE];
+    GetListEntry(0, first);
+    SuggestOutputName(first, name, PATH_SIZE);
+}
+
+static void BrowsePart()
+{
+    ClearStatus();
+    char filter[FILTER_TEXT_SIZE], title[MESSAGE_SIZE], path[PATH_SIZE] = "";
+    MakePagesFilterText(filter);
+    LoadMessage(MSG_PICK_PART_TITLE, title, sizeof title);
+    if (!PickOpenFile(g_mainWindow, title, filter, true, path, NULL)) return;
+    DiscoverParts(path);
+    // Also after a failed discovery: its list can never be joined.
+    ApplyJoinRule();
+}
+
+static void BrowseOutput()
+{
+    char title[MESSAGE_SIZE], name[PATH_SIZE];
+    SuggestListOutputName(name);
+    LoadMessage(MSG_PICK_OUTPUT_TITLE, title, sizeof title);
+    if (PickSaveFile(g_mainWindow, title, NULL, name, NULL)) PutItemText(g_joinPage, IDC_JOIN_OUTPUT, name);
+}
+
+static void RunJoin()
+{
+    // The join never enables OK again; the join rule does.
+    EnableItem(g_joinPage, IDC_OK, false);
+    int count = CountListEntries();
+    if (count < 0) count = 0;
+    // One block: the name pointers, then the names they point to.
+    char **names = (char **)malloc((size_t)(count + 1) * (sizeof(char *) + PATH_SIZE));
+    if (!names) {
+        ShowError(MSG_OUT_OF_MEMORY);
+        return;
+    }
+    char *texts = (char *)(names + count + 1);
+    for (int i = 0; i < count; i++) {
+        names[i] = texts + (size_t)i * PATH_SIZE;
+        GetListEntry(i, names[i]);
+    }
+    char output[PATH_SIZE];
+    JoinFiles(names, count, g_joinFolder, GetItemText(g_joinPage, IDC_JOIN_OUTPUT, output),
+              IsItemChecked(g_joinPage, IDC_JOIN_DELETE_PARTS));
+    free(names);
+}
+
+INT_PTR CALLBACK JoinPageProc(HWND, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_INITDIALOG) return TRUE;
+    if (message != WM_COMMAND) return FALSE;
+    WORD code = HIWORD(wParam);
+    switch (LOWORD(wParam)) {
+    case IDC_OK: RunJoin(); break;
+    case IDC_JOIN_BROWSE_PART: if (code == BN_CLICKED) BrowsePart(); break;
+    case IDC_JOIN_OUTPUT: if (code == EN_CHANGE) ApplyJoinRule(); break;
+    case IDC_JOIN_BROWSE_OUTPUT: if (code == BN_CLICKED) BrowseOutput(); break;
+    }
+    return TRUE;
+}

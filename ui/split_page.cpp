@@ -1,0 +1,99 @@
+// The split page: file, folder, part size, and OK while a split can run.
+#include <windows.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "../engine/split.h"
+#include "app.h"
+#include "controls.h"
+#include "pages.h"
+#include "pickers.h"
+#include "status.h"
+
+static const char FLOPPY_SIZE[] = "1440";
+
+int64_t ShowPartCount(HWND page)
+{
+    char path[PATH_SIZE], size[PATH_SIZE];
+    int64_t count = CountParts(GetItemText(page, IDC_SPLIT_FILE, path), ReadPartSize(GetItemText(page, IDC_SPLIT_SIZE, size)));
+    char text[24];
+    snprintf(text, sizeof text, "%lld", (long long)count);
+    SetItemText(page, IDC_SPLIT_COUNT, text);
+    return count;
+}
+
+bool SplitInputsPresent(HWND page) { return ItemHasText(page, IDC_SPLIT_FILE) && ItemHasText(page, IDC_SPLIT_FOLDER); }
+
+// The split rule, after every change of the three edits.
+static void RefreshSplitPage(HWND page)
+{
+    int64_t count = ShowPartCount(page);
+    EnableItem(page, IDC_OK, SplitInputsPresent(page) && count >= 2);
+}
+
+static void TakeFileChange(HWND page)
+{
+    ClearStatus();
+    RefreshSplitPage(page);
+}
+
+// The hidden floppy box mirrors whether the size is exactly "1440".
+static void TakeSizeChange(HWND page)
+{
+    RefreshSplitPage(page);
+    char size[PATH_SIZE];
+    bool floppy = strcmp(GetItemText(page, IDC_SPLIT_SIZE, size), FLOPPY_SIZE) == 0;
+    SendDlgItemMessageA(page, IDC_SPLIT_FLOPPY, BM_SETCHECK, floppy ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+static void TakeFloppyClick(HWND page)
+{
+    if (IsItemChecked(page, IDC_SPLIT_FLOPPY)) SetItemText(page, IDC_SPLIT_SIZE, FLOPPY_SIZE);
+}
+
+static void BrowseFileToSplit(HWND page)
+{
+    char filter[FILTER_TEXT_SIZE], title[MESSAGE_SIZE], path[PATH_SIZE] = "";
+    MakePagesFilterText(filter);
+    LoadMessage(MSG_PICK_SPLIT_TITLE, title, sizeof title);
+    if (!PickOpenFile(g_mainWindow, title, filter, false, path, NULL)) return;
+    SetItemText(page, IDC_SPLIT_FILE, path);
+    SendDlgItemMessageA(page, IDC_SPLIT_FILE, EM_SETSEL, 0, -1);
+    char folder[PATH_SIZE];
+    CopyFolderPart(path, folder);
+    SetItemText(page, IDC_SPLIT_FOLDER, folder);
+    SetFocus(GetDlgItem(page, IDC_SPLIT_FILE));
+}
+
+static void BrowseSplitFolder(HWND page)
+{
+    char folder[PATH_SIZE];
+    GetItemText(page, IDC_SPLIT_FOLDER, folder);
+    if (PickFolder(page, folder)) PutItemText(page, IDC_SPLIT_FOLDER, folder);
+}
+
+static void RunSplit(HWND page)
+{
+    // The split never enables OK again; the next change of an edit does.
+    EnableItem(page, IDC_OK, false);
+    char path[PATH_SIZE], folder[PATH_SIZE], size[PATH_SIZE];
+    SplitFile(GetItemText(page, IDC_SPLIT_FILE, path), GetItemText(page, IDC_SPLIT_FOLDER, folder),
+              ReadPartSize(GetItemText(page, IDC_SPLIT_SIZE, size)), IsItemChecked(page, IDC_SPLIT_COPY_PROGRAM));
+}
+
+INT_PTR CALLBACK SplitPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_INITDIALOG) return TRUE;
+    if (message != WM_COMMAND) return FALSE;
+    WORD code = HIWORD(wParam);
+    switch (LOWORD(wParam)) {
+    case IDC_SPLIT_FILE: if (code == EN_CHANGE) TakeFileChange(page); break;
+    case IDC_SPLIT_FOLDER: if (code == EN_CHANGE) RefreshSplitPage(page); break;
+    case IDC_SPLIT_SIZE: if (code == EN_CHANGE) TakeSizeChange(page); break;
+    case IDC_SPLIT_BROWSE_FILE: if (code == BN_CLICKED) BrowseFileToSplit(page); break;
+    case IDC_SPLIT_BROWSE_FOLDER: if (code == BN_CLICKED) BrowseSplitFolder(page); break;
+    case IDC_SPLIT_FLOPPY: if (code == BN_CLICKED) TakeFloppyClick(page); break;
+    case IDC_OK: RunSplit(page); break;
+    }
+    return TRUE;
+}
