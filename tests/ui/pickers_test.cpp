@@ -1,0 +1,184 @@
+// What surrounds the system's file and folder dialogs: the filter, the
+// record handed to the system, the multiple-selection result, the folder
+// text and the folder dialog's callback.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "temp_dir.h"
+#include "ui/app.h"
+#include "ui/controls.h"
+#include "ui/pickers.h"
+
+namespace {
+
+std::string Filter(const char *text)
+{
+    char filter[FILTER_SIZE];
+    int length = BuildFilterString(text, filter);
+    return std::string(filter, length);
+}
+
+}  // namespace
+
+TEST(Pickers, FilterStringFromTheFilterText)
+{
+    using namespace std::string_literals;
+    char pages[FILTER_TEXT_SIZE];
+    MakePagesFilterText(pages);
+    EXPECT_STREQ(pages, "All Files (*.*)|*.*");
+    EXPECT_EQ(Filter(pages), "All Files (*.*)\0*.*\0\0"s);
+    for (const char *noBar : {"", "Text files", static_cast<const char *>(nullptr)})
+        EXPECT_EQ(Filter(noBar), "All Files\0*.*\0\0"s) << (noBar ? noBar : "(none)");
+    EXPECT_EQ(Filter("Parts|*.001|*.002"), "Parts\0*.001|*.002\0\0"s);  // only the first '|' splits
+    EXPECT_EQ(Filter("|"), "\0\0\0"s);
+    std::string longPattern(300, 'p');
+    EXPECT_EQ(Filter(("Long|" + longPattern).c_str()), "Long\0"s + std::string(255, 'p') + "\0\0"s);
+}
+
+TEST(Pickers, RecordSizeFollowsTheSystemVersion)
+{
+    const DWORD full = sizeof(OPENFILENAMEA), old = OPENFILENAME_SIZE_VERSION_400A;
+#ifndef _WIN64
+    static_assert(sizeof(OPENFILENAMEA) == 88 && OPENFILENAME_SIZE_VERSION_400A == 76, "32-bit record sizes");
+#endif
+    struct Case {
+        DWORD platform, major, minor, size;
+    } cases[] = {
+        {VER_PLATFORM_WIN32_NT, 4, 0, old},       {VER_PLATFORM_WIN32_NT, 5, 0, full},
+        {VER_PLATFORM_WIN32_NT, 10, 0, full},     {VER_PLATFORM_WIN32_WINDOWS, 4, 10, old},
+        {VER_PLATFORM_WIN32_WINDOWS, 4, 90, full}, {VER_PLATFORM_WIN32_WINDOWS, 5, 0, old},
+        {VER_PLATFORM_WIN32s, 9, 99, old},
+    };
+    for (const Case &c : cases) {
+        OSVERSIONINFOA version = {};
+        version.dwPlatformId = c.platform;
+        version.dwMajorVersion = c.major;
+        version.dwMinorVersion = c.minor;
+        EXPECT_EQ(GetFileDialogRecordSize(&version), c.size) << c.platform << " " << c.major << "." << c.minor;
+    }
+}
+
+TEST(Pickers, RecordHoldsWhatThePickerGives)
+{
+    g_osVersion = {};
+    g_osVersion.dwOSVersionInfoSize = sizeof g_osVersion;
+    GetVersionExA(&g_osVersion);
+    char file[PATH_SIZE + 1] = "movie.avi";
+    const char filter[] = "All Files\0*.*\0";
+    HWND owner = (HWND)0x1234;
+    OPENFILENAMEA record;
+    memset(&record, 0xCC, sizeof record);
+    FillFileDialogRecord(&record, owner, "Title", filter, file, NULL, OPEN_MULTIPLE_FLAGS);
+    EXPECT_EQ(record.lStructSize, sizeof(OPENFILENAMEA));  // this system is NT 5 or later
+    EXPECT_EQ(record.hwndOwner, owner);
+    EXPECT_EQ(record.lpstrFilter, filter);
+    EXPECT_EQ(record.nFilterIndex, 1u);
+    EXPECT_EQ(record.lpstrFile, file);
+    EXPECT_EQ(record.nMaxFile, 260u);
+    EXPECT_STREQ(record.lpstrInitialDir, "");
+    EXPECT_STREQ(record.lpstrTitle, "Title");
+    EXPECT_EQ(record.Flags, 0x81A04u);
+    EXPECT_EQ(record.lpstrFileTitle, nullptr);
+    EXPECT_EQ(record.lpstrDefExt, nullptr);
+    EXPECT_EQ(record.lpstrCustomFilter, nullptr);
+    EXPECT_EQ(record.hInstance, nullptr);
+    EXPECT_EQ(record.FlagsEx, 0u);
+    FillFileDialogRecord(&record, owner, "Title", filter, file, "C:\\data", SAVE_FLAGS);
+    EXPECT_STREQ(record.lpstrInitialDir, "C:\\data");
+    EXPECT_EQ(record.Flags, 0x806u);
+    EXPECT_EQ(OPEN_FLAGS, 0x1804);
+}
+
+TEST(Pickers, MultipleSelectionGivesTheFolderAndTheFirstName)
+{
+    using namespace std::string_literals;
+    struct Case {
+        std::string buffer, path;
+    } cases[] = {
+        {"C:\\dl\\movie.avi.002\0\0"s, "C:\\dl\\movie.avi.002"},
+        {"C:\\dl\0movie.avi.002\0movie.avi.001\0movie.avi.003\0\0"s, "C:\\dl\\movie.avi.002"},
+        {"C:\\\0a.001\0a.002\0\0"s, "C:\\\\a.001"},
+    };
+    for (const Case &c : cases) {
+        char path[PATH_SIZE] = "";
+        EXPECT_TRUE(TakeFirstSelection(c.buffer.c_str(), path));
+        EXPECT_EQ(path, c.path);
+    }
+    std::string tooLong = "C:\\" + std::string(200, 'f') + '\0' + std::string(100, 'n') + "\0\0"s;
+    char path[PATH_SIZE] = "kept";
+    EXPECT_FALSE(TakeFirstSelection(tooLong.c_str(), path));
+}
+
+TEST(Pickers, StripTrailingBackslash)
+{
+    struct Case {
+        const char *path, *stripped;
+    } cases[] = {
+        {"C:\\", "C:\\"},
+        {"C:\\data\\", "C:\\data"},
+        {"C:\\data\\\\", "C:\\data\\"},
+        {"C:\\data", "C:\\data"},
+        {"", ""},
+        {"ab\\", "ab\\"},  // three characters
+    };
+    for (const Case &c : cases) {
+        char path[PATH_SIZE];
+        strcpy(path, c.path);
+        EXPECT_STREQ(StripTrailingBackslash(path), c.stripped) << c.path;
+    }
+}
+
+namespace {
+
+std::vector<std::pair<UINT, std::string>> s_received;
+
+LRESULT CALLBACK RecordFolderMessages(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == BFFM_SETSTATUSTEXTA || message == BFFM_SETSELECTIONA) {
+        EXPECT_EQ(wParam, message == BFFM_SETSELECTIONA ? WPARAM(TRUE) : WPARAM(0));
+        s_received.push_back({message, (const char *)lParam});
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+// The callback talks to whatever window the folder dialog is; a window of
+// our own stands in for it and records what it is told.
+TEST(Pickers, FolderCallbackShowsAndSelectsTheFolder)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = RecordFolderMessages;
+    windowClass.lpszClassName = "PartelloFolderDialogStandIn";
+    RegisterClassA(&windowClass);
+    HWND dialog = CreateWindowA(windowClass.lpszClassName, "", 0, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+    ASSERT_TRUE(dialog);
+    TempDir dir;
+    std::string folder = dir.Path().substr(0, dir.Path().size() - 1);
+
+    s_received.clear();
+    EXPECT_EQ(FolderPickerCallback(dialog, BFFM_INITIALIZED, 0, (LPARAM)folder.c_str()), 0);
+    std::vector<std::pair<UINT, std::string>> initialized = {{BFFM_SETSTATUSTEXTA, folder},
+                                                             {BFFM_SETSELECTIONA, folder}};
+    EXPECT_EQ(s_received, initialized);
+
+    s_received.clear();
+    LPITEMIDLIST items = NULL;
+    std::wstring wide(folder.begin(), folder.end());
+    ASSERT_TRUE(SUCCEEDED(SHParseDisplayName(wide.c_str(), NULL, &items, 0, NULL)));
+    EXPECT_EQ(FolderPickerCallback(dialog, BFFM_SELCHANGED, (LPARAM)items, 0), 0);
+    CoTaskMemFree(items);
+    ASSERT_EQ(s_received.size(), 1u);
+    EXPECT_EQ(s_received[0].first, UINT(BFFM_SETSTATUSTEXTA));
+    EXPECT_EQ(s_received[0].second, folder);
+
+    s_received.clear();
+    EXPECT_EQ(FolderPickerCallback(dialog, BFFM_VALIDATEFAILEDA, 0, 0), 0);
+    EXPECT_TRUE(s_received.empty());
+    DestroyWindow(dialog);
+}

@@ -1,0 +1,107 @@
+#include "program_fixture.h"
+
+#include <shlobj.h>
+
+#include <cstring>
+
+void ProgramTest::TearDown()
+{
+    if (started_) ShutDownProgram();
+    started_ = false;
+    MSG message;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+    }
+}
+
+void ProgramTest::Start(std::vector<std::string> arguments)
+{
+    std::vector<char *> pointers;
+    for (std::string &argument : arguments) pointers.push_back(&argument[0]);
+    ASSERT_TRUE(StartProgram(GetModuleHandleA(NULL), (int)pointers.size(), pointers.data()));
+    started_ = true;
+    EXPECT_EQ(Pump(), kNoQuit);
+}
+
+int ProgramTest::Pump(int milliseconds)
+{
+    DWORD end = GetTickCount() + milliseconds;
+    MSG message;
+    do {
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return (int)message.wParam;
+            HandleLoopMessage(&message);
+        }
+        Sleep(5);
+    } while ((int)(end - GetTickCount()) > 0);
+    return kNoQuit;
+}
+
+void ProgramTest::PostKeyDown(WPARAM key)
+{
+    HWND focus = GetFocus();
+    PostMessageA(focus ? focus : g_mainWindow, WM_KEYDOWN, key, 1);
+}
+
+void ProgramTest::PressAltWith(char key)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_MENU] = keys[VK_LMENU] = 0x80;
+    SetKeyboardState(keys);
+    HWND focus = GetFocus();
+    // Context code (bit 29): Alt is down.
+    PostMessageA(focus ? focus : g_mainWindow, WM_SYSKEYDOWN, key, 0x20000001);
+    Pump();
+    keys[VK_MENU] = keys[VK_LMENU] = 0;
+    SetKeyboardState(keys);
+}
+
+void ProgramTest::DropFiles(const std::vector<std::string> &paths)
+{
+    std::string names;
+    for (const std::string &path : paths) names += path + '\0';
+    names += '\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
+    ASSERT_TRUE(memory);
+    DROPFILES *drop = (DROPFILES *)GlobalLock(memory);
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    memcpy(drop + 1, names.data(), names.size());
+    GlobalUnlock(memory);
+    PostMessageA(g_mainWindow, WM_DROPFILES, (WPARAM)memory, 0);
+    Pump();
+}
+
+std::string ProgramTest::Text(HWND window)
+{
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::vector<std::string> ProgramTest::JoinList()
+{
+    std::vector<std::string> entries;
+    HWND list = GetDlgItem(g_joinPage, IDC_JOIN_LIST);
+    int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; i++) {
+        char text[1024] = "";
+        SendMessageA(list, LB_GETTEXT, i, (LPARAM)text);
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+void ProgramTest::ExpectPageShown(int page)
+{
+    HWND shown = page == SPLIT_PAGE ? g_splitPage : g_joinPage;
+    HWND hidden = page == SPLIT_PAGE ? g_joinPage : g_splitPage;
+    EXPECT_EQ(g_page, page);
+    EXPECT_TRUE(IsVisible(shown));
+    EXPECT_FALSE(IsVisible(hidden));
+    EXPECT_EQ(SelectedTab(), page);
+    HWND focus = GetFocus();
+    EXPECT_TRUE(focus == shown || IsChild(shown, focus)) << "focus is not on the page shown";
+}
+
+void MakeFile(const std::string &path, size_t size, uint32_t seed) { WriteBytes(path, MakeData(size, seed)); }

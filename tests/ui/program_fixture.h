@@ -1,0 +1,66 @@
+// Starts the real program in-process and drives its windows through
+// messages and its own message loop.
+#ifndef PARTELLO_TESTS_UI_PROGRAM_FIXTURE_H
+#define PARTELLO_TESTS_UI_PROGRAM_FIXTURE_H
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "resources/ids.h"
+#include "temp_dir.h"
+#include "ui/app.h"
+#include "ui/program.h"
+
+const int kNoQuit = -1;
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void TearDown() override;
+
+    // Starts the program with these command-line arguments (none: the
+    // search beside the program) and lets the loop settle.
+    void Start(std::vector<std::string> arguments = {});
+    // Runs the program's own loop step on everything queued, for at least
+    // `milliseconds`; the quit code when a quit message came, else kNoQuit.
+    int Pump(int milliseconds = 60);
+
+    // Keys as the system queues them for the window with the focus.
+    void PostKeyDown(WPARAM key);
+    // Alt+key through the accelerators, with Alt held in the key state.
+    void PressAltWith(char key);
+    // A drop of these paths on the main window, with ANSI names.
+    void DropFiles(const std::vector<std::string> &paths);
+
+    static std::string Text(HWND window);
+    static std::string ItemText(HWND dialog, int control) { return Text(GetDlgItem(dialog, control)); }
+    static bool IsEnabled(HWND dialog, int control) { return IsWindowEnabled(GetDlgItem(dialog, control)) != FALSE; }
+    static bool IsChecked(HWND dialog, int control)
+    {
+        return SendDlgItemMessageA(dialog, control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+    static void SetText(HWND dialog, int control, const std::string &text)
+    {
+        SendDlgItemMessageA(dialog, control, WM_SETTEXT, 0, (LPARAM)text.c_str());
+    }
+    // Typing one character into a control, as the keyboard would deliver it.
+    static void Type(HWND dialog, int control, char c) { SendDlgItemMessageA(dialog, control, WM_CHAR, c, 1); }
+    static void Click(HWND dialog, int control) { SendDlgItemMessageA(dialog, control, BM_CLICK, 0, 0); }
+    static std::string Status() { return ItemText(g_mainWindow, IDC_STATUS); }
+    static std::vector<std::string> JoinList();
+    static int SelectedTab() { return (int)SendMessageA(g_tabControl, TCM_GETCURSEL, 0, 0); }
+    static bool IsVisible(HWND window) { return IsWindowVisible(window) != FALSE; }
+
+    // What the page switch leaves: flag, pages shown, tab, focus inside.
+    void ExpectPageShown(int page);
+
+    bool started_ = false;
+};
+
+// A file of `size` deterministic bytes.
+void MakeFile(const std::string &path, size_t size, uint32_t seed = 7);
+
+#endif
