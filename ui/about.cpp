@@ -4,7 +4,7 @@
 #include <shellapi.h>
 
 #include "app.h"
-#include "../engine/platform.h"
+#include "controls.h"
 #include "../resources/ids.h"
 
 ShellExecuteAFunction g_shellExecute = ShellExecuteA;
@@ -13,10 +13,9 @@ static HCURSOR s_handCursor;
 
 static void OpenLink(HWND dialog)
 {
-    char address[PATH_SIZE] = "";
-    GetDlgItemTextA(dialog, IDC_ABOUT_LINK, address, PATH_SIZE);
+    char address[PATH_SIZE];
     // The outcome does not matter: a link nothing opens simply does nothing.
-    g_shellExecute(NULL, NULL, address, NULL, NULL, SW_SHOWNORMAL);
+    g_shellExecute(NULL, NULL, GetItemText(dialog, IDC_ABOUT_LINK, address), NULL, NULL, SW_SHOWNORMAL);
 }
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)

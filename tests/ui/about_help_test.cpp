@@ -7,74 +7,73 @@
 #include <string>
 #include <vector>
 
+#include "program_fixture.h"
 #include "resources/ids.h"
 #include "ui/about_help.h"
 #include "ui/app.h"
 
-// The start-up code owns these in the program; the dialogs alone need only
-// the module and the two fonts.
-HINSTANCE g_instance;
-OSVERSIONINFOA g_osVersion;
-HMODULE g_richEdit;
-HWND g_mainWindow, g_tabControl, g_splitPage, g_joinPage;
-HFONT g_titleFont, g_linkFont;
-
 namespace {
 
 const char kLink[] = "http://partello.example.org/";
-const wchar_t kAboutCaption[] = L"\u5173\u4e8e", kHelpCaption[] = L"\u5e2e\u52a9";
 
-// ---- Driving a modal dialog from inside its own loop ----------------------
-// Each step runs on its own timer tick once the dialog is up. Timer messages
-// come only when nothing else is queued, so what a step posts has been
-// handled before the next step looks. A dialog still open well after the
-// last step is ended with kStuck, so a test fails instead of hanging.
+// ---- Driving a modal window from inside its own loop ----------------------
+// Each step runs on its own timer tick once a dialog of the main window is
+// up. Timer messages come only when nothing else is queued, so what a step
+// posts has been handled before the next step looks. A window still open
+// well after the last step is ended with kStuck: the test fails, not hangs.
 
 typedef std::vector<std::function<void(HWND dialog)>> Steps;
 const INT_PTR kStuck = 99;
 
-struct Script {
-    HWND owner;
-    Steps steps;
-    size_t next;
-    int idleTicks;
-    HWND dialog;
-} *s_script;
+class DialogScript {
+public:
+    explicit DialogScript(Steps steps) : steps_(std::move(steps))
+    {
+        s_running = this;
+        timer_ = SetTimer(NULL, 0, 30, Tick);
+    }
+    ~DialogScript()
+    {
+        KillTimer(NULL, timer_);
+        s_running = NULL;
+    }
+    bool Shown() const { return dialog_ != NULL; }
+    void ExpectFinished() const
+    {
+        EXPECT_EQ(next_, steps_.size()) << "not every step ran";
+        EXPECT_FALSE(dialog_ && IsWindow(dialog_)) << "the window outlived its loop";
+    }
 
-BOOL CALLBACK MatchDialog(HWND window, LPARAM found)
-{
-    char name[16] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (strcmp(name, "#32770") || GetWindow(window, GW_OWNER) != s_script->owner) return TRUE;
-    *(HWND *)found = window;
-    return FALSE;
-}
+private:
+    static BOOL CALLBACK MatchDialog(HWND window, LPARAM found)
+    {
+        char name[16] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (strcmp(name, "#32770") || GetWindow(window, GW_OWNER) != g_mainWindow) return TRUE;
+        *(HWND *)found = window;
+        return FALSE;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        DialogScript &script = *s_running;
+        HWND dialog = NULL;
+        EnumThreadWindows(GetCurrentThreadId(), MatchDialog, (LPARAM)&dialog);
+        if (!dialog) return;
+        script.dialog_ = dialog;
+        if (script.next_ < script.steps_.size())
+            script.steps_[script.next_++](dialog);
+        else if (++script.idleTicks_ > 40)
+            EndDialog(dialog, kStuck);
+    }
 
-void CALLBACK TickScript(HWND, UINT, UINT_PTR, DWORD)
-{
-    HWND dialog = NULL;
-    EnumThreadWindows(GetCurrentThreadId(), MatchDialog, (LPARAM)&dialog);
-    if (!dialog) return;
-    Script &script = *s_script;
-    script.dialog = dialog;
-    if (script.next < script.steps.size())
-        script.steps[script.next++](dialog);
-    else if (++script.idleTicks > 40)
-        EndDialog(dialog, kStuck);
-}
-
-INT_PTR ShowModal(HWND owner, int templateId, DLGPROC proc, Steps steps)
-{
-    Script script = {owner, std::move(steps), 0, 0, NULL};
-    s_script = &script;
-    UINT_PTR timer = SetTimer(NULL, 0, 30, TickScript);
-    INT_PTR result = DialogBoxParamW(g_instance, MAKEINTRESOURCEW(templateId), owner, proc, 0);
-    KillTimer(NULL, timer);
-    s_script = NULL;
-    EXPECT_EQ(script.next, script.steps.size()) << "not every step ran";
-    EXPECT_FALSE(script.dialog && IsWindow(script.dialog)) << "the dialog outlived its loop";
-    return result;
-}
+    static DialogScript *s_running;
+    Steps steps_;
+    size_t next_ = 0;
+    int idleTicks_ = 0;
+    HWND dialog_ = NULL;
+    UINT_PTR timer_;
+};
+DialogScript *DialogScript::s_running;
 
 void PostKey(HWND window, WPARAM key)
 {
@@ -102,17 +101,9 @@ std::wstring CaptionOf(HWND window)
     return text;
 }
 
-// The ways a user closes either window; `focus` is the control with the focus.
-struct CloseWay {
-    const char *name;
-    void (*act)(HWND dialog, HWND focus);
-};
-const CloseWay kCloseWays[] = {
-    {"Enter", [](HWND, HWND focus) { PostKey(focus, VK_RETURN); }},
-    {"ESC", [](HWND, HWND focus) { PostKey(focus, VK_ESCAPE); }},
-    {"close button", [](HWND dialog, HWND) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-    {"OK button", [](HWND dialog, HWND) { PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0); }},
-};
+HWND HelpText(HWND dialog) { return GetDlgItem(dialog, IDC_HELP_TEXT); }
+LRESULT FirstLine(HWND edit) { return SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0); }
+void PressEscIn(HWND dialog) { PostKey(GetFocus() ? GetFocus() : dialog, VK_ESCAPE); }
 
 // What the shell seam was handed: owner, verb, file, parameters, folder, show.
 std::vector<std::string> s_shellCalls;
@@ -126,40 +117,45 @@ HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR
     return (HINSTANCE)(INT_PTR)2;  // "file not found": a failure the box must shrug off
 }
 
-class AboutHelp : public ::testing::Test {
+// The real program, with the shell behind the seam.
+class AboutHelpTest : public ProgramTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        g_instance = GetModuleHandleA(NULL);
-        g_titleFont = CreateFontA(-28, 0, 0, 0, 800, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
-        g_linkFont = CreateFontA(-11, 0, 0, 0, 700, FALSE, TRUE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
-    }
-    static void TearDownTestSuite()
-    {
-        DeleteObject(g_titleFont);
-        DeleteObject(g_linkFont);
-    }
     void SetUp() override
     {
-        owner_ = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, NULL, NULL, NULL, NULL);
         s_shellCalls.clear();
         g_shellExecute = RecordShellExecute;
-        g_richEdit = LoadRichEdit();
     }
     void TearDown() override
     {
-        if (g_richEdit) FreeLibrary(g_richEdit);
         g_shellExecute = ShellExecuteA;
-        DestroyWindow(owner_);
+        g_loadLibrary = LoadLibraryA;
+        ProgramTest::TearDown();
     }
-    INT_PTR ShowAbout(Steps steps) { return ShowModal(owner_, IDD_ABOUT, AboutDialogProc, std::move(steps)); }
-    INT_PTR ShowHelp(Steps steps) { return ShowModal(owner_, IDD_HELP, HelpDialogProc, std::move(steps)); }
-
-    HWND owner_ = NULL;
+    // Runs `open` through the program's own loop and `steps` in the window it
+    // brings up; whether one came up. Closing it must not reach the main
+    // window, where ESC would quit.
+    bool Drive(std::function<void()> open, Steps steps)
+    {
+        DialogScript script(std::move(steps));
+        open();
+        EXPECT_EQ(Pump(), kNoQuit);
+        script.ExpectFinished();
+        return script.Shown();
+    }
+    bool Command(WORD command, Steps steps)
+    {
+        return Drive([command] { PostMessageA(g_mainWindow, WM_COMMAND, command, 0); }, std::move(steps));
+    }
+    // Shown directly, to see what the window ends with.
+    static INT_PTR ShowModal(int templateId, Steps steps)
+    {
+        DialogScript script(std::move(steps));
+        INT_PTR result = DialogBoxParamW(g_instance, MAKEINTRESOURCEW(templateId), g_mainWindow,
+                                         templateId == IDD_HELP ? HelpDialogProc : AboutDialogProc, 0);
+        script.ExpectFinished();
+        return result;
+    }
 };
-
-HWND HelpText(HWND dialog) { return GetDlgItem(dialog, IDC_HELP_TEXT); }
-LRESULT FirstLine(HWND edit) { return SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0); }
 
 }  // namespace
 
@@ -212,156 +208,161 @@ TEST(HelpStream, TheDocumentIsStoredByteForByte)
 
 // ---- Help window ------------------------------------------------------------
 
-TEST_F(AboutHelp, HelpShowsTheWholeDocumentOnPaleYellowWithoutACaret)
+TEST_F(AboutHelpTest, F1AndCommand1001ShowTheDocumentOnPaleYellowWithoutACaret)
 {
-    std::string text;
-    std::wstring caption;
-    COLORREF background = 0;
-    LRESULT dialogCode = 0;
-    GUITHREADINFO gui = {};
-    gui.cbSize = sizeof gui;
-    EXPECT_EQ(ShowHelp({[&](HWND dialog) {
-                  HWND edit = HelpText(dialog);
-                  caption = CaptionOf(dialog);
-                  text = TextOf(edit);
-                  background = (COLORREF)SendMessageA(edit, EM_SETBKGNDCOLOR, 0, RGB(255, 255, 216));
-                  dialogCode = SendMessageA(edit, WM_GETDLGCODE, 0, 0);
-                  GetGUIThreadInfo(GetCurrentThreadId(), &gui);
-                  PostKey(edit, VK_ESCAPE);
-              }}),
-              1);
-    EXPECT_EQ(caption, kHelpCaption);
-    for (const char *part : {"Partello", "The default part size is 1440 KB", "Aditional Notes:", "responsibility."})
-        EXPECT_NE(text.find(part), std::string::npos) << part;
-    EXPECT_EQ(text.find("\\par"), std::string::npos) << "the document was shown as plain text";
-    EXPECT_EQ(background, RGB(255, 255, 216));
-    EXPECT_EQ(dialogCode, DLGC_WANTARROWS);
-    EXPECT_EQ(gui.hwndCaret, (HWND)NULL);
+    Start();
+    const struct {
+        const char *name;
+        std::function<void()> open;
+    } openers[] = {
+        {"F1", [this] { PostKeyDown(VK_F1); }},
+        {"command 1001", [] { PostMessageA(g_mainWindow, WM_COMMAND, IDM_HELP, 0); }},
+    };
+    for (const auto &opener : openers) {
+        SCOPED_TRACE(opener.name);
+        std::string text;
+        std::wstring caption;
+        COLORREF background = 0;
+        LRESULT dialogCode = 0;
+        GUITHREADINFO gui = {};
+        gui.cbSize = sizeof gui;
+        EXPECT_TRUE(Drive(opener.open, {[&](HWND dialog) {
+            HWND edit = HelpText(dialog);
+            caption = CaptionOf(dialog);
+            text = TextOf(edit);
+            background = (COLORREF)SendMessageA(edit, EM_SETBKGNDCOLOR, 0, RGB(255, 255, 216));
+            dialogCode = SendMessageA(edit, WM_GETDLGCODE, 0, 0);
+            GetGUIThreadInfo(GetCurrentThreadId(), &gui);
+            PostKey(edit, VK_ESCAPE);
+        }}));
+        EXPECT_EQ(caption, L"\u5e2e\u52a9");
+        for (const char *part : {"Partello", "The default part size is 1440 KB", "Aditional Notes:", "responsibility."})
+            EXPECT_NE(text.find(part), std::string::npos) << part;
+        EXPECT_EQ(text.find("\\par"), std::string::npos) << "the document was shown as plain text";
+        EXPECT_EQ(background, RGB(255, 255, 216));
+        EXPECT_EQ(dialogCode, DLGC_WANTARROWS);
+        EXPECT_EQ(gui.hwndCaret, (HWND)NULL);
+    }
 }
 
-// Each Down or Up key must scroll exactly as one line scroll of the control.
-TEST_F(AboutHelp, HelpScrollsALineWithDownAndUp)
+// Each Down or Up key scrolls exactly as one line scroll of the control.
+TEST_F(AboutHelpTest, HelpScrollsALineWithDownAndUp)
 {
+    Start();
     LRESULT top = -1, threeDown = -1, thenUp = -1;
     std::vector<LRESULT> byKeys;
-    EXPECT_EQ(ShowHelp({
-                  [&](HWND dialog) {
-                      HWND edit = HelpText(dialog);
-                      top = FirstLine(edit);
-                      for (int i = 0; i < 3; i++) SendMessageA(edit, EM_SCROLL, SB_LINEDOWN, 0);
-                      threeDown = FirstLine(edit);
-                      SendMessageA(edit, EM_SCROLL, SB_LINEUP, 0);
-                      thenUp = FirstLine(edit);
-                      SendMessageA(edit, WM_VSCROLL, SB_TOP, 0);
-                      for (int i = 0; i < 3; i++) PostKey(edit, VK_DOWN);
-                  },
-                  [&](HWND dialog) {
-                      byKeys.push_back(FirstLine(HelpText(dialog)));
-                      PostKey(HelpText(dialog), VK_UP);
-                  },
-                  [&](HWND dialog) {
-                      byKeys.push_back(FirstLine(HelpText(dialog)));
-                      PostKey(HelpText(dialog), VK_RETURN);
-                  },
-              }),
-              1);
+    EXPECT_TRUE(Command(IDM_HELP, {
+                                      [&](HWND dialog) {
+                                          HWND edit = HelpText(dialog);
+                                          top = FirstLine(edit);
+                                          for (int i = 0; i < 3; i++) SendMessageA(edit, EM_SCROLL, SB_LINEDOWN, 0);
+                                          threeDown = FirstLine(edit);
+                                          SendMessageA(edit, EM_SCROLL, SB_LINEUP, 0);
+                                          thenUp = FirstLine(edit);
+                                          SendMessageA(edit, WM_VSCROLL, SB_TOP, 0);
+                                          for (int i = 0; i < 3; i++) PostKey(edit, VK_DOWN);
+                                      },
+                                      [&](HWND dialog) {
+                                          byKeys.push_back(FirstLine(HelpText(dialog)));
+                                          PostKey(HelpText(dialog), VK_UP);
+                                      },
+                                      [&](HWND dialog) {
+                                          byKeys.push_back(FirstLine(HelpText(dialog)));
+                                          PostKey(HelpText(dialog), VK_RETURN);
+                                      },
+                                  }));
     EXPECT_EQ(top, 0);
     EXPECT_GT(threeDown, top);
     EXPECT_LT(thenUp, threeDown);
     EXPECT_EQ(byKeys, (std::vector<LRESULT>{threeDown, thenUp}));
 }
 
-TEST_F(AboutHelp, HelpClosesWithEnterEscAndTheCloseButton)
+TEST_F(AboutHelpTest, WithoutRichEditF1ShowsNothingAndTheProgramGoesOn)
 {
-    for (const CloseWay &way : kCloseWays) {
-        if (!strcmp(way.name, "OK button")) continue;  // the Help window has none
-        SCOPED_TRACE(way.name);
-        EXPECT_EQ(ShowHelp({[&](HWND dialog) { way.act(dialog, HelpText(dialog)); }}), 1);
-    }
-}
-
-TEST_F(AboutHelp, WithoutTheRichEditLibraryHelpShowsNothingAndAboutStillWorks)
-{
-    FreeLibrary(g_richEdit);
     static std::string asked;
     g_loadLibrary = [](LPCSTR name) -> HMODULE { return asked = name, (HMODULE)NULL; };
-    g_richEdit = LoadRichEdit();
-    g_loadLibrary = LoadLibraryA;
-    EXPECT_EQ(g_richEdit, (HMODULE)NULL);
+    Start();
     EXPECT_EQ(asked, "Riched32.dll");
-
+    EXPECT_EQ(g_richEdit, (HMODULE)NULL);
     WNDCLASSA richEdit;
     ASSERT_FALSE(GetClassInfoA(NULL, "RICHEDIT", &richEdit)) << "the library is still loaded from elsewhere";
-    EXPECT_EQ(ShowHelp({}), -1);  // a window that did appear would end with kStuck
-    EXPECT_EQ(ShowAbout({[](HWND dialog) { PostKey(GetDlgItem(dialog, IDOK), VK_ESCAPE); }}), 1);
+    EXPECT_FALSE(Drive([this] { PostKeyDown(VK_F1); }, {}));
+    EXPECT_TRUE(Command(IDM_ABOUT, {PressEscIn}));
+    PostKeyDown(VK_ESCAPE);
+    EXPECT_EQ(Pump(), 1) << "the program no longer answers ESC";
 }
 
 // ---- About box --------------------------------------------------------------
 
-TEST_F(AboutHelp, AboutShowsNameVersionAndLinkInTheirFonts)
+TEST_F(AboutHelpTest, Command1002ShowsAboutInTheStartUpFontsEveryTime)
 {
-    std::vector<std::string> texts;
-    std::wstring caption;
-    HGDIOBJ titleFont = NULL, linkFont = NULL, okFont = NULL;
-    EXPECT_EQ(ShowAbout({[&](HWND dialog) {
-                  caption = CaptionOf(dialog);
-                  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-                      texts.push_back(TextOf(child));
-                  titleFont = (HGDIOBJ)SendDlgItemMessageA(dialog, IDC_ABOUT_TITLE, WM_GETFONT, 0, 0);
-                  linkFont = (HGDIOBJ)SendDlgItemMessageA(dialog, IDC_ABOUT_LINK, WM_GETFONT, 0, 0);
-                  okFont = (HGDIOBJ)SendDlgItemMessageA(dialog, IDOK, WM_GETFONT, 0, 0);
-                  PostKey(GetDlgItem(dialog, IDOK), VK_ESCAPE);
-              }}),
-              1);
-    EXPECT_EQ(caption, kAboutCaption);
-    for (const char *text : {"Partello", "Version 1.6", kLink})
-        EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << text;
-    EXPECT_EQ(titleFont, g_titleFont);
-    EXPECT_EQ(linkFont, g_linkFont);
-    EXPECT_TRUE(okFont != g_titleFont && okFont != g_linkFont);
+    Start();
+    for (int showing = 0; showing < 3; showing++) {
+        std::vector<std::string> texts;
+        std::wstring caption;
+        HGDIOBJ titleFont = NULL, linkFont = NULL;
+        EXPECT_TRUE(Command(IDM_ABOUT, {[&](HWND dialog) {
+            caption = CaptionOf(dialog);
+            for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+                texts.push_back(TextOf(child));
+            titleFont = (HGDIOBJ)SendDlgItemMessageA(dialog, IDC_ABOUT_TITLE, WM_GETFONT, 0, 0);
+            linkFont = (HGDIOBJ)SendDlgItemMessageA(dialog, IDC_ABOUT_LINK, WM_GETFONT, 0, 0);
+            PressEscIn(dialog);
+        }}));
+        EXPECT_EQ(caption, L"\u5173\u4e8e");
+        for (const char *text : {"Partello", "Version 1.6", kLink})
+            EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << text;
+        EXPECT_EQ(titleFont, g_titleFont);
+        EXPECT_EQ(linkFont, g_linkFont);
+    }
+    LOGFONTA title = {};
+    EXPECT_EQ(GetObjectA(g_titleFont, sizeof title, &title), (int)sizeof title);
+    EXPECT_EQ(title.lfWeight, 800);
 }
 
-TEST_F(AboutHelp, ClickingTheLinkHandsItsTextToTheShellAndNothingElseDoes)
+TEST_F(AboutHelpTest, ClickingTheLinkHandsItsTextToTheShellAndNothingElseDoes)
 {
-    EXPECT_EQ(ShowAbout({
-                  [](HWND dialog) {
-                      for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-                          if (GetDlgCtrlID(child) != IDC_ABOUT_LINK && GetDlgCtrlID(child) != IDOK) PostClick(child);
-                      PostClick(dialog);
-                  },
-                  [](HWND dialog) {
-                      EXPECT_TRUE(s_shellCalls.empty());
-                      PostClick(GetDlgItem(dialog, IDC_ABOUT_LINK));
-                  },
-                  [](HWND dialog) { PostKey(GetDlgItem(dialog, IDOK), VK_ESCAPE); },
-              }),
-              1);
+    Start();
+    EXPECT_TRUE(Command(IDM_ABOUT, {
+                                       [](HWND dialog) {
+                                           for (HWND child = GetWindow(dialog, GW_CHILD); child;
+                                                child = GetWindow(child, GW_HWNDNEXT))
+                                               if (GetDlgCtrlID(child) != IDC_ABOUT_LINK && GetDlgCtrlID(child) != IDOK)
+                                                   PostClick(child);
+                                           PostClick(dialog);
+                                       },
+                                       [](HWND dialog) {
+                                           EXPECT_TRUE(s_shellCalls.empty());
+                                           PostClick(GetDlgItem(dialog, IDC_ABOUT_LINK));
+                                       },
+                                       PressEscIn,
+                                   }));
     // No owner, the shell's default action, no parameters, no folder.
     EXPECT_EQ(s_shellCalls, std::vector<std::string>{"- - " + std::string(kLink) + " - - 1"});
 }
 
-TEST_F(AboutHelp, OnlyTheLinkIsBlueOnButtonFaceAndShowsTheHand)
+TEST_F(AboutHelpTest, OnlyTheLinkIsBlueOnButtonFaceAndShowsTheHand)
 {
+    Start();
     HDC dc = CreateCompatibleDC(NULL);
     SetTextColor(dc, RGB(1, 2, 3));
     INT_PTR linkBrush = 0, titleResult = -1;
     COLORREF titleText = 0;
     HCURSOR hand = LoadCursorA(g_instance, MAKEINTRESOURCEA(IDC_HAND_CURSOR));
-    std::vector<int> underHand;  // the controls over which the hand showed
-    EXPECT_EQ(ShowAbout({[&](HWND dialog) {
-                  HWND title = GetDlgItem(dialog, IDC_ABOUT_TITLE), link = GetDlgItem(dialog, IDC_ABOUT_LINK);
-                  titleResult = AboutDialogProc(dialog, WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)title);
-                  titleText = GetTextColor(dc);
-                  linkBrush = SendMessageA(dialog, WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)link);
-                  for (int id : {IDC_ABOUT_LINK, IDC_ABOUT_TITLE, IDOK, -1}) {
-                      HWND window = id < 0 ? dialog : GetDlgItem(dialog, id);
-                      SetCursor(LoadCursorA(NULL, IDC_ARROW));
-                      SendMessageA(window, WM_SETCURSOR, (WPARAM)window, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-                      if (GetCursor() == hand) underHand.push_back(id);
-                  }
-                  PostKey(GetDlgItem(dialog, IDOK), VK_ESCAPE);
-              }}),
-              1);
+    std::vector<int> underHand;  // where the hand showed
+    EXPECT_TRUE(Command(IDM_ABOUT, {[&](HWND dialog) {
+        HWND title = GetDlgItem(dialog, IDC_ABOUT_TITLE), link = GetDlgItem(dialog, IDC_ABOUT_LINK);
+        titleResult = AboutDialogProc(dialog, WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)title);
+        titleText = GetTextColor(dc);
+        linkBrush = SendMessageA(dialog, WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)link);
+        for (int id : {IDC_ABOUT_LINK, IDC_ABOUT_TITLE, IDOK, -1}) {
+            HWND window = id < 0 ? dialog : GetDlgItem(dialog, id);
+            SetCursor(LoadCursorA(NULL, IDC_ARROW));
+            SendMessageA(window, WM_SETCURSOR, (WPARAM)window, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+            if (GetCursor() == hand) underHand.push_back(id);
+        }
+        PressEscIn(dialog);
+    }}));
     EXPECT_EQ(titleResult, FALSE);
     EXPECT_EQ(titleText, RGB(1, 2, 3));
     EXPECT_EQ(linkBrush, (INT_PTR)GetSysColorBrush(COLOR_BTNFACE));
@@ -371,15 +372,25 @@ TEST_F(AboutHelp, OnlyTheLinkIsBlueOnButtonFaceAndShowsTheHand)
     DeleteDC(dc);
 }
 
-TEST_F(AboutHelp, AboutClosesEveryWayAndTheFontsOutliveIt)
+// ---- Closing ----------------------------------------------------------------
+
+TEST_F(AboutHelpTest, BothWindowsEndWithOneEveryWayTheyAreClosed)
 {
-    for (const CloseWay &way : kCloseWays) {
+    Start();
+    const struct {
+        const char *name;
+        bool help;  // the Help window has no OK button
+        void (*act)(HWND dialog, HWND focus);
+    } ways[] = {
+        {"Enter", true, [](HWND, HWND focus) { PostKey(focus, VK_RETURN); }},
+        {"ESC", true, [](HWND, HWND focus) { PostKey(focus, VK_ESCAPE); }},
+        {"close button", true, [](HWND dialog, HWND) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"OK button", false, [](HWND, HWND ok) { PostMessageA(ok, BM_CLICK, 0, 0); }},
+    };
+    for (const auto &way : ways) {
         SCOPED_TRACE(way.name);
-        EXPECT_EQ(ShowAbout({[&](HWND dialog) { way.act(dialog, GetDlgItem(dialog, IDOK)); }}), 1);
+        EXPECT_EQ(ShowModal(IDD_ABOUT, {[&](HWND dialog) { way.act(dialog, GetDlgItem(dialog, IDOK)); }}), 1);
+        if (way.help) EXPECT_EQ(ShowModal(IDD_HELP, {[&](HWND dialog) { way.act(dialog, HelpText(dialog)); }}), 1);
     }
-    LOGFONTA title = {}, link = {};
-    ASSERT_EQ(GetObjectA(g_titleFont, sizeof title, &title), (int)sizeof title);
-    ASSERT_EQ(GetObjectA(g_linkFont, sizeof link, &link), (int)sizeof link);
-    EXPECT_EQ(title.lfHeight, -28);
-    EXPECT_TRUE(link.lfUnderline);
+    EXPECT_EQ(Pump(), kNoQuit);
 }
