@@ -70,9 +70,9 @@ static void OpenFirstPartBesideProgram()
     if (search == INVALID_HANDLE_VALUE) return;
     FindClose(search);
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return;
-    char path[2 * PATH_SIZE];
-    snprintf(path, sizeof path, "%s%s", folder, found.cFileName);
-    OpenPath(path, true);
+    char path[PATH_SIZE];
+    int length = snprintf(path, sizeof path, "%s%s", folder, found.cFileName);
+    if (length > 0 && length < PATH_SIZE) OpenPath(path, true);
 }
 
 static void OpenCommandLine(int argumentCount, char **arguments)
