@@ -28,7 +28,15 @@ void PutItemText(HWND dialog, int control, const char *text)
     SetFocus(GetDlgItem(dialog, control));
 }
 
-void EnableItem(HWND dialog, int control, bool enable) { EnableWindow(GetDlgItem(dialog, control), enable); }
+void EnableItem(HWND dialog, int control, bool enable)
+{
+    HWND item = GetDlgItem(dialog, control);
+    // Disabling the focus leaves it on no window, and keys then come as
+    // system keys that neither the page nor the cancel probe sees: a click on
+    // OK would make ESC quit instead of cancel. The control before takes it.
+    if (!enable && item == GetFocus()) SendMessageA(dialog, WM_NEXTDLGCTL, 1, FALSE);
+    EnableWindow(item, enable);
+}
 
 bool IsItemChecked(HWND dialog, int control)
 {

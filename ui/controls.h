@@ -19,6 +19,8 @@ bool ItemHasText(HWND dialog, int control);
 void SetItemText(HWND dialog, int control, const char *text);
 // Sets the text, selects all of it and gives the control the focus.
 void PutItemText(HWND dialog, int control, const char *text);
+// Enables or disables the control; disabled while it has the focus, it first
+// passes the focus to the control before it.
 void EnableItem(HWND dialog, int control, bool enable);
 bool IsItemChecked(HWND dialog, int control);
 

@@ -240,3 +240,31 @@ TEST_F(ProgramTest, SplitThenJoinFromThePages)
     EXPECT_EQ(JoinList().size(), 4u);
     EXPECT_EQ(Pump(), kNoQuit);
 }
+
+// A click on OK puts the focus on it, and the operation then disables it.
+// The keyboard has to stay with the page: with the focus on no window, keys
+// come as system keys, so ESC would slip past the cancel probe during the
+// operation and quit the program after it.
+TEST_F(ProgramTest, OkClickedLeavesTheFocusOnAnEnabledControlOfThePage)
+{
+    TempDir dir, parts, joined;
+    std::string source = dir / "data.bin";
+    MakeFile(source, 2 * kPart + 1);
+    Start();
+    SetText(g_splitPage, IDC_SPLIT_FILE, source);
+    SetText(g_splitPage, IDC_SPLIT_FOLDER, parts.Path());
+    SetText(g_splitPage, IDC_SPLIT_SIZE, "120");
+    auto clickOk = [&](HWND page, const char *status) {
+        SCOPED_TRACE(status);
+        ASSERT_TRUE(IsEnabled(page, IDC_OK));
+        Click(page, IDC_OK);
+        EXPECT_EQ(Status(), status);
+        HWND focus = GetFocus();
+        EXPECT_TRUE(focus && IsChild(page, focus) && IsWindowEnabled(focus));
+        EXPECT_EQ(Pump(), kNoQuit);
+    };
+    clickOk(g_splitPage, " File split successfully.");
+    DropFiles({parts / "data.bin.001"});
+    SetText(g_joinPage, IDC_JOIN_OUTPUT, joined / "data.bin");
+    clickOk(g_joinPage, " Joined successfully. (Checksums match)");
+}
