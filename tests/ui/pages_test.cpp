@@ -107,9 +107,7 @@ TEST_F(ProgramTest, SplitFromThePageWritesThePartsAndDisablesOk)
     std::string source = dir / "data.bin";
     MakeFile(source, 2 * kPart + 1);
     Start();
-    SetText(g_splitPage, IDC_SPLIT_FILE, source);
-    SetText(g_splitPage, IDC_SPLIT_FOLDER, out.Path());
-    SetText(g_splitPage, IDC_SPLIT_SIZE, "120");
+    FillSplitPage(source, out.Path());
     ASSERT_TRUE(IsEnabled(g_splitPage, IDC_OK));
     Click(g_splitPage, IDC_OK);
     EXPECT_EQ(Status(), " File split successfully.");
@@ -216,9 +214,7 @@ TEST_F(ProgramTest, SplitThenJoinFromThePages)
     std::string source = dir / "data.bin";
     MakeFile(source, 3 * kPart, 11);  // an exact multiple: an empty last part
     Start();
-    SetText(g_splitPage, IDC_SPLIT_FILE, source);
-    SetText(g_splitPage, IDC_SPLIT_FOLDER, parts.Path());
-    SetText(g_splitPage, IDC_SPLIT_SIZE, "120");
+    FillSplitPage(source, parts.Path());
     EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_COUNT), "4");
     Click(g_splitPage, IDC_OK);
     ASSERT_EQ(Status(), " File split successfully.");
@@ -251,9 +247,7 @@ TEST_F(ProgramTest, OkClickedLeavesTheFocusOnAnEnabledControlOfThePage)
     std::string source = dir / "data.bin";
     MakeFile(source, 2 * kPart + 1);
     Start();
-    SetText(g_splitPage, IDC_SPLIT_FILE, source);
-    SetText(g_splitPage, IDC_SPLIT_FOLDER, parts.Path());
-    SetText(g_splitPage, IDC_SPLIT_SIZE, "120");
+    FillSplitPage(source, parts.Path());
     auto clickOk = [&](HWND page, const char *status) {
         SCOPED_TRACE(status);
         ASSERT_TRUE(IsEnabled(page, IDC_OK));

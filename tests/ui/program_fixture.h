@@ -46,6 +46,13 @@ protected:
     {
         SendDlgItemMessageA(dialog, control, WM_SETTEXT, 0, (LPARAM)text.c_str());
     }
+    // The split page filled for a split at the smallest part size.
+    static void FillSplitPage(const std::string &file, const std::string &folder)
+    {
+        SetText(g_splitPage, IDC_SPLIT_FILE, file);
+        SetText(g_splitPage, IDC_SPLIT_FOLDER, folder);
+        SetText(g_splitPage, IDC_SPLIT_SIZE, "120");
+    }
     // Typing one character into a control, as the keyboard would deliver it.
     static void Type(HWND dialog, int control, char c) { SendDlgItemMessageA(dialog, control, WM_CHAR, c, 1); }
     static void Click(HWND dialog, int control) { SendDlgItemMessageA(dialog, control, BM_CLICK, 0, 0); }
