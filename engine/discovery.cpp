@@ -1,7 +1,10 @@
 #include "discovery.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include "messages.h"
 
 namespace {
 
@@ -71,6 +74,8 @@ bool PrepareSearch(const char *path, PartSet *set, Matcher *matcher)
     memset(set->pattern + start, '?', end - start);
     matcher->runStart = start;
     matcher->runEnd = end;
+    set->places.start = (int)start;
+    set->places.width = (int)(end - start);
     return true;
 }
 
@@ -109,6 +114,38 @@ void FinishSearch(Matcher *matcher)
     }
     set->outcome = DISCOVERY_FOUND;
     if (set->names.count > 1) qsort(set->names.names, (size_t)set->names.count, PATH_SIZE, CompareEntries);
+}
+
+// True when `name` reaches past the places and holds only digits there.
+bool HoldsNumber(const char *name, NumberPlaces places)
+{
+    if (places.start < 0 || places.width <= 0 || places.start + places.width >= PATH_SIZE) return false;
+    for (int i = 0; i < places.start; i++)
+        if (!name[i]) return false;
+    for (int i = places.start; i < places.start + places.width; i++)
+        if (!IsDigit(name[i])) return false;
+    return true;
+}
+
+// Adds one to a digit string; false when it was all nines.
+bool IncrementNumber(char *digits, int width)
+{
+    for (int i = width - 1; i >= 0; i--) {
+        if (digits[i] != '9') {
+            digits[i]++;
+            return true;
+        }
+        digits[i] = '0';
+    }
+    return false;
+}
+
+SetFault RefuseSet(SetCheck *check, SetFault fault, int name)
+{
+    check->fault = fault;
+    check->name = name;
+    if (name >= 0) check->number[0] = '\0';
+    return fault;
 }
 
 }  // namespace
@@ -173,4 +210,51 @@ int CompareNames(const char *a, const char *b)
     // Names that differ only in case still get a fixed order.
     int bytes = strcmp(a, b);
     return (bytes > 0) - (bytes < 0);
+}
+
+SetFault CheckPartSet(const char *const *names, int count, NumberPlaces places, SetCheck *check)
+{
+    check->fault = SET_WHOLE;
+    check->name = -1;
+    check->number[0] = '\0';
+    for (int i = 0; i < count; i++)
+        if (!HoldsNumber(names[i], places)) return RefuseSet(check, SET_NOT_NUMBERED, i);
+    if (count == 0) return SET_WHOLE;
+
+    // `expected` is the number the next name must carry; equal widths make
+    // byte order the numeric order.
+    size_t width = (size_t)places.width;
+    char *expected = check->number;
+    memset(expected, '0', width);
+    expected[width] = '\0';
+    bool more = true;  // false once `expected` ran past the widest number
+    for (int i = 0; i < count; i++) {
+        const char *number = names[i] + places.start;
+        if (i == 0 && memcmp(number, expected, width) == 0) {
+            more = IncrementNumber(expected, (int)width);  // numbered from 0
+            continue;
+        }
+        if (i == 0) IncrementNumber(expected, (int)width);
+        int order = more ? memcmp(number, expected, width) : -1;
+        if (order > 0) return RefuseSet(check, SET_PART_MISSING, -1);
+        if (order < 0) {
+            bool same = i > 0 && memcmp(number, names[i - 1] + places.start, width) == 0;
+            return RefuseSet(check, same ? SET_NUMBER_TWICE : SET_OUT_OF_ORDER, i);
+        }
+        more = IncrementNumber(expected, (int)width);
+    }
+    check->number[0] = '\0';
+    return SET_WHOLE;
+}
+
+void FormatSetFault(const SetCheck *check, const char *const *names, char *text, int size)
+{
+    static const int kMessages[] = {0, MSG_NOT_NUMBERED, MSG_NUMBER_TWICE, MSG_OUT_OF_ORDER, MSG_PART_MISSING};
+    if (size <= 0) return;
+    text[0] = '\0';
+    if (check->fault == SET_WHOLE) return;
+    char message[MESSAGE_SIZE];
+    LoadMessage(kMessages[check->fault], message, sizeof message);
+    const char *detail = check->name >= 0 ? names[check->name] : check->number;
+    snprintf(text, (size_t)size, "%s%s", message, detail);
 }

@@ -20,9 +20,19 @@ enum DiscoveryOutcome {
     DISCOVERY_FOUND,       // `names` holds the names kept (maybe none)
 };
 
+// Where the part number stands in every name of a set: the places that the
+// part pattern holds open (the last digit run of the name discovery started
+// from). The names alone cannot tell: a stray name may hold a longer digit
+// run in its fixed part.
+struct NumberPlaces {
+    int start;
+    int width;  // 0: unknown, and then no set passes the set check
+};
+
 struct PartSet {
     char folder[PATH_SIZE];   // the join folder: "" or ending in a separator
     char pattern[PATH_SIZE];  // the file name with its last digit run as '?'
+    NumberPlaces places;      // the '?' of the pattern
     DiscoveryOutcome outcome;
     NameList names;           // sorted: case-insensitive, digits before letters
 };
@@ -47,6 +57,31 @@ bool NeedsMessageEntry(const PartSet *set);
 
 // True when the last character of `path` is a decimal digit.
 bool EndsInDigit(const char *path);
+
+// Why a set may not be joined, found before anything is written.
+enum SetFault {
+    SET_WHOLE,         // numbered from 0 or 1 on, each number once, no gap
+    SET_NOT_NUMBERED,  // a name's number places are not all digits
+    SET_NUMBER_TWICE,  // a name carries the number of the one before it
+    SET_OUT_OF_ORDER,  // a name carries a lower number than the one before
+    SET_PART_MISSING,  // a number is missing, the first one maybe
+};
+
+struct SetCheck {
+    SetFault fault;
+    int name;                // the offending name's index, or -1
+    char number[PATH_SIZE];  // the first missing number, as wide as the places
+};
+
+// The set check, over bare names in join order. Numbers are compared as
+// digit strings of the places' width, so they may be of any length. The
+// lowest number must be 0 or 1; every later name carries the number after
+// its predecessor's. No names at all is a whole (empty) set.
+SetFault CheckPartSet(const char *const *names, int count, NumberPlaces places, SetCheck *check);
+
+// The status text of a refused set: its catalogue message followed by the
+// missing number or the offending name.
+void FormatSetFault(const SetCheck *check, const char *const *names, char *text, int size);
 
 // Orders two names of a set: case-insensitive, digits before letters.
 int CompareNames(const char *a, const char *b);

@@ -79,5 +79,9 @@
 #define MSG_OUT_OF_MEMORY       27
 #define MSG_CANCELLED           28
 #define MSG_TOO_MANY_PARTS      29
+#define MSG_PART_MISSING        30
+#define MSG_NOT_NUMBERED        31
+#define MSG_NUMBER_TWICE        32
+#define MSG_OUT_OF_ORDER        33
 
 #endif
