@@ -103,6 +103,9 @@ std::vector<std::string> PartNames(const std::string &base, int count)
     return names;
 }
 
+// The three digits at the end of names made by PartNames.
+NumberPlaces PlacesOf(const std::vector<std::string> &names) { return {int(names[0].size()) - 3, 3}; }
+
 std::vector<const char *> Pointers(const std::vector<std::string> &names)
 {
     std::vector<const char *> list;
@@ -156,8 +159,9 @@ int RunJoinChild(const char *folder)
 {
     std::vector<std::string> names = PartNames("big.bin", kBigParts);
     std::vector<const char *> list = Pointers(names);
+    const NumberPlaces places = PlacesOf(names);
     std::string output = std::string(folder) + "big.bin";
-    if (JoinFiles(list.data(), kBigParts, folder, output.c_str(), false) != OPERATION_DONE) return 1;
+    if (JoinFiles(list.data(), kBigParts, folder, places, output.c_str(), false) != OPERATION_DONE) return 1;
     if (int64_t(fs::file_size(output)) != kBigParts * kBigPartSize) return 1;
     std::printf("%ld\n", ReadPeakKb());
     return 0;
@@ -186,6 +190,7 @@ bool RunBenchmarks(const std::string &program, int rounds)
 
     std::vector<std::string> names = PartNames("data.bin", PartCount());
     std::vector<const char *> list = Pointers(names);
+    const NumberPlaces places = PlacesOf(names);
     std::string joined = g_folders.root + "joined.bin", catted = g_folders.root + "cat.bin";
     std::string splitCommand = "split -b " + std::to_string(kPartKb) + "k -d -a 3 " + Quote(g_folders.source) +
                                " " + Quote(g_folders.coreParts + "data.bin.");
@@ -202,7 +207,7 @@ bool RunBenchmarks(const std::string &program, int rounds)
         {"coreutils split", [] { ClearFolder(g_folders.coreParts); }, [&] { return RunShell(splitCommand); }},
         {"engine join", [&] { fs::remove(joined); },
          [&] {
-             return JoinFiles(list.data(), int(list.size()), g_folders.parts.c_str(), joined.c_str(), false) ==
+             return JoinFiles(list.data(), int(list.size()), g_folders.parts.c_str(), places, joined.c_str(), false) ==
                         OPERATION_DONE &&
                     sizeIs(joined);
          }},
@@ -213,7 +218,7 @@ bool RunBenchmarks(const std::string &program, int rounds)
              fs::rename(g_folders.parts + "data.bin.999", g_folders.root + "data.bin.999");
          },
          [&] {
-             bool joinedWhole = JoinFiles(list.data(), int(list.size()), g_folders.parts.c_str(), joined.c_str(),
+             bool joinedWhole = JoinFiles(list.data(), int(list.size()), g_folders.parts.c_str(), places, joined.c_str(),
                                           false) == OPERATION_DONE &&
                                 sizeIs(joined);
              fs::rename(g_folders.root + "data.bin.999", g_folders.parts + "data.bin.999");

@@ -112,18 +112,19 @@ int RunJoin(const CommandLine *line)
         return status;
     }
 
-    int count = set.names.count;
-    const char **names = (const char **)malloc(count * sizeof *names);
+    const char **names = PointToNames(&set.names);
     if (!names) {
         ClearNameList(&set.names);
         return ReportError("out of memory");
     }
-    for (int i = 0; i < count; i++) names[i] = set.names.names[i];
 
     BeginOperation();
-    status = FinishOperation(JoinFiles(names, count, set.folder, output, line->deleteParts));
+    status = FinishOperation(JoinFiles(names, set.names.count, set.folder, set.places, output, line->deleteParts));
     free(names);
     ClearNameList(&set.names);
+    // The engine's silent failure: the status line stops at the checking text.
+    if (status == EXIT_ERROR && OperationErrors() == 0)
+        return ReportError("the checksum file could not be read; %s was not verified and nothing was deleted", output);
     return status;
 }
 
@@ -131,11 +132,33 @@ int RunList(const CommandLine *line)
 {
     PartSet set;
     int status = FindParts(line->operand, &set);
-    if (status == EXIT_DONE) {
-        // An empty join folder means the current one.
-        printf("%s\n", set.folder[0] ? set.folder : "./");
-        for (int i = 0; i < set.names.count; i++) printf("%s\n", set.names.names[i]);
+    const char **names = status == EXIT_DONE ? PointToNames(&set.names) : NULL;
+    if (status == EXIT_DONE && !names) status = ReportError("out of memory");
+    if (status != EXIT_DONE) {
+        ClearNameList(&set.names);
+        return status;
     }
+    SetCheck check;
+    int count = set.names.count, width = set.places.width;
+    CheckPartSet(names, count, set.places, &check);
+    // The first missing number is shown where it belongs: before the
+    // first name that carries a higher one.
+    int hole = -1;
+    if (check.fault == SET_PART_MISSING)
+        for (hole = 0; memcmp(names[hole] + set.places.start, check.number, width) < 0; hole++) {
+        }
+    // An empty join folder means the current one.
+    printf("%s\n", set.folder[0] ? set.folder : "./");
+    for (int i = 0; i < count; i++) {
+        if (i == hole) printf("  (missing %s)\n", check.number);
+        printf("%s\n", names[i]);
+    }
+    if (check.fault != SET_WHOLE) {
+        char text[MESSAGE_SIZE];
+        FormatSetFault(&check, names, text, sizeof text);
+        status = ReportError("%s", text);
+    }
+    free(names);
     ClearNameList(&set.names);
     return status;
 }

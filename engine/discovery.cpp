@@ -173,6 +173,15 @@ bool AddName(NameList *list, const char *name)
     return true;
 }
 
+const char **PointToNames(const NameList *list)
+{
+    if (list->count <= 0) return NULL;
+    const char **names = (const char **)malloc((size_t)list->count * sizeof *names);
+    if (names)
+        for (int i = 0; i < list->count; i++) names[i] = list->names[i];
+    return names;
+}
+
 void FindPartSet(const char *path, const char *const *listing, int listingCount, PartSet *set)
 {
     Matcher matcher;

@@ -13,6 +13,10 @@ struct NameList {
 
 void ClearNameList(NameList *list);  // frees the storage
 bool AddName(NameList *list, const char *name);
+// The names as the set check and the join take them: an array of pointers
+// into `list`, to be freed with free(). NULL for an empty list or when out
+// of memory.
+const char **PointToNames(const NameList *list);
 
 enum DiscoveryOutcome {
     DISCOVERY_NO_DIGIT,    // the name holds no digit

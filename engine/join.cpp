@@ -86,12 +86,20 @@ void DeleteSet(const char *const *names, int count, const char *folder, const ch
 
 }  // namespace
 
-OperationResult JoinFiles(const char *const *names, int count, const char *folder, const char *outputPath,
-                          bool deleteParts)
+OperationResult JoinFiles(const char *const *names, int count, const char *folder, NumberPlaces places,
+                          const char *outputPath, bool deleteParts)
 {
     // The list ends at its first empty entry.
     int parts = 0;
     while (parts < count && names[parts] && names[parts][0]) parts++;
+    SetCheck check;
+    if (CheckPartSet(names, parts, places, &check) != SET_WHOLE) {
+        char text[MESSAGE_SIZE];
+        FormatSetFault(&check, names, text, sizeof text);
+        SetStatus(text);
+        ErrorBeep();
+        return OPERATION_FAILED;
+    }
     char path[PATH_SIZE], checksumPath[PATH_SIZE] = "";
     if (parts > 0 && MakePartPath(folder, names[parts - 1], path))
         MakeChecksumPath(path, checksumPath, sizeof checksumPath);
@@ -142,19 +150,25 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     // Only a verified join may delete: by the checksum when the set has a
     // checksum file, otherwise by the size check above.
     bool checksumPresent = checksumPath[0] && IsFilePath(checksumPath);
-    bool verified = false;
+    bool verified = false, unread = false;
     if (!checksumPresent) {
         ShowMessage(MSG_JOIN_FINISHED);
         verified = checksumPath[0] != '\0';
     } else {
         ShowMessage(MSG_CHECKING_CHECKSUM);
-        uint32_t checksum = ComputeFileChecksum(work.output);
+        bool cancelled;
+        uint32_t checksum = ComputeFileChecksum(work.output, &cancelled);
+        // The split never stores the failure value, so an uncancelled pass
+        // over a non-empty output that gives it has either failed to read
+        // the output back or found a different file.
+        if (checksum == CHECKSUM_FAILED && !cancelled && total > 0) return FailJoin(&work, MSG_CANT_READ_WRITE);
         if (checksum == CHECKSUM_FAILED) {
             ShowMessage(MSG_JOIN_FINISHED);
         } else {
             FileHandle file = OpenFileForRead(checksumPath);
             uint32_t stored;
-            if (file != NO_FILE && ReadChecksum(file, &stored)) {
+            unread = file == NO_FILE || !ReadChecksum(file, &stored);
+            if (!unread) {
                 if (stored != checksum) {
                     ShowError(MSG_CHECKSUMS_DIFFER);
                     CloseFileHandle(file);
@@ -168,9 +182,13 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
         }
     }
     if (haveTime) SetFileWriteTime(work.output, time);
+    // Deleting is the one step that loses data: the output must be on the
+    // disk first.
+    bool deleting = deleteParts && verified;
+    if (deleting && !FlushToDisk(work.output)) return FailJoin(&work, MSG_CANT_READ_WRITE);
     ReleaseJoin(&work);
-    if (deleteParts && verified) DeleteSet(names, parts, folder, checksumPath, checksumPresent);
-    return OPERATION_DONE;
+    if (deleting) DeleteSet(names, parts, folder, checksumPath, checksumPresent);
+    return unread ? OPERATION_FAILED : OPERATION_DONE;
 }
 
 void SuggestOutputName(const char *firstEntry, char *out, int size)

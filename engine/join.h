@@ -2,18 +2,22 @@
 #ifndef PARTELLO_JOIN_H
 #define PARTELLO_JOIN_H
 
+#include "discovery.h"
 #include "platform.h"
 #include "report.h"
 
 // Joins `names` (bare part names, in order, each prefixed with `folder`;
 // an empty name ends the list) into `outputPath`, verifies against the set's
 // checksum file and, when `deleteParts`, deletes the checksum file and the
-// parts, but only after a verified join: checksums matched, or there was no
-// checksum file and the sizes agreed. An output path naming one of the parts
-// or the checksum file is refused. Reports through report.h. The caller
+// parts, but only after a verified join (checksums matched, or there was no
+// checksum file and the sizes agreed) whose output reached the disk. Refused
+// before anything is written: a list that fails the set check over `places`
+// (discovery's), and an output path that is one of the parts or the checksum
+// file. Reports through report.h; OPERATION_FAILED also when the set's
+// checksum file could not be read, so the output is unverified. The caller
 // disables its OK button first.
-OperationResult JoinFiles(const char *const *names, int count, const char *folder, const char *outputPath,
-                          bool deleteParts);
+OperationResult JoinFiles(const char *const *names, int count, const char *folder, NumberPlaces places,
+                          const char *outputPath, bool deleteParts);
 
 // The name the save picker starts with: entry 0 without its trailing digits
 // and then without one trailing '.'; "" for an empty list.

@@ -25,6 +25,8 @@ void CloseFileHandle(FileHandle file);
 // failure), or -1 when the first transfer already failed.
 int64_t ReadFileBytes(FileHandle file, void *buffer, int64_t count);
 int64_t WriteFileBytes(FileHandle file, const void *buffer, int64_t count);
+// Waits until the file's data and metadata are on stable storage.
+bool FlushToDisk(FileHandle file);
 // The file's length in bytes, or -1.
 int64_t GetFileLength(FileHandle file);
 
@@ -55,9 +57,11 @@ bool CopyFileNoReplace(const char *from, const char *to);
 bool DeleteFilePath(const char *path);
 // Full path of the running program's executable.
 bool GetProgramPath(char *buffer, int size);
-// True when both paths name the same file: on Windows the full paths compared
-// without regard to case, on POSIX the same inode or, for a missing file, the
-// same canonical name.
+// True when both paths name the same file. When both exist, by identity: on
+// Windows the volume serial number and file index, so short names, other
+// drive letters, junctions and hard links are seen through; on POSIX the
+// device and inode. Otherwise by name: on Windows the full paths compared
+// without regard to case, on POSIX the canonical names.
 bool IsSameFile(const char *a, const char *b);
 
 bool IsPathSeparator(char c);

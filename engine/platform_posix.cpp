@@ -66,6 +66,8 @@ int64_t WriteFileBytes(FileHandle file, const void *buffer, int64_t count)
     return done;
 }
 
+bool FlushToDisk(FileHandle file) { return fsync((int)file) == 0; }
+
 int64_t GetFileLength(FileHandle file)
 {
     struct stat info;
@@ -239,7 +241,6 @@ bool IsSameFile(const char *a, const char *b)
     struct stat infoA, infoB;
     bool hasA = stat(a, &infoA) == 0, hasB = stat(b, &infoB) == 0;
     if (hasA && hasB) return infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
-    if (hasA != hasB) return false;
     char nameA[PATH_MAX], nameB[PATH_MAX];
     return CanonicalName(a, nameA) && CanonicalName(b, nameB) && strcmp(nameA, nameB) == 0;
 }

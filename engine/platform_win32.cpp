@@ -58,6 +58,8 @@ int64_t WriteFileBytes(FileHandle file, const void *buffer, int64_t count)
     return done;
 }
 
+bool FlushToDisk(FileHandle file) { return FlushFileBuffers(ToHandle(file)) != 0; }
+
 int64_t GetFileLength(FileHandle file)
 {
     LARGE_INTEGER size;
@@ -157,8 +159,24 @@ bool GetProgramPath(char *buffer, int size)
     return length > 0 && (int)length < size;
 }
 
+// Opening with no access rights asks nothing of the file's sharing, so a
+// file that another program holds open is identified too.
+static bool GetFileIdentity(const char *path, BY_HANDLE_FILE_INFORMATION *info)
+{
+    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool known = GetFileInformationByHandle(h, info) != 0;
+    CloseHandle(h);
+    return known;
+}
+
 bool IsSameFile(const char *a, const char *b)
 {
+    BY_HANDLE_FILE_INFORMATION infoA, infoB;
+    if (GetFileIdentity(a, &infoA) && GetFileIdentity(b, &infoB))
+        return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
+               infoA.nFileIndexHigh == infoB.nFileIndexHigh && infoA.nFileIndexLow == infoB.nFileIndexLow;
     char fullA[MAX_PATH * 2], fullB[MAX_PATH * 2];
     DWORD lengthA = GetFullPathNameA(a, sizeof fullA, fullA, NULL);
     DWORD lengthB = GetFullPathNameA(b, sizeof fullB, fullB, NULL);

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "../engine/platform.h"
+#include "../engine/discovery.h"
 
 extern HINSTANCE g_instance;    // the program's own module, source of every resource
 extern OSVERSIONINFOA g_osVersion;
@@ -19,6 +19,7 @@ extern HFONT g_linkFont;
 extern HACCEL g_accelerators;
 extern BYTE g_page;             // the page shown: SPLIT_PAGE or JOIN_PAGE
 extern char g_joinFolder[PATH_SIZE];  // folder of the join list's names, set by discovery
+extern NumberPlaces g_joinPlaces;     // where their numbers stand, set by discovery
 
 enum { SPLIT_PAGE = 0, JOIN_PAGE = 1 };
 

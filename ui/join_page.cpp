@@ -13,6 +13,7 @@
 #include "status.h"
 
 char g_joinFolder[PATH_SIZE];
+NumberPlaces g_joinPlaces;
 
 static HWND GetJoinList() { return GetDlgItem(g_joinPage, IDC_JOIN_LIST); }
 
@@ -32,6 +33,21 @@ static void AddMessageEntry()
     SendMessageA(GetJoinList(), LB_ADDSTRING, 0, (LPARAM)LoadMessage(MSG_ONLY_NUMBERED, text, sizeof text));
 }
 
+// A set that the join would refuse says so at once, without the beep that
+// comes with the refusal.
+static void ShowSetFault(const PartSet *set)
+{
+    const char **names = PointToNames(&set->names);
+    if (!names) return;
+    SetCheck check;
+    if (CheckPartSet(names, set->names.count, set->places, &check) != SET_WHOLE) {
+        char text[MESSAGE_SIZE];
+        FormatSetFault(&check, names, text, sizeof text);
+        SetStatus(text);
+    }
+    free(names);
+}
+
 bool DiscoverParts(const char *path)
 {
     HWND list = GetJoinList();
@@ -40,11 +56,13 @@ bool DiscoverParts(const char *path)
     PartSet set;
     DiscoverPartSet(path, &set);
     strcpy(g_joinFolder, set.folder);
+    g_joinPlaces = set.places;
     bool shown = set.outcome == DISCOVERY_FOUND && set.names.count != 1;
     if (NeedsMessageEntry(&set))
         AddMessageEntry();
     else if (shown)
         for (int i = 0; i < set.names.count; i++) SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)set.names.names[i]);
+    if (shown) ShowSetFault(&set);
     ClearNameList(&set.names);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, NULL, TRUE);
@@ -110,7 +128,7 @@ static void RunJoin()
         GetListEntry(i, names[i]);
     }
     char output[PATH_SIZE];
-    JoinFiles(names, count, g_joinFolder, GetItemText(g_joinPage, IDC_JOIN_OUTPUT, output),
+    JoinFiles(names, count, g_joinFolder, g_joinPlaces, GetItemText(g_joinPage, IDC_JOIN_OUTPUT, output),
               IsItemChecked(g_joinPage, IDC_JOIN_DELETE_PARTS));
     free(names);
 }

@@ -122,6 +122,34 @@ TEST(Cli, RefusalsAndFailures)
     EXPECT_EQ(SizeOf(dir / "notes.txt"), 0);
 }
 
+// Parts 1, 2, 4 and 5 of a set: the join is refused before it writes, and
+// the list shows where the hole is.
+TEST(Cli, BrokenSetIsRefusedAndListedWithItsHole)
+{
+    TempDir dir;
+    const std::vector<unsigned char> data = MakeData(4 * 122880 + 5);
+    WriteBytes(dir / "data.bin", data);
+    ASSERT_EQ(RunPartello({"split", dir / "data.bin", "-s", "120"}).status, 0);
+    ASSERT_EQ(unlink((dir / "data.bin.003").c_str()), 0);
+    const std::vector<unsigned char> fourth = ReadBytes(dir / "data.bin.004");
+
+    Child list = RunPartello({"list", dir / "data.bin.001"});
+    EXPECT_EQ(list.status, 1);
+    EXPECT_EQ(list.outText, dir.Path() + "\ndata.bin.001\ndata.bin.002\n  (missing 003)\ndata.bin.004\ndata.bin.005\n");
+    EXPECT_EQ(list.errText, "partello: Error: missing part 003\n");
+
+    for (bool withChecksum : {true, false}) {
+        if (!withChecksum) unlink((dir / "data.bin.999").c_str());
+        Child join = RunPartello({"join", dir / "data.bin.002", "-o", dir / "joined", "--delete-parts"});
+        EXPECT_EQ(join.status, 1);
+        EXPECT_EQ(join.errText, "Error: missing part 003\n");
+        EXPECT_FALSE(Exists(dir / "joined"));
+        EXPECT_EQ(ReadBytes(dir / "data.bin.004"), fourth);
+        EXPECT_EQ(Exists(dir / "data.bin.999"), withChecksum);
+        for (const char *kept : {"data.bin.001", "data.bin.002", "data.bin.005"}) EXPECT_TRUE(Exists(dir / kept));
+    }
+}
+
 TEST(Cli, ChecksumsHelpAndVersion)
 {
     TempDir dir;

@@ -62,12 +62,16 @@ public:
         ResetFake();
     }
 
+    // The places are the first name's last digit run, as discovery takes them.
     OperationResult Run(bool deleteParts, const std::string &output)
     {
         std::vector<const char *> entries;
         for (const std::string &name : names) entries.push_back(name.c_str());
-        return JoinFiles(entries.data(), static_cast<int>(entries.size()), dir.Path().c_str(), output.c_str(),
-                         deleteParts);
+        size_t end = names[0].find_last_of("0123456789") + 1;
+        size_t start = names[0].find_last_not_of("0123456789", end - 1) + 1;
+        NumberPlaces places = {static_cast<int>(start), static_cast<int>(end - start)};
+        return JoinFiles(entries.data(), static_cast<int>(entries.size()), dir.Path().c_str(), places,
+                         output.c_str(), deleteParts);
     }
     OperationResult Run(bool deleteParts = false) { return Run(deleteParts, Output()); }
 
@@ -134,7 +138,7 @@ TEST_F(Join, OutcomesAndWhatTheyDelete)
          Then(Progress(2), {checking[0], Shown(MSG_JOIN_FINISHED)}), OPERATION_DONE, -1, true, false},
         {"checksum file of 3 bytes", {300, 200, 100},
          [](Join *t) { fs::resize_file(fs::path(t->ChecksumFile()), 3); }, 0, Then(Progress(3), checking),
-         OPERATION_DONE, -1, true, false},
+         OPERATION_FAILED, -1, true, false},
         {"part removed after discovery", {300, 200, 100}, [](Join *t) { fs::remove(fs::path(t->PartPath(1))); }, 0,
          Then(Progress(2), {Shown(MSG_CANT_OPEN), kBeep}), OPERATION_FAILED, 1, false, false},
         {"cancel during part 2 of 5", {300, 200, 100, 50, 25}, nullptr, 2, Then(Progress(2), {Shown(MSG_CANCELLED)}),
@@ -174,7 +178,7 @@ TEST_F(Join, ChecksumFileThatCannotBeOpenedLeavesTheCheckingTextAndDeletesNothin
     MakeSet({300, 200});
     fs::remove(fs::path(ChecksumFile()));
     UnopenableFile held(ChecksumFile());
-    EXPECT_EQ(Run(true), OPERATION_DONE);
+    EXPECT_EQ(Run(true), OPERATION_FAILED);  // unverified
     EXPECT_EQ(Fake().events, Then(Progress(2), {Shown(MSG_CHECKING_CHECKSUM)}));
     EXPECT_EQ(TimeOf(Output()), OldTime(5));
     EXPECT_TRUE(Exists(PartPath(0)));
@@ -192,12 +196,21 @@ TEST_F(Join, OutputThatCannotBeCreatedChangesNothing)
     EXPECT_TRUE(Exists(ChecksumFile()));
 }
 
-TEST_F(Join, RefusesAnOutputThatNamesOneOfItsInputs)
+// However the output names an input: another spelling, a hard link, or on
+// Windows another letter case or the short name.
+TEST_F(Join, RefusesAnOutputThatIsOneOfItsInputs)
 {
-    MakeSet({300, 200});
-    Texts outputs = {PartPath(0), dir / "." + Sep() + names[1], ChecksumFile()};
+    MakeSet({300, 200}, "long name.bin");
+    Texts outputs = {PartPath(0), dir / "." + Sep() + names[1], ChecksumFile("long name.bin"), dir / "linked"};
 #ifdef _WIN32
-    outputs.push_back(dir / "X.002");  // the file system ignores case
+    ASSERT_TRUE(CreateHardLinkA(outputs.back().c_str(), PartPath(1).c_str(), NULL));
+    outputs.push_back(dir / "LONG NAME.BIN.002");
+    char shortName[MAX_PATH];
+    DWORD length = GetShortPathNameA(PartPath(0).c_str(), shortName, sizeof shortName);
+    if (length > 0 && length < sizeof shortName && PartPath(0) != shortName) outputs.push_back(shortName);
+    else ADD_FAILURE() << "no short name for " << PartPath(0);
+#else
+    fs::create_hard_link(fs::path(PartPath(1)), fs::path(outputs.back()));
 #endif
     for (const std::string &output : outputs) {
         ResetFake();
@@ -205,8 +218,53 @@ TEST_F(Join, RefusesAnOutputThatNamesOneOfItsInputs)
         EXPECT_EQ(Fake().events, (Texts{Shown(MSG_CANT_CREATE), kBeep})) << output;
         EXPECT_EQ(ReadBytes(PartPath(0)), data[0]);
         EXPECT_EQ(ReadBytes(PartPath(1)), data[1]);
-        EXPECT_EQ(SizeOf(ChecksumFile()), 4);
+        EXPECT_EQ(SizeOf(ChecksumFile("long name.bin")), 4);
     }
+}
+
+// A broken set is refused before the output exists, whatever is asked.
+TEST_F(Join, RefusesABrokenSetBeforeWritingAnything)
+{
+    struct Case {
+        const char *what;
+        Texts names;  // as discovery lists them
+        bool checksumFile;
+        std::string status;
+    } cases[] = {
+        {"part 3 missing", {"x.001", "x.002", "x.004", "x.005"}, false, "Error: missing part 003"},
+        {"part 3 missing, with a checksum file", {"x.001", "x.002", "x.004", "x.005"}, true, "Error: missing part 003"},
+        {"the first part missing", {"x.002", "x.003"}, true, "Error: missing part 001"},
+        {"a stray name", {"x.001", "x.002", "x.bak"}, true, "Error: not a numbered part: x.bak"},
+    };
+    for (const Case &c : cases) {
+        fs::remove_all(fs::path(dir.Path()));
+        fs::create_directories(fs::path(dir.Path()));
+        MakeSet(std::vector<int64_t>(c.names.size(), 100));
+        for (int k = static_cast<int>(names.size()) - 1; k >= 0; k--)  // renamed upwards: last first
+            fs::rename(fs::path(PartPath(k)), fs::path(dir / c.names[k]));
+        if (!c.checksumFile) fs::remove(fs::path(ChecksumFile()));
+        names = c.names;
+        EXPECT_EQ(Run(true), OPERATION_FAILED) << c.what;
+        EXPECT_EQ(Fake().events, (Texts{" " + c.status, kBeep})) << c.what;
+        EXPECT_FALSE(Exists(Output())) << c.what;
+        for (size_t k = 0; k < names.size(); k++) EXPECT_EQ(ReadBytes(dir / names[k]), data[k]) << c.what;
+        EXPECT_EQ(Exists(ChecksumFile()), c.checksumFile) << c.what;
+    }
+}
+
+TEST_F(Join, SetsNumberedFromZeroJoinAndDelete)
+{
+    MakeSet({300, 200, 0});
+    for (int k = 0; k < 3; k++) {
+        std::string renamed = "x.00" + std::to_string(k);
+        fs::rename(fs::path(PartPath(k)), fs::path(dir / renamed));
+        names[k] = renamed;
+    }
+    EXPECT_EQ(Run(true), OPERATION_DONE);
+    EXPECT_EQ(Fake().LastStatus(), Shown(MSG_CHECKSUMS_MATCH));
+    EXPECT_EQ(ReadBytes(Output()), Concat(data));
+    EXPECT_FALSE(Exists(dir / "x.000"));
+    EXPECT_FALSE(Exists(ChecksumFile()));
 }
 
 TEST_F(Join, ShortWriteOfTheOutputIsReported)
@@ -222,11 +280,9 @@ TEST_F(Join, ShortWriteOfTheOutputIsReported)
 #endif
 }
 
-TEST_F(Join, ReplacesAnExistingOutputAndJoinsInListOrder)
+TEST_F(Join, ReplacesAnExistingOutput)
 {
     MakeSet({300, 200, 100});
-    names[2] = "x.010";
-    fs::rename(fs::path(dir / "x.003"), fs::path(dir / "x.010"));
     WriteBytes(Output(), MakeData(5000, 99));
     EXPECT_EQ(Run(), OPERATION_DONE);
     EXPECT_EQ(ReadBytes(Output()), Concat(data));

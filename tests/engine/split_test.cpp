@@ -409,7 +409,7 @@ TEST_F(Split, FileBeyond4GiBSplitsAndJoinsBack)
     std::string output = dir / "joined.bin";
     const char *names[] = {"data.bin.001", "data.bin.002", "data.bin.003"};
     ResetFake();
-    EXPECT_EQ(JoinFiles(names, 3, (Dest() + Sep()).c_str(), output.c_str(), false), OPERATION_DONE);
+    EXPECT_EQ(JoinFiles(names, 3, (Dest() + Sep()).c_str(), {9, 3}, output.c_str(), false), OPERATION_DONE);
     EXPECT_EQ(Fake().LastStatus(), Shown(MSG_CHECKSUMS_MATCH));
     EXPECT_EQ(SizeOf(output), size);
     EXPECT_EQ(TimeOf(output), OldTime(3));
