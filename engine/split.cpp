@@ -190,8 +190,9 @@ OperationResult SplitFile(const char *sourcePath, const char *folder, int partSi
     if (sourceSize < 0) return FailSplit(&work, MSG_CANT_READ_WRITE);
     if (sourceSize / partSize + 1 > MAX_PARTS) return FailSplit(&work, MSG_TOO_MANY_PARTS);
 
+    // Parts without their checksum file could not be verified when joined.
     memcpy(end, ".999", 5);
-    WriteChecksumFile(path, checksum);  // a split without it still joins
+    if (!WriteChecksumFile(path, checksum)) return FailSplit(&work, MSG_CANT_CREATE);
     FileTime time;
     bool haveTime = GetFileWriteTime(work.source, &time);
 

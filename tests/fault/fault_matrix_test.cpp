@@ -1,0 +1,226 @@
+// Every platform call of a kind, failed in turn, over representative runs of
+// the console program: whatever fails, nothing is lost and nothing leaks.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "console_stubs.h"
+#include "engine/checksum.h"
+#include "fault_platform.h"
+#include "temp_dir.h"
+
+namespace {
+
+typedef std::vector<unsigned char> Bytes;
+
+const int kPart = 120 * 1024;
+
+struct Fault {
+    const char *name;
+    CallKind kind;
+    FaultMode mode;
+    bool losesData;  // the run cannot end well: the step's data is missing
+};
+
+const Fault kFaults[] = {
+    {"open", CALL_OPEN, FAULT_FAIL, true},
+    {"create", CALL_CREATE, FAULT_FAIL, true},
+    {"read failed", CALL_READ, FAULT_FAIL, true},
+    {"read short", CALL_READ, FAULT_SHORT, true},
+    {"write failed", CALL_WRITE, FAULT_FAIL, true},
+    {"write short", CALL_WRITE, FAULT_SHORT, true},
+    {"length", CALL_LENGTH, FAULT_FAIL, true},
+    {"time get", CALL_TIME_GET, FAULT_FAIL, false},  // the stamp is a nicety
+    {"time set", CALL_TIME_SET, FAULT_FAIL, false},
+    {"mapping window", CALL_MAPPING, FAULT_FAIL, true},
+    {"directory listing", CALL_LISTING, FAULT_FAIL, true},
+    {"copy", CALL_COPY, FAULT_FAIL, false},  // the program's copy is not reported
+    {"delete", CALL_DELETE, FAULT_FAIL, false},  // the output is whole by then
+    {"flush", CALL_FLUSH, FAULT_FAIL, true},
+};
+
+// A scratch folder's files: the ones the run must never change (its sources)
+// and, for a join, the file it should write from them.
+struct Fixture {
+    std::vector<std::pair<std::string, Bytes>> sources;
+    std::string output;
+    Bytes whole;
+};
+
+struct Scenario {
+    const char *what;
+    void (*make)(const TempDir &dir, Fixture *fixture);
+    std::vector<std::string> args;  // "@" starts a path in the scratch folder
+};
+
+void AddSource(const TempDir &dir, Fixture *fixture, const std::string &name, const Bytes &bytes)
+{
+    WriteBytes(dir / name, bytes);
+    fixture->sources.push_back({name, bytes});
+}
+
+void MakeSplitSource(const TempDir &dir, Fixture *fixture, size_t size)
+{
+    AddSource(dir, fixture, "data.bin", MakeData(size, 7));
+    mkdir((dir / "out").c_str(), 0777);
+}
+
+// Parts x.001 ... of the given sizes, with or without x.999.
+void MakeSet(const TempDir &dir, Fixture *fixture, const std::vector<size_t> &sizes, bool checksumFile)
+{
+    for (size_t k = 0; k < sizes.size(); k++) {
+        char name[16];
+        snprintf(name, sizeof name, "x.%03d", static_cast<int>(k + 1));
+        Bytes part = MakeData(sizes[k], static_cast<uint32_t>(k + 3));
+        AddSource(dir, fixture, name, part);
+        fixture->whole.insert(fixture->whole.end(), part.begin(), part.end());
+    }
+    uint32_t checksum = ComputeBufferChecksum(fixture->whole.data(), static_cast<int64_t>(fixture->whole.size()));
+    if (checksumFile)
+        AddSource(dir, fixture, "x.999",
+                  {Bytes{uint8_t(checksum), uint8_t(checksum >> 8), uint8_t(checksum >> 16), uint8_t(checksum >> 24)}});
+    fixture->output = dir / "joined";
+}
+
+const Scenario kScenarios[] = {
+    {"split with the program's copy", [](const TempDir &d, Fixture *f) { MakeSplitSource(d, f, 2 * kPart + 1000); },
+     {"split", "@data.bin", "-d", "@out", "-s", "120", "--copy-program"}},
+    {"split into an empty last part", [](const TempDir &d, Fixture *f) { MakeSplitSource(d, f, 2 * kPart); },
+     {"split", "@data.bin", "-d", "@out", "-s", "120"}},
+    {"join, checked and deleted", [](const TempDir &d, Fixture *f) { MakeSet(d, f, {kPart, kPart, 1000}, true); },
+     {"join", "@x.002", "-o", "@joined", "--delete-parts"}},
+    {"join without a checksum file", [](const TempDir &d, Fixture *f) { MakeSet(d, f, {kPart, 1000}, false); },
+     {"join", "@x.001", "-o", "@joined", "--delete-parts"}},
+    {"join over an existing output, empty last part",
+     [](const TempDir &d, Fixture *f) {
+         MakeSet(d, f, {kPart, kPart, 0}, true);
+         WriteBytes(f->output, MakeData(5000, 99));
+     },
+     {"join", "@x.999", "-o", "@joined", "-f", "--delete-parts"}},
+    {"list", [](const TempDir &d, Fixture *f) { MakeSet(d, f, {1000, 1000}, true); }, {"list", "@x.001"}},
+};
+
+int CountOpenDescriptors()
+{
+    int count = 0;
+    DIR *dir = opendir("/proc/self/fd");
+    while (dir && readdir(dir)) count++;
+    if (dir) closedir(dir);
+    return count;
+}
+
+time_t ModifiedAt(const std::string &path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 ? info.st_mtime : 0;
+}
+
+struct Outcome {
+    int status;
+    int blocks;       // heap blocks left behind, -1 when not counted
+    int descriptors;  // descriptors left open
+};
+
+// The console program with its output thrown away.
+Outcome RunProgram(const TempDir &dir, const std::vector<std::string> &args)
+{
+    std::vector<std::string> words = {"partello"};
+    for (const std::string &arg : args) words.push_back(arg[0] == '@' ? dir / arg.substr(1) : arg);
+    std::vector<char *> argv;
+    for (std::string &word : words) argv.push_back(&word[0]);
+    argv.push_back(nullptr);
+
+    fflush(stdout);
+    int savedOut = dup(1), savedErr = dup(2), null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    dup2(null, 2);
+    int descriptors = CountOpenDescriptors();
+    StartCountingBlocks();
+    int status = PartelloMain(static_cast<int>(words.size()), argv.data());
+    int blocks = StopCountingBlocks();
+    descriptors = CountOpenDescriptors() - descriptors;
+    fflush(stdout);
+    dup2(savedOut, 1);
+    dup2(savedErr, 2);
+    close(savedOut);
+    close(savedErr);
+    close(null);
+    return {status, blocks, descriptors};
+}
+
+// The invariants of one run, with `fault` armed (or none when null).
+void CheckRun(const Scenario &scenario, const Fault *fault, int at)
+{
+    TempDir dir;
+    Fixture fixture;
+    scenario.make(dir, &fixture);
+    // Older than anything the run writes, so a rewritten source shows.
+    for (const auto &source : fixture.sources) {
+        struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+        utimensat(AT_FDCWD, (dir / source.first).c_str(), times, 0);
+    }
+    ArmFault(fault ? fault->kind : CALL_OPEN, fault ? fault->mode : FAULT_FAIL, fault ? at : 0);
+    ResetConsole();
+    Outcome outcome = RunProgram(dir, scenario.args);
+    const PlatformRecord &record = Record();
+    bool lost = fault && fault->losesData && record.faultHit;
+
+    SCOPED_TRACE(std::string(scenario.what) + ", " + (fault ? fault->name : "no fault") + " at call " +
+                 std::to_string(at));
+    EXPECT_EQ(outcome.status != 0, lost);
+    EXPECT_FALSE(lost && Console().successAfterFault);
+    EXPECT_EQ(record.openHandles, 0);
+    EXPECT_EQ(record.openMappings, 0);
+    EXPECT_EQ(record.openViews, 0);
+    EXPECT_EQ(Console().cursorDepth, 0);
+    EXPECT_EQ(outcome.descriptors, 0);
+    if (outcome.blocks >= 0) EXPECT_EQ(outcome.blocks, 0);
+    EXPECT_FALSE(record.deleteUnflushed);
+
+    bool anyDeleted = false;
+    for (const auto &source : fixture.sources) {
+        std::string path = dir / source.first;
+        if (!Exists(path)) {
+            anyDeleted = true;
+            continue;
+        }
+        EXPECT_EQ(ReadBytes(path), source.second) << source.first;
+        EXPECT_EQ(ModifiedAt(path), 1000000000) << source.first;
+    }
+    if (anyDeleted) {
+        EXPECT_FALSE(lost);
+        EXPECT_TRUE(record.flushed);
+        EXPECT_EQ(ReadBytes(fixture.output), fixture.whole);
+    }
+}
+
+}  // namespace
+
+TEST(FaultMatrix, NothingIsLostOrLeakedWhicheverCallFails)
+{
+    int cases = 0, byFault[std::size(kFaults)] = {};
+    for (const Scenario &scenario : kScenarios) {
+        CheckRun(scenario, nullptr, 0);
+        PlatformRecord reached = Record();
+        for (size_t f = 0; f < std::size(kFaults); f++) {
+            for (int at = 1; at <= reached.calls[kFaults[f].kind]; at++) {
+                CheckRun(scenario, &kFaults[f], at);
+                byFault[f]++;
+                cases++;
+                if (HasFailure()) return;  // one broken invariant says enough
+            }
+        }
+    }
+    printf("fault matrix: %d cases over %zu runs:", cases, std::size(kScenarios));
+    for (size_t f = 0; f < std::size(kFaults); f++) {
+        printf(" %s %d%s", kFaults[f].name, byFault[f], f + 1 < std::size(kFaults) ? "," : "\n");
+        EXPECT_GT(byFault[f], 0) << kFaults[f].name << " never reached";
+    }
+}

@@ -1,0 +1,144 @@
+#include "fault_platform.h"
+
+#include <string.h>
+
+#include "real_platform.h"
+
+namespace {
+
+PlatformRecord g_record;
+CallKind g_armedKind;
+FaultMode g_armedMode;
+int g_armedAt;
+
+// Counts the call; true when it is the one to fail.
+bool IsFailed(CallKind kind)
+{
+    int call = ++g_record.calls[kind];
+    if (kind != g_armedKind || call != g_armedAt) return false;
+    g_record.faultHit = true;
+    return true;
+}
+
+RealFileMapping *Real(FileMapping *mapping) { return (RealFileMapping *)mapping; }
+
+FileHandle Counted(FileHandle file)
+{
+    if (file != NO_FILE) g_record.openHandles++;
+    return file;
+}
+
+}  // namespace
+
+void ArmFault(CallKind kind, FaultMode mode, int at)
+{
+    memset(&g_record, 0, sizeof g_record);
+    g_armedKind = kind;
+    g_armedMode = mode;
+    g_armedAt = at;
+}
+
+const PlatformRecord &Record() { return g_record; }
+
+const char PATH_SEPARATOR = '/';
+
+FileHandle OpenFileForRead(const char *path)
+{
+    return IsFailed(CALL_OPEN) ? NO_FILE : Counted(RealOpenFileForRead(path));
+}
+
+FileHandle CreateFileForWrite(const char *path)
+{
+    return IsFailed(CALL_CREATE) ? NO_FILE : Counted(RealCreateFileForWrite(path));
+}
+
+void CloseFileHandle(FileHandle file)
+{
+    if (file != NO_FILE) g_record.openHandles--;
+    RealCloseFileHandle(file);
+}
+
+int64_t ReadFileBytes(FileHandle file, void *buffer, int64_t count)
+{
+    if (!IsFailed(CALL_READ)) return RealReadFileBytes(file, buffer, count);
+    return g_armedMode == FAULT_SHORT ? RealReadFileBytes(file, buffer, count / 2) : -1;
+}
+
+int64_t WriteFileBytes(FileHandle file, const void *buffer, int64_t count)
+{
+    if (!IsFailed(CALL_WRITE)) return RealWriteFileBytes(file, buffer, count);
+    return g_armedMode == FAULT_SHORT ? RealWriteFileBytes(file, buffer, count / 2) : -1;
+}
+
+bool FlushToDisk(FileHandle file)
+{
+    if (IsFailed(CALL_FLUSH) || !RealFlushToDisk(file)) return false;
+    g_record.flushed = true;
+    return true;
+}
+
+int64_t GetFileLength(FileHandle file) { return IsFailed(CALL_LENGTH) ? -1 : RealGetFileLength(file); }
+
+bool GetFileWriteTime(FileHandle file, FileTime *time)
+{
+    return !IsFailed(CALL_TIME_GET) && RealGetFileWriteTime(file, time);
+}
+
+bool SetFileWriteTime(FileHandle file, FileTime time)
+{
+    return !IsFailed(CALL_TIME_SET) && RealSetFileWriteTime(file, time);
+}
+
+FileMapping *OpenMapping(FileHandle file)
+{
+    if (IsFailed(CALL_MAPPING)) return NULL;
+    RealFileMapping *mapping = RealOpenMapping(file);
+    if (mapping) g_record.openMappings++;
+    return (FileMapping *)mapping;
+}
+
+int64_t GetMappingLength(const FileMapping *mapping) { return RealGetMappingLength((const RealFileMapping *)mapping); }
+
+const unsigned char *MapFileWindow(FileMapping *mapping, int64_t offset, size_t length)
+{
+    if (IsFailed(CALL_MAPPING)) return NULL;
+    const unsigned char *view = RealMapFileWindow(Real(mapping), offset, length);
+    if (view) g_record.openViews++;
+    return view;
+}
+
+void UnmapFileWindow(const unsigned char *view, size_t length)
+{
+    if (view) g_record.openViews--;
+    RealUnmapFileWindow(view, length);
+}
+
+void CloseMapping(FileMapping *mapping)
+{
+    if (mapping) g_record.openMappings--;
+    RealCloseMapping(Real(mapping));
+}
+
+int64_t GetPathFileSize(const char *path) { return RealGetPathFileSize(path); }
+bool IsFolderPath(const char *path) { return RealIsFolderPath(path); }
+bool IsFilePath(const char *path) { return RealIsFilePath(path); }
+
+bool CopyFileNoReplace(const char *from, const char *to)
+{
+    return !IsFailed(CALL_COPY) && RealCopyFileNoReplace(from, to);
+}
+
+bool DeleteFilePath(const char *path)
+{
+    if (!g_record.flushed) g_record.deleteUnflushed = true;
+    return !IsFailed(CALL_DELETE) && RealDeleteFilePath(path);
+}
+
+bool GetProgramPath(char *buffer, int size) { return RealGetProgramPath(buffer, size); }
+bool IsSameFile(const char *a, const char *b) { return RealIsSameFile(a, b); }
+bool IsPathSeparator(char c) { return RealIsPathSeparator(c); }
+
+bool ListFolder(const char *folder, const char *pattern, ListEntryProc each, void *context)
+{
+    return !IsFailed(CALL_LISTING) && RealListFolder(folder, pattern, each, context);
+}

@@ -1,0 +1,63 @@
+// The real POSIX platform under other names, so that the fault platform can
+// take the real names and pass each call on. platform_posix.cpp is compiled
+// a second time with this header forced in (REAL_PLATFORM_RENAME defined),
+// which renames every definition; without it, the header declares them.
+#ifndef PARTELLO_TESTS_REAL_PLATFORM_H
+#define PARTELLO_TESTS_REAL_PLATFORM_H
+
+#ifdef REAL_PLATFORM_RENAME
+#define OpenFileForRead RealOpenFileForRead
+#define CreateFileForWrite RealCreateFileForWrite
+#define CloseFileHandle RealCloseFileHandle
+#define ReadFileBytes RealReadFileBytes
+#define WriteFileBytes RealWriteFileBytes
+#define FlushToDisk RealFlushToDisk
+#define GetFileLength RealGetFileLength
+#define GetFileWriteTime RealGetFileWriteTime
+#define SetFileWriteTime RealSetFileWriteTime
+#define FileMapping RealFileMapping
+#define OpenMapping RealOpenMapping
+#define GetMappingLength RealGetMappingLength
+#define MapFileWindow RealMapFileWindow
+#define UnmapFileWindow RealUnmapFileWindow
+#define CloseMapping RealCloseMapping
+#define GetPathFileSize RealGetPathFileSize
+#define IsFolderPath RealIsFolderPath
+#define IsFilePath RealIsFilePath
+#define CopyFileNoReplace RealCopyFileNoReplace
+#define DeleteFilePath RealDeleteFilePath
+#define GetProgramPath RealGetProgramPath
+#define IsSameFile RealIsSameFile
+#define IsPathSeparator RealIsPathSeparator
+#define PATH_SEPARATOR REAL_PATH_SEPARATOR
+#define ListFolder RealListFolder
+#else
+#include "engine/platform.h"
+
+FileHandle RealOpenFileForRead(const char *path);
+FileHandle RealCreateFileForWrite(const char *path);
+void RealCloseFileHandle(FileHandle file);
+int64_t RealReadFileBytes(FileHandle file, void *buffer, int64_t count);
+int64_t RealWriteFileBytes(FileHandle file, const void *buffer, int64_t count);
+bool RealFlushToDisk(FileHandle file);
+int64_t RealGetFileLength(FileHandle file);
+bool RealGetFileWriteTime(FileHandle file, FileTime *time);
+bool RealSetFileWriteTime(FileHandle file, FileTime time);
+struct RealFileMapping;
+RealFileMapping *RealOpenMapping(FileHandle file);
+int64_t RealGetMappingLength(const RealFileMapping *mapping);
+const unsigned char *RealMapFileWindow(RealFileMapping *mapping, int64_t offset, size_t length);
+void RealUnmapFileWindow(const unsigned char *view, size_t length);
+void RealCloseMapping(RealFileMapping *mapping);
+int64_t RealGetPathFileSize(const char *path);
+bool RealIsFolderPath(const char *path);
+bool RealIsFilePath(const char *path);
+bool RealCopyFileNoReplace(const char *from, const char *to);
+bool RealDeleteFilePath(const char *path);
+bool RealGetProgramPath(char *buffer, int size);
+bool RealIsSameFile(const char *a, const char *b);
+bool RealIsPathSeparator(char c);
+bool RealListFolder(const char *folder, const char *pattern, ListEntryProc each, void *context);
+#endif
+
+#endif
