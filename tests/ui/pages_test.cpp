@@ -262,3 +262,29 @@ TEST_F(ProgramTest, OkClickedLeavesTheFocusOnAnEnabledControlOfThePage)
     SetText(g_joinPage, IDC_JOIN_OUTPUT, joined / "data.bin");
     clickOk(g_joinPage, " Joined successfully. (Checksums match)");
 }
+
+// A set with a hole is listed as found, says what is missing at once, and
+// the join refuses it without writing or deleting anything.
+TEST_F(ProgramTest, BrokenSetIsListedAndRefused)
+{
+    TempDir dir, joined;
+    std::string source = dir / "data.bin";
+    MakeFile(source, 4 * kPart + 1);
+    Start();
+    FillSplitPage(source, dir.Path());
+    Click(g_splitPage, IDC_OK);
+    ASSERT_EQ(Status(), " File split successfully.");
+    ASSERT_TRUE(DeleteFileA((dir / "data.bin.003").c_str()));
+
+    DropFiles({dir / "data.bin.002"});
+    EXPECT_EQ(JoinList(), (std::vector<std::string>{"data.bin.001", "data.bin.002", "data.bin.004", "data.bin.005"}));
+    EXPECT_EQ(Status(), " Error: missing part 003");
+    std::string output = joined / "data.bin";
+    SetText(g_joinPage, IDC_JOIN_OUTPUT, output);
+    SendDlgItemMessageA(g_joinPage, IDC_JOIN_DELETE_PARTS, BM_SETCHECK, BST_CHECKED, 0);
+    Click(g_joinPage, IDC_OK);
+    EXPECT_EQ(Status(), " Error: missing part 003");
+    EXPECT_FALSE(Exists(output));
+    for (const char *kept : {"data.bin.001", "data.bin.002", "data.bin.004", "data.bin.005", "data.bin.999"})
+        EXPECT_TRUE(Exists(dir / kept)) << kept;
+}
