@@ -12,7 +12,7 @@ namespace {
 
 // Data moves through one buffer of at most this size, whatever the part size.
 const int64_t kTransferSize = 4 << 20;
-const int kMaxNameLength = 255;
+const size_t kMaxNameLength = 255;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -105,11 +105,13 @@ bool WritePart(const char *path, SplitWork *work, int64_t bufferSize, int64_t si
     return moved;
 }
 
-void CopyProgramTo(const char *folder)
+// Into the folder that `partPath` is in.
+void CopyProgramBeside(const char *partPath)
 {
     char program[PATH_SIZE], target[PATH_SIZE];
     if (!GetProgramPath(program, sizeof program)) return;
-    int length = snprintf(target, sizeof target, "%s%s", folder, FileNameOf(program));
+    int folderLength = (int)(FileNameOf(partPath) - partPath);
+    int length = snprintf(target, sizeof target, "%.*s%s", folderLength, partPath, FileNameOf(program));
     if (length < 0 || length >= (int)sizeof target) return;
     CopyFileNoReplace(program, target);
 }
@@ -121,6 +123,18 @@ int ReadPartSize(const char *text)
     int64_t value;
     if (!text || !ParseInt32(text, &value) || value < MIN_PART_KB) return 0;
     return (int)value;
+}
+
+bool MakeSplitPath(const char *sourcePath, const char *folder, int number, char *path)
+{
+    const char *name = FileNameOf(sourcePath);
+    size_t folderLength = strlen(folder), nameLength = strlen(name);
+    if (nameLength > kMaxNameLength) nameLength = kMaxNameLength;
+    const char separator[2] = {PATH_SEPARATOR, '\0'};
+    bool addSeparator = folderLength == 0 || folder[folderLength - 1] != PATH_SEPARATOR;
+    int length = snprintf(path, PATH_SIZE, "%s%s%.*s.%3.3d", folder, addSeparator ? separator : "", (int)nameLength,
+                          name, number);
+    return length >= 0 && length < PATH_SIZE;
 }
 
 int64_t CountParts(const char *sourcePath, int partSizeKb)
@@ -150,22 +164,12 @@ OperationResult SplitFile(const char *sourcePath, const char *folder, int partSi
         return OPERATION_FAILED;
     }
 
-    // Every name written is the base name with a 4-character suffix.
-    char destFolder[PATH_SIZE], path[PATH_SIZE], suffix[16];
-    const char *name = FileNameOf(sourcePath);
-    size_t folderLength = strlen(folder), nameLength = strlen(name);
-    if (nameLength > kMaxNameLength) nameLength = kMaxNameLength;
-    bool addSeparator = folderLength == 0 || folder[folderLength - 1] != PATH_SEPARATOR;
-    if (folderLength + addSeparator + nameLength + 4 >= PATH_SIZE) {
+    // Every name written is as long as the checksum file's.
+    char path[PATH_SIZE];
+    if (!MakeSplitPath(sourcePath, folder, CHECKSUM_PART_NUMBER, path)) {
         ShowError(MSG_CANT_CREATE);
         return OPERATION_FAILED;
     }
-    memcpy(destFolder, folder, folderLength);
-    if (addSeparator) destFolder[folderLength++] = PATH_SEPARATOR;
-    destFolder[folderLength] = '\0';
-    memcpy(path, destFolder, folderLength);
-    memcpy(path + folderLength, name, nameLength);
-    char *end = path + folderLength + nameLength;  // the suffixes go here
 
     SplitWork work = {NO_FILE, NULL, false, NULL};
     const int64_t bufferSize = partSize < kTransferSize ? partSize : kTransferSize;
@@ -191,7 +195,6 @@ OperationResult SplitFile(const char *sourcePath, const char *folder, int partSi
     if (sourceSize / partSize + 1 > MAX_PARTS) return FailSplit(&work, MSG_TOO_MANY_PARTS);
 
     // Parts without their checksum file could not be verified when joined.
-    memcpy(end, ".999", 5);
     if (!WriteChecksumFile(path, checksum)) return FailSplit(&work, MSG_CANT_CREATE);
     FileTime time;
     bool haveTime = GetFileWriteTime(work.source, &time);
@@ -200,8 +203,7 @@ OperationResult SplitFile(const char *sourcePath, const char *folder, int partSi
     for (int k = 1;; k++) {
         ShowMessageNumber(MSG_SPLITTING, k);
         int64_t size = left < partSize ? left : partSize;
-        snprintf(suffix, sizeof suffix, ".%3.3d", k);
-        memcpy(end, suffix, 5);  // k <= MAX_PARTS: always four characters
+        MakeSplitPath(sourcePath, folder, k, path);  // k <= MAX_PARTS: fits as the checksum file did
         bool created;
         if (!WritePart(path, &work, bufferSize, size, haveTime ? &time : NULL, &created))
             return FailSplit(&work, created ? MSG_CANT_READ_WRITE : MSG_CANT_CREATE);
@@ -214,7 +216,7 @@ OperationResult SplitFile(const char *sourcePath, const char *folder, int partSi
     }
     ReleaseSplit(&work);
 
-    if (copyProgram) CopyProgramTo(destFolder);
+    if (copyProgram) CopyProgramBeside(path);
     ShowMessage(MSG_SPLIT_DONE);
     return OPERATION_DONE;
 }

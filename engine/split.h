@@ -9,6 +9,7 @@
 enum {
     MIN_PART_KB = 120,
     MAX_PARTS = 998,  // part number 999 is the checksum file's
+    CHECKSUM_PART_NUMBER = 999,
 };
 
 // The size edit's text as a part size in kilobytes: a signed 32-bit number,
@@ -16,6 +17,12 @@ enum {
 // with nothing following. Anything else, an overflow, or a value below 120
 // gives 0.
 int ReadPartSize(const char *text);
+
+// The path of piece `number` of a split of `sourcePath` into `folder`: the
+// folder, a separator unless it ends in one, the source's file name cut to
+// 255 characters, '.' and the number in at least three digits. False when
+// that would not fit a path; `path` (PATH_SIZE) is then cut short.
+bool MakeSplitPath(const char *sourcePath, const char *folder, int number, char *path);
 
 // Number of parts a split would write: 0 when the file is missing, empty or
 // a folder, or the part size is 0; otherwise size / (kb * 1024) + 1.
