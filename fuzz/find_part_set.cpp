@@ -114,7 +114,7 @@ bool IsWhole(const std::vector<std::string> &numbers)
 // The set check over a listing in any order: a refusal exactly when the
 // numbers do not run whole, and a detail that is one of the names or a
 // number as wide as the places. Gives the numbers when all names hold one.
-bool CheckAnyOrder(char *const *names, int count, NumberPlaces places, SetCheck *check,
+bool CheckAnyOrder(const char *const *names, int count, NumberPlaces places, SetCheck *check,
                    std::vector<std::string> *numbers)
 {
     SetFault fault = CheckPartSet(names, count, places, check);
@@ -156,11 +156,11 @@ bool CheckAnyOrder(char *const *names, int count, NumberPlaces places, SetCheck 
 void CheckInJoinOrder(const PartSet *set)
 {
     const int count = set->names.count;
-    std::vector<char *> names;
-    for (int i = 0; i < count; i++) names.push_back(set->names.names[i]);
+    const char **names = PointToNames(&set->names);
     SetCheck check;
     std::vector<std::string> numbers;
-    bool numbered = CheckAnyOrder(names.data(), count, set->places, &check, &numbers);
+    bool numbered = CheckAnyOrder(names, count, set->places, &check, &numbers);
+    free(names);
     if (!numbered) {
         // The first name without a number.
         REQUIRE(check.fault == SET_NOT_NUMBERED);

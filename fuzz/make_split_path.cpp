@@ -65,10 +65,10 @@ void CheckSetIsFoundAgain(const char *source, const char *folder, int first, int
     REQUIRE(set.outcome == DISCOVERY_FOUND);
     REQUIRE(set.names.count == parts);
     for (int k = 0; k < parts && k < set.names.count; k++) REQUIRE(listing[(size_t)k] == set.names.names[k]);
-    std::vector<const char *> kept;
-    for (int k = 0; k < set.names.count; k++) kept.push_back(set.names.names[k]);
+    const char **kept = PointToNames(&set.names);
     SetCheck check;
-    REQUIRE((CheckPartSet(kept.data(), set.names.count, set.places, &check) == SET_WHOLE) == (first == 1));
+    REQUIRE((CheckPartSet(kept, set.names.count, set.places, &check) == SET_WHOLE) == (first == 1));
+    free(kept);
     ClearNameList(&set.names);
 }
 

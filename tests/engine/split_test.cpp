@@ -110,6 +110,27 @@ TEST(ReadPartSize, ReadsASigned32BitNumberAndRefusesBelow120)
     for (const Case &c : cases) EXPECT_EQ(ReadPartSize(c.text), c.kb) << '"' << c.text << '"';
 }
 
+TEST(MakeSplitPath, FolderAndNameThenTheNumberIfItFits)
+{
+    const std::string s = Sep();
+    struct Case {
+        std::string source, folder;
+        int number;
+        bool fits;
+        std::string path;
+    } cases[] = {
+        {"src" + s + "movie.avi", "out", 1, true, "out" + s + "movie.avi.001"},
+        {"movie.avi", "out" + s, 999, true, "out" + s + "movie.avi.999"},
+        {"x", "out", 1000, true, "out" + s + "x.1000"},
+        {"name", std::string(251, 'f'), 1, false, std::string(251, 'f') + s + "name.00"},  // cut to 259
+    };
+    for (const Case &c : cases) {
+        char path[PATH_SIZE];
+        EXPECT_EQ(MakeSplitPath(c.source.c_str(), c.folder.c_str(), c.number, path), c.fits) << c.path;
+        EXPECT_EQ(std::string(path), c.path);
+    }
+}
+
 TEST_F(Split, CountsPartsFromTheSourceSize)
 {
     struct Case {
