@@ -13,7 +13,6 @@
 #include <string.h>
 
 #include <set>
-
 #include <string>
 #include <vector>
 
