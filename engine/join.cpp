@@ -75,6 +75,19 @@ bool NamesAnInput(const char *outputPath, const char *const *names, int count, c
     return checksumPath[0] && IsSameFile(outputPath, checksumPath);
 }
 
+// Replacing the output is the one step that can lose what was there, so
+// every part must open before it happens.
+bool OpenEveryPart(const char *const *names, int count, const char *folder)
+{
+    char path[PATH_SIZE];
+    for (int i = 0; i < count; i++) {
+        FileHandle part = MakePartPath(folder, names[i], path) ? OpenFileForRead(path) : NO_FILE;
+        if (part == NO_FILE) return false;
+        CloseFileHandle(part);
+    }
+    return true;
+}
+
 void DeleteSet(const char *const *names, int count, const char *folder, const char *checksumPath,
                bool checksumPresent)
 {
@@ -105,6 +118,10 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
         MakeChecksumPath(path, checksumPath, sizeof checksumPath);
     if (NamesAnInput(outputPath, names, parts, folder, checksumPath)) {
         ShowError(MSG_CANT_CREATE);
+        return OPERATION_FAILED;
+    }
+    if (!OpenEveryPart(names, parts, folder)) {
+        ShowError(MSG_CANT_OPEN);
         return OPERATION_FAILED;
     }
 

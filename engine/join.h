@@ -12,10 +12,10 @@
 // parts, but only after a verified join (checksums matched, or there was no
 // checksum file and the sizes agreed) whose output reached the disk. Refused
 // before anything is written: a list that fails the set check over `places`
-// (discovery's), and an output path that is one of the parts or the checksum
-// file. Reports through report.h; OPERATION_FAILED also when the set's
-// checksum file could not be read, so the output is unverified. The caller
-// disables its OK button first.
+// (discovery's), an output path that is one of the parts or the checksum
+// file, and a part that cannot be opened. Reports through report.h;
+// OPERATION_FAILED also when the set's checksum file could not be read, so
+// the output is unverified. The caller disables its OK button first.
 OperationResult JoinFiles(const char *const *names, int count, const char *folder, NumberPlaces places,
                           const char *outputPath, bool deleteParts);
 
