@@ -83,5 +83,6 @@
 #define MSG_NOT_NUMBERED        31
 #define MSG_NUMBER_TWICE        32
 #define MSG_OUT_OF_ORDER        33
+#define MSG_REPLACE_OUTPUT      34
 
 #endif

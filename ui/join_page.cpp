@@ -1,6 +1,7 @@
 // The join page: the discovered parts, the output name, and OK while a join
 // can run.
 #include <windows.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -14,6 +15,13 @@
 
 char g_joinFolder[PATH_SIZE];
 NumberPlaces g_joinPlaces;
+
+// The output name exactly as the save picker returned it, after the picker
+// itself asked about replacing that file; "" when there is none. Other text
+// in the output name field, a new discovery or a join ends it.
+static char g_pickedOutput[PATH_SIZE];
+// Counts discoveries, so that one run while a question was open is seen.
+static unsigned g_discoveries;
 
 static HWND GetJoinList() { return GetDlgItem(g_joinPage, IDC_JOIN_LIST); }
 
@@ -48,8 +56,12 @@ static void ShowSetFault(const PartSet *set)
     free(names);
 }
 
-bool DiscoverParts(const char *path)
+// Fills the list with `path`'s set; a set the join would refuse says so
+// when `showFault`.
+static bool FillJoinList(const char *path, bool showFault)
 {
+    g_pickedOutput[0] = '\0';
+    g_discoveries++;
     HWND list = GetJoinList();
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
@@ -62,7 +74,7 @@ bool DiscoverParts(const char *path)
         AddMessageEntry();
     else if (shown)
         for (int i = 0; i < set.names.count; i++) SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)set.names.names[i]);
-    if (shown) ShowSetFault(&set);
+    if (shown && showFault) ShowSetFault(&set);
     ClearNameList(&set.names);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, NULL, TRUE);
@@ -76,10 +88,20 @@ bool DiscoverParts(const char *path)
     return shown;
 }
 
-void ApplyJoinRule()
+bool DiscoverParts(const char *path) { return FillJoinList(path, true); }
+
+// After a join that deleted its parts the list holds what is left of the
+// set, usually nothing. The join's result stays on the status line.
+static void RefreshJoinList(const char *firstEntry)
 {
-    EnableItem(g_joinPage, IDC_OK, CountListEntries() >= 2 && ItemHasText(g_joinPage, IDC_JOIN_OUTPUT));
+    char path[PATH_SIZE];
+    int length = snprintf(path, sizeof path, "%s%s", g_joinFolder, firstEntry);
+    if (length > 0 && length < PATH_SIZE) FillJoinList(path, false);
 }
+
+static bool IsReadyToJoin() { return CountListEntries() >= 2 && ItemHasText(g_joinPage, IDC_JOIN_OUTPUT); }
+
+void ApplyJoinRule() { EnableItem(g_joinPage, IDC_OK, IsReadyToJoin()); }
 
 void SuggestListOutputName(char *name)
 {
@@ -107,11 +129,48 @@ static void BrowseOutput()
     char title[MESSAGE_SIZE], name[PATH_SIZE];
     SuggestListOutputName(name);
     LoadMessage(MSG_PICK_OUTPUT_TITLE, title, sizeof title);
-    if (PickSaveFile(g_mainWindow, title, NULL, name, NULL)) PutItemText(g_joinPage, IDC_JOIN_OUTPUT, name);
+    if (!PickSaveFile(g_mainWindow, title, NULL, name, NULL)) return;
+    // Before the text: its change notification compares with it.
+    strcpy(g_pickedOutput, name);
+    PutItemText(g_joinPage, IDC_JOIN_OUTPUT, name);
+}
+
+static void TakeOutputChange()
+{
+    char output[PATH_SIZE];
+    if (strcmp(GetItemText(g_joinPage, IDC_JOIN_OUTPUT, output), g_pickedOutput) != 0) g_pickedOutput[0] = '\0';
+    ApplyJoinRule();
+}
+
+// An existing file that the user did not choose in the save picker (typed,
+// left from an earlier join, or kept for a new set) is replaced only after
+// a Yes. The box is narrow like every other text: the name comes from the
+// field in the same code page.
+static bool MayReplaceOutput(const char *output)
+{
+    if (!IsFilePath(output) || strcmp(output, g_pickedOutput) == 0) return true;
+    char text[MESSAGE_SIZE + PATH_SIZE], full[PATH_SIZE], caption[MESSAGE_SIZE] = "";
+    DWORD length = GetFullPathNameA(output, sizeof full, full, NULL);
+    LoadMessage(MSG_REPLACE_OUTPUT, text, MESSAGE_SIZE);
+    strcat(text, length > 0 && length < sizeof full ? full : output);
+    GetWindowTextA(g_mainWindow, caption, sizeof caption);
+    unsigned discoveries = g_discoveries;
+    int answer = MessageBoxA(g_mainWindow, text, caption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING);
+    // The box runs its own message loop: a drop meanwhile put another set in
+    // the list, which is not what the user answered for.
+    return answer == IDYES && discoveries == g_discoveries;
 }
 
 static void RunJoin()
 {
+    // A command sent past the disabled button must not join a list that is
+    // gone over the file it was joined into.
+    if (!IsReadyToJoin()) return;
+    char output[PATH_SIZE];
+    GetItemText(g_joinPage, IDC_JOIN_OUTPUT, output);
+    if (!MayReplaceOutput(output)) return;
+    // The picker's question covered one join.
+    g_pickedOutput[0] = '\0';
     // The join never enables OK again; the join rule does.
     EnableItem(g_joinPage, IDC_OK, false);
     int count = CountListEntries();
@@ -127,9 +186,10 @@ static void RunJoin()
         names[i] = texts + (size_t)i * PATH_SIZE;
         GetListEntry(i, names[i]);
     }
-    char output[PATH_SIZE];
-    JoinFiles(names, count, g_joinFolder, g_joinPlaces, GetItemText(g_joinPage, IDC_JOIN_OUTPUT, output),
-              IsItemChecked(g_joinPage, IDC_JOIN_DELETE_PARTS));
+    bool deleteParts = IsItemChecked(g_joinPage, IDC_JOIN_DELETE_PARTS);
+    if (JoinFiles(names, count, g_joinFolder, g_joinPlaces, output, deleteParts) == OPERATION_DONE && deleteParts &&
+        count > 0)
+        RefreshJoinList(names[0]);
     free(names);
 }
 
@@ -141,7 +201,7 @@ INT_PTR CALLBACK JoinPageProc(HWND, UINT message, WPARAM wParam, LPARAM)
     switch (LOWORD(wParam)) {
     case IDC_OK: RunJoin(); break;
     case IDC_JOIN_BROWSE_PART: if (code == BN_CLICKED) BrowsePart(); break;
-    case IDC_JOIN_OUTPUT: if (code == EN_CHANGE) ApplyJoinRule(); break;
+    case IDC_JOIN_OUTPUT: if (code == EN_CHANGE) TakeOutputChange(); break;
     case IDC_JOIN_BROWSE_OUTPUT: if (code == BN_CLICKED) BrowseOutput(); break;
     }
     return TRUE;

@@ -17,6 +17,7 @@ bool SplitInputsPresent(HWND page);
 
 // Fills the join list with the set that `path` belongs to and sets the
 // join folder; true when the set can be shown (none, or two or more names).
+// A name chosen in the save picker needs asking about again afterwards.
 bool DiscoverParts(const char *path);
 // Enables the join page's OK exactly when two or more parts are listed and
 // an output name is given.

@@ -233,8 +233,20 @@ TEST_F(ProgramTest, SplitThenJoinFromThePages)
     EXPECT_FALSE(Exists(parts / "data.bin.001"));
     EXPECT_FALSE(Exists(parts / "data.bin.999"));
     EXPECT_FALSE(IsEnabled(g_joinPage, IDC_OK));
-    EXPECT_EQ(JoinList().size(), 4u);
     EXPECT_EQ(Pump(), kNoQuit);
+
+    // The deleted parts are not listed any more, so retyping the name does
+    // not bring OK back, and an OK sent anyway asks nothing and joins
+    // nothing over what is now the only copy.
+    EXPECT_TRUE(JoinList().empty());
+    SetText(g_joinPage, IDC_JOIN_OUTPUT, output);
+    EXPECT_FALSE(IsEnabled(g_joinPage, IDC_OK));
+    ModalAnswers answers(IDYES);
+    SendMessageA(g_joinPage, WM_COMMAND, MAKEWPARAM(IDC_OK, BN_CLICKED), 0);
+    EXPECT_EQ(Pump(), kNoQuit);
+    EXPECT_TRUE(answers.boxes.empty());
+    EXPECT_EQ(Status(), " Joined successfully. (Checksums match)");
+    EXPECT_EQ(ReadBytes(output), ReadBytes(source));
 }
 
 // A click on OK puts the focus on it, and the operation then disables it.
@@ -287,4 +299,129 @@ TEST_F(ProgramTest, BrokenSetIsListedAndRefused)
     EXPECT_FALSE(Exists(output));
     for (const char *kept : {"data.bin.001", "data.bin.002", "data.bin.004", "data.bin.005", "data.bin.999"})
         EXPECT_TRUE(Exists(dir / kept)) << kept;
+}
+
+namespace {
+
+// Parts prefix.001, prefix.002, ... of 1000 bytes each in `folder`.
+void MakeParts(const TempDir &folder, const std::string &prefix, int count, uint32_t seed)
+{
+    for (int k = 1; k <= count; k++) MakeFile(folder / (prefix + ".00" + std::to_string(k)), 1000, seed + k);
+}
+
+std::vector<unsigned char> Concatenated(const TempDir &folder, const std::vector<std::string> &names)
+{
+    std::vector<unsigned char> whole;
+    for (const std::string &name : names) {
+        std::vector<unsigned char> part = ReadBytes(folder / name);
+        whole.insert(whole.end(), part.begin(), part.end());
+    }
+    return whole;
+}
+
+}  // namespace
+
+// A part that went or was locked after discovery stops the join before it
+// replaces an existing output, even when the user agreed to replace it.
+TEST_F(ProgramTest, PartThatWillNotOpenLeavesAnExistingOutput)
+{
+    TempDir dir, out;
+    std::string output = out / "data.bin";
+    const std::vector<unsigned char> earlier = MakeData(5000, 99);
+    Start();
+    PressAltWith('J');
+    SendDlgItemMessageA(g_joinPage, IDC_JOIN_DELETE_PARTS, BM_SETCHECK, BST_CHECKED, 0);
+    for (bool locked : {false, true}) {
+        SCOPED_TRACE(locked ? "locked" : "missing");
+        MakeParts(dir, "data.bin", 3, 5);
+        WriteBytes(output, earlier);
+        DropFiles({dir / "data.bin.001"});
+        SetText(g_joinPage, IDC_JOIN_OUTPUT, output);
+        ASSERT_TRUE(IsEnabled(g_joinPage, IDC_OK));
+        ASSERT_TRUE(DeleteFileA((dir / "data.bin.002").c_str()));
+        HANDLE held = locked ? CreateFileA((dir / "data.bin.002").c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW,
+                                           FILE_ATTRIBUTE_NORMAL, NULL)
+                             : INVALID_HANDLE_VALUE;
+        ModalAnswers answers(IDYES);
+        Click(g_joinPage, IDC_OK);
+        ASSERT_EQ(answers.boxes.size(), 1u);
+        EXPECT_EQ(answers.boxes[0].text, "Replace the existing file?\n" + output);
+        EXPECT_TRUE(answers.boxes[0].ownedByMainWindow);
+        EXPECT_EQ(Status(), " Error: can't open file.");
+        EXPECT_EQ(ReadBytes(output), earlier);
+        EXPECT_TRUE(Exists(dir / "data.bin.001") && Exists(dir / "data.bin.003"));
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    }
+}
+
+// Files dropped while a join runs are discovered when it ends; the name of
+// the file just joined is still in the field, and OK asks before it would
+// replace that file. Enter takes the default, No. A Yes does not count for
+// a set dropped while the question was open.
+TEST_F(ProgramTest, SetDroppedDuringAJoinAsksBeforeReplacingTheJoinedFile)
+{
+    TempDir dir, out;
+    MakeParts(dir, "a", 2, 1);
+    MakeParts(dir, "b", 2, 3);
+    MakeParts(dir, "c", 2, 5);
+    std::string output = out / "a";
+    Start();
+    DropFiles({dir / "a.001"});
+    SetText(g_joinPage, IDC_JOIN_OUTPUT, output);
+    ModalAnswers answers(0);
+    PostDrop({dir / "b.002"});
+    Click(g_joinPage, IDC_OK);
+    EXPECT_EQ(Status(), " Join Finished.");
+    const std::vector<unsigned char> joined = Concatenated(dir, {"a.001", "a.002"});
+    EXPECT_EQ(ReadBytes(output), joined);
+    EXPECT_EQ(Pump(), kNoQuit);
+    ASSERT_EQ(JoinList(), (std::vector<std::string>{"b.001", "b.002"}));
+    ASSERT_TRUE(IsEnabled(g_joinPage, IDC_OK));
+
+    Click(g_joinPage, IDC_OK);
+    EXPECT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(ReadBytes(output), joined);
+    EXPECT_EQ(Status(), " Join Finished.");
+    EXPECT_TRUE(IsEnabled(g_joinPage, IDC_OK));
+
+    answers.answer = IDYES;
+    answers.whileOpen = [&] { PostDrop({dir / "c.001"}); };
+    Click(g_joinPage, IDC_OK);
+    EXPECT_EQ(answers.boxes.size(), 2u);
+    EXPECT_EQ(JoinList(), (std::vector<std::string>{"c.001", "c.002"}));
+    EXPECT_EQ(ReadBytes(output), joined);
+}
+
+// The save picker asks about an existing file itself; the join does not ask
+// again. Once the field holds anything else, the question comes back.
+TEST_F(ProgramTest, NameConfirmedInThePickerIsNotAskedAgain)
+{
+    TempDir dir, out;
+    MakeParts(dir, "x", 2, 1);
+    std::string output = out / "x.bin";
+    MakeFile(output, 5000, 99);
+    Start();
+    DropFiles({dir / "x.001"});
+    ModalAnswers answers(IDYES, output);
+    Click(g_joinPage, IDC_JOIN_BROWSE_OUTPUT);
+    ASSERT_EQ(ItemText(g_joinPage, IDC_JOIN_OUTPUT), output);
+    ASSERT_EQ(answers.boxes.size(), 1u);  // the picker's own question
+    EXPECT_FALSE(answers.boxes[0].ownedByMainWindow);
+    Click(g_joinPage, IDC_OK);
+    EXPECT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(Status(), " Join Finished.");
+    EXPECT_EQ(ReadBytes(output), Concatenated(dir, {"x.001", "x.002"}));
+
+    // A new set, or other text in the field, even when it changes back.
+    Click(g_joinPage, IDC_JOIN_BROWSE_OUTPUT);
+    DropFiles({dir / "x.002"});
+    Click(g_joinPage, IDC_OK);
+    ASSERT_EQ(answers.boxes.size(), 3u);
+    EXPECT_TRUE(answers.boxes[2].ownedByMainWindow);
+    Click(g_joinPage, IDC_JOIN_BROWSE_OUTPUT);
+    Type(g_joinPage, IDC_JOIN_OUTPUT, 'x');
+    SetText(g_joinPage, IDC_JOIN_OUTPUT, output);
+    Click(g_joinPage, IDC_OK);
+    ASSERT_EQ(answers.boxes.size(), 5u);
+    EXPECT_TRUE(answers.boxes[4].ownedByMainWindow);
 }

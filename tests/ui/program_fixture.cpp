@@ -58,6 +58,12 @@ void ProgramTest::PressAltWith(char key)
 
 void ProgramTest::DropFiles(const std::vector<std::string> &paths)
 {
+    PostDrop(paths);
+    Pump();
+}
+
+void ProgramTest::PostDrop(const std::vector<std::string> &paths)
+{
     std::string names;
     for (const std::string &path : paths) names += path + '\0';
     names += '\0';
@@ -69,7 +75,6 @@ void ProgramTest::DropFiles(const std::vector<std::string> &paths)
     memcpy(drop + 1, names.data(), names.size());
     GlobalUnlock(memory);
     PostMessageA(g_mainWindow, WM_DROPFILES, (WPARAM)memory, 0);
-    Pump();
 }
 
 std::string ProgramTest::Text(HWND window)
@@ -105,3 +110,56 @@ void ProgramTest::ExpectPageShown(int page)
 }
 
 void MakeFile(const std::string &path, size_t size, uint32_t seed) { WriteBytes(path, MakeData(size, seed)); }
+
+namespace {
+
+ModalAnswers *s_answers;
+
+// The ids that the system's dialogs give their controls.
+const int kBoxText = 0xFFFF;
+const int kFileNameCombo = 0x47C, kFileNameEdit = 0x480;
+
+}  // namespace
+
+ModalAnswers::ModalAnswers(int answer, std::string fileName)
+    : answer(answer), fileName_(std::move(fileName)),
+      hook_(SetWindowsHookExA(WH_CBT, Watch, NULL, GetCurrentThreadId()))
+{
+    EXPECT_TRUE(hook_);
+    s_answers = this;
+}
+
+ModalAnswers::~ModalAnswers()
+{
+    UnhookWindowsHookEx(hook_);
+    s_answers = nullptr;
+}
+
+// A modal window is activated once its controls are filled; the answer is
+// posted, so its own loop takes it.
+LRESULT CALLBACK ModalAnswers::Watch(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && s_answers) s_answers->Answer((HWND)wParam);
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+void ModalAnswers::Answer(HWND window)
+{
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (strcmp(className, "#32770") != 0 || window == g_mainWindow) return;
+    for (HWND seen : answered_)
+        if (seen == window) return;
+    answered_.push_back(window);
+    if (GetDlgItem(window, kBoxText)) {
+        char text[1024] = "";
+        GetDlgItemTextA(window, kBoxText, text, sizeof text);
+        boxes.push_back({text, GetWindow(window, GW_OWNER) == g_mainWindow});
+        if (whileOpen) whileOpen();
+        if (answer) PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+        else PostMessageA(window, WM_KEYDOWN, VK_RETURN, 1);
+    } else if (GetDlgItem(window, kFileNameCombo) || GetDlgItem(window, kFileNameEdit)) {
+        SetDlgItemTextA(window, GetDlgItem(window, kFileNameCombo) ? kFileNameCombo : kFileNameEdit, fileName_.c_str());
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(window, IDOK));
+    }
+}

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,9 @@ protected:
     void PostKeyDown(WPARAM key);
     // Alt+key through the accelerators, with Alt held in the key state.
     void PressAltWith(char key);
-    // A drop of these paths on the main window, with ANSI names.
+    // A drop of these paths on the main window, with ANSI names; queued
+    // only, or queued and handled.
+    static void PostDrop(const std::vector<std::string> &paths);
     void DropFiles(const std::vector<std::string> &paths);
 
     static std::string Text(HWND window);
@@ -65,6 +68,34 @@ protected:
     void ExpectPageShown(int page);
 
     bool started_ = false;
+};
+
+// Answers the modal windows that the program opens on this thread while it
+// lives. Every message box is recorded, `whileOpen` is run, and the box is
+// answered with `answer` (0: Enter, for its default button). A
+// file dialog gets `fileName` typed in and is accepted.
+class ModalAnswers {
+public:
+    explicit ModalAnswers(int answer, std::string fileName = "");
+    ~ModalAnswers();
+    ModalAnswers(const ModalAnswers &) = delete;
+    ModalAnswers &operator=(const ModalAnswers &) = delete;
+
+    struct Box {
+        std::string text;
+        bool ownedByMainWindow;
+    };
+    std::vector<Box> boxes;
+    int answer;
+    std::function<void()> whileOpen;
+
+private:
+    static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam);
+    void Answer(HWND window);
+
+    std::string fileName_;
+    HHOOK hook_;
+    std::vector<HWND> answered_;
 };
 
 // A file of `size` deterministic bytes.
