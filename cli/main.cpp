@@ -153,8 +153,8 @@ int ParseArguments(const Command *command, int count, char **args, CommandLine *
 
     const char *paths[] = {line->operand, line->folder, line->output};
     for (const char *path : paths)
-        if (path && strlen(path) >= PATH_SIZE)
-            return ReportUsageError("path longer than %d characters: %.40s...", PATH_SIZE - 1, path);
+        if (path && path[FitCharacters(path, PATH_CHARS - 1)])
+            return ReportUsageError("path longer than %d characters: %.40s...", PATH_CHARS - 1, path);
     if (!line->operand[0]) return ReportUsageError("%s needs a %s, not an empty name", command->name, command->operandName);
     return EXIT_DONE;
 }

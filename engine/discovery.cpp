@@ -8,8 +8,6 @@
 
 namespace {
 
-const size_t kMaxNameLength = 255;
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c; }
@@ -28,7 +26,7 @@ int RankOf(unsigned char c)
 // One discovery in progress: the (cut) name whose last digit run is open.
 struct Matcher {
     PartSet *set;
-    char name[kMaxNameLength + 1];
+    char name[NAME_SIZE];
     size_t length;
     size_t runStart, runEnd;  // the open places
     bool found;               // some entry matched, ".999" included
@@ -56,8 +54,7 @@ bool PrepareSearch(const char *path, PartSet *set, Matcher *matcher)
     set->folder[folderLength] = '\0';
 
     const char *name = path + nameStart;
-    size_t length = strlen(name);
-    if (length > kMaxNameLength) length = kMaxNameLength;
+    size_t length = FitCharacters(name, NAME_CHARS);
     memcpy(matcher->name, name, length);
     matcher->name[length] = '\0';
     matcher->length = length;

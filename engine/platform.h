@@ -1,12 +1,27 @@
 // The thin file-system layer under the engine. One implementation for
-// Win32 (narrow ANSI paths, '\' and ':' as separators) and one for POSIX.
+// Win32 (narrow paths in the ANSI code page, UTF-8 where the program's
+// manifest is honoured; '\' and ':' as separators) and one for POSIX.
 #ifndef PARTELLO_PLATFORM_H
 #define PARTELLO_PLATFORM_H
 
 #include <stddef.h>
 #include <stdint.h>
 
-enum { PATH_SIZE = 260 };  // a path with its terminating zero
+// Limits in characters, as the system counts them (see FitCharacters), and
+// the bytes a narrow text needs for them: a character takes up to 3 bytes in
+// UTF-8, and the 4 bytes of an emoji count as 2 characters, a surrogate pair.
+enum {
+    PATH_CHARS = 260,  // a path with its terminating zero
+    NAME_CHARS = 255,  // a file name within a path
+    PATH_SIZE = 3 * (PATH_CHARS - 1) + 1,
+    NAME_SIZE = 3 * NAME_CHARS + 1,
+};
+
+// The number of bytes at the start of `text` that hold at most `limit`
+// characters, never splitting one. Characters are what the system counts:
+// UTF-16 units of the text in the ANSI code page on Windows, bytes on POSIX,
+// where names are bytes.
+size_t FitCharacters(const char *text, size_t limit);
 
 typedef intptr_t FileHandle;
 const FileHandle NO_FILE = -1;

@@ -258,3 +258,5 @@ bool ListFolder(const char *folder, const char *, ListEntryProc each, void *cont
     closedir(dir);
     return any;
 }
+
+size_t FitCharacters(const char *text, size_t limit) { return strnlen(text, limit); }

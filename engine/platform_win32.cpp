@@ -124,10 +124,19 @@ void CloseMapping(FileMapping *mapping)
     HeapFree(GetProcessHeap(), 0, mapping);
 }
 
+// Directory searches run on wide names: WIN32_FIND_DATAA holds 260 bytes,
+// too few for a long name in UTF-8. Names come back in the ANSI code page.
+static HANDLE FindFirstEntry(const char *pattern, WIN32_FIND_DATAW *found)
+{
+    WCHAR wide[2 * PATH_CHARS];
+    if (!MultiByteToWideChar(CP_ACP, 0, pattern, -1, wide, 2 * PATH_CHARS)) return INVALID_HANDLE_VALUE;
+    return FindFirstFileW(wide, found);
+}
+
 int64_t GetPathFileSize(const char *path)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path, &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstEntry(path, &found);
     if (search == INVALID_HANDLE_VALUE) return 0;
     FindClose(search);
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
@@ -142,8 +151,8 @@ bool IsFolderPath(const char *path)
 
 bool IsFilePath(const char *path)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path, &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstEntry(path, &found);
     if (search == INVALID_HANDLE_VALUE) return false;
     FindClose(search);
     return !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -171,32 +180,63 @@ static bool GetFileIdentity(const char *path, BY_HANDLE_FILE_INFORMATION *info)
     return known;
 }
 
+// The full path as wide text, into 2 * PATH_CHARS units.
+static bool GetWideFullPath(const char *path, WCHAR *full)
+{
+    WCHAR wide[2 * PATH_CHARS];
+    if (!MultiByteToWideChar(CP_ACP, 0, path, -1, wide, 2 * PATH_CHARS)) return false;
+    DWORD length = GetFullPathNameW(wide, 2 * PATH_CHARS, full, NULL);
+    return length > 0 && length < 2 * PATH_CHARS;
+}
+
 bool IsSameFile(const char *a, const char *b)
 {
     BY_HANDLE_FILE_INFORMATION infoA, infoB;
     if (GetFileIdentity(a, &infoA) && GetFileIdentity(b, &infoB))
         return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
                infoA.nFileIndexHigh == infoB.nFileIndexHigh && infoA.nFileIndexLow == infoB.nFileIndexLow;
-    char fullA[MAX_PATH * 2], fullB[MAX_PATH * 2];
-    DWORD lengthA = GetFullPathNameA(a, sizeof fullA, fullA, NULL);
-    DWORD lengthB = GetFullPathNameA(b, sizeof fullB, fullB, NULL);
-    if (!lengthA || !lengthB || lengthA >= sizeof fullA || lengthB >= sizeof fullB) return false;
-    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, fullA, -1, fullB, -1) == CSTR_EQUAL;
+    // A missing file is known by its full path, compared as wide text:
+    // CompareStringA would read UTF-8 in the invariant locale's code page
+    // and miss that "Été" and "été" name one file.
+    WCHAR fullA[2 * PATH_CHARS], fullB[2 * PATH_CHARS];
+    if (!GetWideFullPath(a, fullA) || !GetWideFullPath(b, fullB)) return false;
+    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, fullA, -1, fullB, -1) == CSTR_EQUAL;
 }
 
 bool ListFolder(const char *folder, const char *pattern, ListEntryProc each, void *context)
 {
-    char query[PATH_SIZE * 2];
+    char query[2 * PATH_SIZE];
     size_t folderLength = strlen(folder), patternLength = strlen(pattern);
     if (folderLength + patternLength >= sizeof query) return false;
     memcpy(query, folder, folderLength);
     memcpy(query + folderLength, pattern, patternLength + 1);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(query, &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstEntry(query, &found);
     if (search == INVALID_HANDLE_VALUE) return false;
     do {
-        each(found.cFileName, context);
-    } while (FindNextFileA(search, &found));
+        char name[NAME_SIZE];
+        if (WideCharToMultiByte(CP_ACP, 0, found.cFileName, -1, name, sizeof name, NULL, NULL)) each(name, context);
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     return true;
+}
+
+size_t FitCharacters(const char *text, size_t limit)
+{
+    size_t length = strlen(text);
+    // A character takes at least one byte, so a short text fits whole. No
+    // code page spends more than 3 bytes on a UTF-16 unit, so the first
+    // `limit` units lie within 3 * limit bytes; 3 more keep a character cut
+    // at the window's end out of them.
+    if (length <= limit) return length;
+    WCHAR wide[3 * PATH_CHARS];
+    size_t window = 3 * limit + 3;
+    if (window > length) window = length;
+    if (window > 3 * PATH_CHARS) window = 3 * PATH_CHARS;
+    int units = MultiByteToWideChar(CP_ACP, 0, text, (int)window, wide, 3 * PATH_CHARS);
+    if (units <= (int)limit) return window;
+    units = (int)limit;
+    if (IS_HIGH_SURROGATE(wide[units - 1])) units--;  // keep the pair whole
+    size_t fit = (size_t)WideCharToMultiByte(CP_ACP, 0, wide, units, NULL, 0, NULL, NULL);
+    return fit < window ? fit : window;
 }

@@ -12,7 +12,6 @@ namespace {
 
 // Data moves through one buffer of at most this size, whatever the part size.
 const int64_t kTransferSize = 4 << 20;
-const size_t kMaxNameLength = 255;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -128,13 +127,16 @@ int ReadPartSize(const char *text)
 bool MakeSplitPath(const char *sourcePath, const char *folder, int number, char *path)
 {
     const char *name = FileNameOf(sourcePath);
-    size_t folderLength = strlen(folder), nameLength = strlen(name);
-    if (nameLength > kMaxNameLength) nameLength = kMaxNameLength;
+    size_t folderLength = strlen(folder), nameLength = FitCharacters(name, NAME_CHARS);
     const char separator[2] = {PATH_SEPARATOR, '\0'};
     bool addSeparator = folderLength == 0 || folder[folderLength - 1] != PATH_SEPARATOR;
     int length = snprintf(path, PATH_SIZE, "%s%s%.*s.%3.3d", folder, addSeparator ? separator : "", (int)nameLength,
                           name, number);
-    return length >= 0 && length < PATH_SIZE;
+    // A path holds PATH_CHARS - 1 characters, whatever bytes they take.
+    size_t fit = length < 0 ? 0 : FitCharacters(path, PATH_CHARS - 1);
+    bool fits = length >= 0 && length < PATH_SIZE && !path[fit];
+    path[fit] = '\0';
+    return fits;
 }
 
 int64_t CountParts(const char *sourcePath, int partSizeKb)

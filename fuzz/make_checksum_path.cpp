@@ -12,7 +12,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 2) return 0;
-    int outSize = (int)(data[0] | data[1] << 8) % (PATH_SIZE + 40) - 8;  // -8 ... 291
+    int outSize = (int)(data[0] | data[1] << 8) % (PATH_SIZE + 40) - 8;  // -8 ... PATH_SIZE + 31
     char *path = CopyText(data + 2, size - 2);
     char *out = (char *)malloc(outSize > 0 ? (size_t)outSize : 1);
     if (outSize <= 0) out[0] = 'x';

@@ -67,6 +67,25 @@ TEST(Cli, SplitListJoinRoundTrip)
     for (const char *gone : {"data.bin.001", "data.bin.003", "data.bin.999"}) EXPECT_FALSE(Exists(dir / gone)) << gone;
 }
 
+// Names on Linux are bytes: one that is no valid UTF-8 splits, lists and
+// joins back as it is.
+TEST(Cli, ANameThatIsNotUtf8SplitsAndJoinsBack)
+{
+    TempDir dir;
+    const std::string name = "raw \xff\xfe\x80 \xe4\xb8 \xe5\x90\x8d.bin";
+    const std::vector<unsigned char> data = MakeData(122880 + 3);
+    WriteBytes(dir / name, data);
+    Child split = RunPartello({"split", dir / name, "-s", "120"});
+    EXPECT_EQ(split.status, 0) << split.errText;
+    Child list = RunPartello({"list", dir / (name + ".001")});
+    EXPECT_EQ(list.outText, dir.Path() + "\n" + name + ".001\n" + name + ".002\n");
+    Child join = RunPartello({"join", dir / (name + ".002"), "-o", dir / "joined", "--delete-parts"});
+    EXPECT_EQ(join.status, 0) << join.errText;
+    EXPECT_EQ(ReadBytes(dir / "joined"), data);
+    EXPECT_FALSE(Exists(dir / (name + ".001")));
+    EXPECT_EQ(ReadBytes(dir / name), data);
+}
+
 TEST(Cli, RefusalsAndFailures)
 {
     TempDir dir;

@@ -142,3 +142,5 @@ bool ListFolder(const char *folder, const char *pattern, ListEntryProc each, voi
 {
     return !IsFailed(CALL_LISTING) && RealListFolder(folder, pattern, each, context);
 }
+
+size_t FitCharacters(const char *text, size_t limit) { return RealFitCharacters(text, limit); }

@@ -31,6 +31,7 @@
 #define IsPathSeparator RealIsPathSeparator
 #define PATH_SEPARATOR REAL_PATH_SEPARATOR
 #define ListFolder RealListFolder
+#define FitCharacters RealFitCharacters
 #else
 #include "engine/platform.h"
 
@@ -58,6 +59,7 @@ bool RealGetProgramPath(char *buffer, int size);
 bool RealIsSameFile(const char *a, const char *b);
 bool RealIsPathSeparator(char c);
 bool RealListFolder(const char *folder, const char *pattern, ListEntryProc each, void *context);
+size_t RealFitCharacters(const char *text, size_t limit);
 #endif
 
 #endif
