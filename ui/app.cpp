@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "../engine/discovery.h"
@@ -58,21 +59,23 @@ void GetProgramFolder(char *folder)
     CopyFolderPart(path, folder);
 }
 
+// The first name the search offers, as the start-up search takes it.
+static void KeepFirstName(const char *name, void *context)
+{
+    char *first = (char *)context;
+    if (!first[0]) lstrcpynA(first, name, NAME_SIZE);
+}
+
 // Started without arguments: a first part lying beside the program is
 // offered for joining.
 static void OpenFirstPartBesideProgram()
 {
-    char folder[PATH_SIZE], pattern[PATH_SIZE + 8];
+    char folder[PATH_SIZE], name[NAME_SIZE] = "";
     GetProgramFolder(folder);
-    snprintf(pattern, sizeof pattern, "%s*.001", folder);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    FindClose(search);
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return;
+    if (!ListFolder(folder, "*.001", KeepFirstName, name) || !name[0]) return;
     char path[PATH_SIZE];
-    int length = snprintf(path, sizeof path, "%s%s", folder, found.cFileName);
-    if (length > 0 && length < PATH_SIZE) OpenPath(path, true);
+    int length = snprintf(path, sizeof path, "%s%s", folder, name);
+    if (length > 0 && length < PATH_SIZE && !IsFolderPath(path)) OpenPath(path, true);
 }
 
 static void OpenCommandLine(int argumentCount, char **arguments)
@@ -81,9 +84,8 @@ static void OpenCommandLine(int argumentCount, char **arguments)
         OpenFirstPartBesideProgram();
         return;
     }
-    char path[PATH_SIZE];
-    ExpandLongPath(arguments[0], path);
-    OpenPath(path, argumentCount > 1);
+    char expanded[PATH_SIZE];
+    OpenPath(ExpandLongPath(arguments[0], expanded), argumentCount > 1);
 }
 
 HWND StartProgram(HINSTANCE instance, int argumentCount, char **arguments)
@@ -112,17 +114,20 @@ HWND StartProgram(HINSTANCE instance, int argumentCount, char **arguments)
     return g_mainWindow;
 }
 
+// The loop is wide, like the windows: a narrow loop would hand typed
+// characters over in the ANSI code page, and one that needs more than two
+// bytes there (any in UTF-8 beyond Latin) would arrive as '?'.
 void HandleLoopMessage(MSG *message)
 {
-    if (TranslateAcceleratorA(g_mainWindow, g_accelerators, message)) return;
-    if (IsDialogMessageA(g_page == SPLIT_PAGE ? g_splitPage : g_joinPage, message)) return;
-    IsDialogMessageA(g_mainWindow, message);
+    if (TranslateAcceleratorW(g_mainWindow, g_accelerators, message)) return;
+    if (IsDialogMessageW(g_page == SPLIT_PAGE ? g_splitPage : g_joinPage, message)) return;
+    IsDialogMessageW(g_mainWindow, message);
 }
 
 int RunMessageLoop()
 {
     MSG message;
-    while (GetMessageA(&message, NULL, 0, 0) > 0) HandleLoopMessage(&message);
+    while (GetMessageW(&message, NULL, 0, 0) > 0) HandleLoopMessage(&message);
     return (int)message.wParam;
 }
 
@@ -180,14 +185,24 @@ static void TakeTabNotification(const NMHDR *header)
     if (selected == SPLIT_PAGE || selected == JOIN_PAGE) SwitchPage((int)selected);
 }
 
-// Only the first dropped file is opened; several go to the join page.
+// Only the first dropped file is opened; several go to the join page. Its
+// name is taken whole, whatever its length, as from the command line.
 static void OpenDroppedFiles(HDROP drop)
 {
     UINT count = DragQueryFileA(drop, 0xFFFFFFFF, NULL, 0);
-    char path[PATH_SIZE + 1] = "";
-    DragQueryFileA(drop, 0, path, sizeof path);
+    UINT length = DragQueryFileA(drop, 0, NULL, 0);
+    char *path = (char *)malloc(length + 1);
+    if (path) {
+        path[0] = '\0';
+        DragQueryFileA(drop, 0, path, length + 1);
+    }
     DragFinish(drop);
+    if (!path) {
+        ShowError(MSG_OUT_OF_MEMORY);
+        return;
+    }
     OpenPath(path, count > 1);
+    free(path);
     SetForegroundWindow(g_mainWindow);
 }
 

@@ -2,18 +2,29 @@
 
 #include <string.h>
 
+// Read as wide text, so that the limit counts characters, whatever bytes
+// they take in the ANSI code page. The narrow read would cut the text at a
+// byte count, and a first character of several bytes does not fit a 2-byte
+// buffer at all.
 char *GetItemText(HWND dialog, int control, char *text)
 {
-    text[0] = '\0';
-    SendDlgItemMessageA(dialog, control, WM_GETTEXT, PATH_SIZE, (LPARAM)text);
-    return text;
+    WCHAR wide[PATH_CHARS] = L"";
+    LRESULT length = SendDlgItemMessageW(dialog, control, WM_GETTEXT, PATH_CHARS, (LPARAM)wide);
+    if (length > 0 && length < PATH_CHARS && IS_HIGH_SURROGATE(wide[length - 1])) wide[length - 1] = L'\0';
+    return NarrowPath(wide, text);
 }
 
 bool ItemHasText(HWND dialog, int control)
 {
-    char first[2] = "";
-    SendDlgItemMessageA(dialog, control, WM_GETTEXT, sizeof first, (LPARAM)first);
-    return first[0] != '\0';
+    WCHAR first[2] = L"";
+    SendDlgItemMessageW(dialog, control, WM_GETTEXT, 2, (LPARAM)first);
+    return first[0] != L'\0';
+}
+
+char *NarrowPath(const WCHAR *wide, char *text)
+{
+    if (!WideCharToMultiByte(CP_ACP, 0, wide, -1, text, PATH_SIZE, NULL, NULL)) text[0] = '\0';
+    return text;
 }
 
 void SetItemText(HWND dialog, int control, const char *text)

@@ -10,11 +10,14 @@
 // Room for the pages' filter text: message 1 and " (*.*)|*.*".
 enum { FILTER_TEXT_SIZE = MESSAGE_SIZE + 16 };
 
-// The control's text, at most PATH_SIZE - 1 characters, into `text`
+// The control's text, at most PATH_CHARS - 1 characters, into `text`
 // (PATH_SIZE bytes); returns `text`.
 char *GetItemText(HWND dialog, int control, char *text);
 // True when the control holds at least one character (reads only the first).
 bool ItemHasText(HWND dialog, int control);
+// A wide path of at most PATH_CHARS - 1 units as narrow text into `text`
+// (PATH_SIZE bytes); "" when it cannot be converted. Returns `text`.
+char *NarrowPath(const WCHAR *wide, char *text);
 // Sets the text; an edit answers with EN_CHANGE before this returns.
 void SetItemText(HWND dialog, int control, const char *text);
 // Sets the text, selects all of it and gives the control the focus.

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "app.h"
+#include "controls.h"
 #include "program.h"
 
 // The display name as a narrow path; false for a form it does not cover.
@@ -12,9 +13,9 @@ static bool CopyDisplayName(STRRET *name, LPCITEMIDLIST items, char *out)
 {
     switch (name->uType) {
     case STRRET_WSTR: {
-        int converted = WideCharToMultiByte(CP_ACP, 0, name->pOleStr, -1, out, PATH_SIZE, NULL, NULL);
+        bool converted = NarrowPath(name->pOleStr, out)[0] != '\0';
         CoTaskMemFree(name->pOleStr);
-        return converted > 0;
+        return converted;
     }
     case STRRET_OFFSET: lstrcpynA(out, (const char *)items + name->uOffset, PATH_SIZE); return true;
     case STRRET_CSTR: lstrcpynA(out, name->cStr, PATH_SIZE); return true;
@@ -22,22 +23,23 @@ static bool CopyDisplayName(STRRET *name, LPCITEMIDLIST items, char *out)
     return false;
 }
 
-void ExpandLongPath(const char *path, char *out)
+const char *ExpandLongPath(const char *path, char *out)
 {
-    lstrcpynA(out, path, PATH_SIZE);
-    if (strlen(path) < 4 || path[1] != ':') return;
+    if (strlen(path) < 4 || path[1] != ':') return path;
     IShellFolder *desktop;
-    if (FAILED(SHGetDesktopFolder(&desktop))) return;
-    WCHAR widePath[PATH_SIZE];
+    if (FAILED(SHGetDesktopFolder(&desktop))) return path;
+    const char *result = path;
+    // A path longer than the system takes fails here and stays whole.
+    WCHAR widePath[PATH_CHARS];
     LPITEMIDLIST items = NULL;
-    if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, PATH_SIZE) > 0 &&
+    if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, PATH_CHARS) > 0 &&
         SUCCEEDED(desktop->ParseDisplayName(NULL, NULL, widePath, NULL, &items, NULL))) {
         STRRET name;
-        char expanded[PATH_SIZE];
         if (SUCCEEDED(desktop->GetDisplayNameOf(items, SHGDN_FORPARSING, &name)) &&
-            CopyDisplayName(&name, items, expanded))
-            strcpy(out, expanded);
+            CopyDisplayName(&name, items, out))
+            result = out;
         CoTaskMemFree(items);
     }
     desktop->Release();
+    return result;
 }

@@ -3,9 +3,13 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "app.h"
+#include "controls.h"
+
+GetOpenFileNameAFunction g_getOpenFileName = GetOpenFileNameA;
 
 int BuildFilterString(const char *text, char *filter)
 {
@@ -40,7 +44,7 @@ DWORD GetFileDialogRecordSize(const OSVERSIONINFOA *version)
 }
 
 void FillFileDialogRecord(OPENFILENAMEA *record, HWND owner, const char *title, const char *filter, char *file,
-                          const char *initialFolder, DWORD flags)
+                          DWORD fileSize, const char *initialFolder, DWORD flags)
 {
     memset(record, 0, sizeof *record);
     record->lStructSize = GetFileDialogRecordSize(&g_osVersion);
@@ -48,7 +52,7 @@ void FillFileDialogRecord(OPENFILENAMEA *record, HWND owner, const char *title, 
     record->lpstrFilter = filter;
     record->nFilterIndex = 1;
     record->lpstrFile = file;
-    record->nMaxFile = PATH_SIZE;
+    record->nMaxFile = fileSize;
     record->lpstrInitialDir = initialFolder ? initialFolder : "";
     record->lpstrTitle = title;
     record->Flags = flags;
@@ -59,50 +63,55 @@ bool TakeFirstSelection(const char *buffer, char *path)
     const char *second = buffer + strlen(buffer) + 1;
     int length = *second ? snprintf(path, PATH_SIZE, "%s\\%s", buffer, second)
                          : snprintf(path, PATH_SIZE, "%s", buffer);
-    return length >= 0 && length < PATH_SIZE;
+    return length >= 0 && length < PATH_SIZE && !path[FitCharacters(path, PATH_CHARS - 1)];
 }
 
 bool PickOpenFile(HWND owner, const char *title, const char *filter, bool multiple, char *path,
                   const char *initialFolder)
 {
-    // Room past nMaxFile for the folder and names of a multiple selection.
-    char buffer[1025] = {0};
+    char *buffer = (char *)calloc(OPEN_BUFFER_SIZE, 1);
+    if (!buffer) return false;
     lstrcpynA(buffer, path, PATH_SIZE);
     char filterString[FILTER_SIZE];
     BuildFilterString(filter, filterString);
     OPENFILENAMEA record;
-    FillFileDialogRecord(&record, owner, title, filterString, buffer, initialFolder,
+    FillFileDialogRecord(&record, owner, title, filterString, buffer, OPEN_BUFFER_SIZE, initialFolder,
                          multiple ? OPEN_MULTIPLE_FLAGS : OPEN_FLAGS);
-    if (!GetOpenFileNameA(&record)) return false;
-    if (!multiple) {
-        lstrcpynA(path, buffer, PATH_SIZE);
-        return true;
-    }
     char chosen[PATH_SIZE];
-    if (!TakeFirstSelection(buffer, chosen)) return false;
-    strcpy(path, chosen);
-    return true;
+    bool picked = g_getOpenFileName(&record) &&
+                  (multiple ? TakeFirstSelection(buffer, chosen) : strlen(buffer) < PATH_SIZE);
+    if (picked) strcpy(path, multiple ? chosen : buffer);
+    free(buffer);
+    return picked;
 }
 
 bool PickSaveFile(HWND owner, const char *title, const char *filter, char *path, const char *initialFolder)
 {
-    char file[PATH_SIZE + 1] = {0};
-    char fileTitle[PATH_SIZE + 1] = {0};
+    char file[PATH_SIZE] = {0};
+    char fileTitle[PATH_SIZE] = {0};
     lstrcpynA(file, path, PATH_SIZE);
     char filterString[FILTER_SIZE];
     BuildFilterString(filter, filterString);
     OPENFILENAMEA record;
-    FillFileDialogRecord(&record, owner, title, filterString, file, initialFolder, SAVE_FLAGS);
+    FillFileDialogRecord(&record, owner, title, filterString, file, PATH_SIZE, initialFolder, SAVE_FLAGS);
     record.lpstrFileTitle = fileTitle;
     record.nMaxFileTitle = PATH_SIZE;
     if (!GetSaveFileNameA(&record)) return false;
-    lstrcpynA(path, file, PATH_SIZE);
+    strcpy(path, file);
     return true;
+}
+
+// The narrow call would hand the path over in MAX_PATH bytes, too few for
+// a long one in UTF-8.
+static bool GetItemListPath(LPCITEMIDLIST items, char *path)
+{
+    WCHAR wide[MAX_PATH];
+    return SHGetPathFromIDListW(items, wide) && NarrowPath(wide, path)[0];
 }
 
 bool PickFolder(HWND owner, char *folder)
 {
-    char display[PATH_SIZE + 1] = "";
+    char display[PATH_SIZE] = "";
     char title[MESSAGE_SIZE];
     BROWSEINFOA info;
     memset(&info, 0, sizeof info);
@@ -116,8 +125,9 @@ bool PickFolder(HWND owner, char *folder)
     }
     LPITEMIDLIST items = SHBrowseForFolderA(&info);
     if (!items) return false;
-    bool converted = SHGetPathFromIDListA(items, display) != FALSE;
-    if (converted) lstrcpynA(folder, display, PATH_SIZE);
+    char chosen[PATH_SIZE];
+    bool converted = GetItemListPath(items, chosen);
+    if (converted) strcpy(folder, chosen);
     CoTaskMemFree(items);
     return converted;
 }
@@ -128,8 +138,8 @@ int CALLBACK FolderPickerCallback(HWND dialog, UINT message, LPARAM lParam, LPAR
         SendMessageA(dialog, BFFM_SETSTATUSTEXTA, 0, data);
         SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
     } else if (message == BFFM_SELCHANGED) {
-        char path[PATH_SIZE + 1];
-        if (SHGetPathFromIDListA((LPCITEMIDLIST)lParam, path)) SendMessageA(dialog, BFFM_SETSTATUSTEXTA, 0, (LPARAM)path);
+        char path[PATH_SIZE];
+        if (GetItemListPath((LPCITEMIDLIST)lParam, path)) SendMessageA(dialog, BFFM_SETSTATUSTEXTA, 0, (LPARAM)path);
     }
     return 0;
 }

@@ -10,6 +10,7 @@
 
 #include "../engine/messages.h"
 #include "../engine/platform.h"
+#include "../engine/split.h"
 
 // "name|pattern" in the dialogs' double-NUL form: name, NUL, at most 255
 // characters of pattern, NUL, NUL. Without '|' the default "All Files"
@@ -28,18 +29,26 @@ enum {
     SAVE_FLAGS = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST,
 };
 
+// The open picker's buffer holds a selection of every part a set can have:
+// the folder, then each name with its zero, in UTF-8, and the closing zero.
+enum { OPEN_BUFFER_SIZE = PATH_SIZE + MAX_PARTS * NAME_SIZE + 1 };
+
 // The record both file pickers hand to the system: zeroed, then these
-// fields. `file` is the name buffer (nMaxFile 260); no default extension.
+// fields. `file` is the name buffer of `fileSize` bytes, all of which
+// nMaxFile offers; no default extension.
 void FillFileDialogRecord(OPENFILENAMEA *record, HWND owner, const char *title, const char *filter, char *file,
-                          const char *initialFolder, DWORD flags);
+                          DWORD fileSize, const char *initialFolder, DWORD flags);
 
 // The path that a multiple-selection dialog's buffer stands for: the one
 // full path, or, when several files were chosen, "folder\first name".
-// False when that does not fit PATH_SIZE.
+// False when that is longer than PATH_CHARS - 1 characters.
 bool TakeFirstSelection(const char *buffer, char *path);
 
 bool PickOpenFile(HWND owner, const char *title, const char *filter, bool multiple, char *path,
                   const char *initialFolder);
+// The system's open dialog as PickOpenFile calls it; tests put in their own.
+typedef BOOL(WINAPI *GetOpenFileNameAFunction)(LPOPENFILENAMEA);
+extern GetOpenFileNameAFunction g_getOpenFileName;
 bool PickSaveFile(HWND owner, const char *title, const char *filter, char *path, const char *initialFolder);
 // `folder` holds the initial selection and receives the chosen folder.
 bool PickFolder(HWND owner, char *folder);

@@ -25,9 +25,10 @@ void SwitchPage(int page);
 // page and discovery when `join` or the path ends in a digit, otherwise into
 // the split page's file edit.
 void OpenPath(const char *path, bool join);
-// The long form of a drive-letter path through the shell; `path` unchanged
-// when it is not one or the shell cannot say. `out` holds PATH_SIZE.
-void ExpandLongPath(const char *path, char *out);
+// The long form of a drive-letter path through the shell, in `out`
+// (PATH_SIZE), or `path` itself when it is not one or the shell cannot say;
+// a path of any length passes whole.
+const char *ExpandLongPath(const char *path, char *out);
 // The folder where the program's own file lies, ending in its separator.
 void GetProgramFolder(char *folder);
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
+#include <malloc.h>
 
 #include <string>
 #include <vector>
@@ -75,13 +76,13 @@ TEST(Pickers, RecordHoldsWhatThePickerGives)
     HWND owner = (HWND)0x1234;
     OPENFILENAMEA record;
     memset(&record, 0xCC, sizeof record);
-    FillFileDialogRecord(&record, owner, "Title", filter, file, NULL, OPEN_MULTIPLE_FLAGS);
+    FillFileDialogRecord(&record, owner, "Title", filter, file, sizeof file, NULL, OPEN_MULTIPLE_FLAGS);
     EXPECT_EQ(record.lStructSize, sizeof(OPENFILENAMEA));  // this system is NT 5 or later
     EXPECT_EQ(record.hwndOwner, owner);
     EXPECT_EQ(record.lpstrFilter, filter);
     EXPECT_EQ(record.nFilterIndex, 1u);
     EXPECT_EQ(record.lpstrFile, file);
-    EXPECT_EQ(record.nMaxFile, 260u);
+    EXPECT_EQ(record.nMaxFile, sizeof file);
     EXPECT_STREQ(record.lpstrInitialDir, "");
     EXPECT_STREQ(record.lpstrTitle, "Title");
     EXPECT_EQ(record.Flags, 0x81A04u);
@@ -90,7 +91,7 @@ TEST(Pickers, RecordHoldsWhatThePickerGives)
     EXPECT_EQ(record.lpstrCustomFilter, nullptr);
     EXPECT_EQ(record.hInstance, nullptr);
     EXPECT_EQ(record.FlagsEx, 0u);
-    FillFileDialogRecord(&record, owner, "Title", filter, file, "C:\\data", SAVE_FLAGS);
+    FillFileDialogRecord(&record, owner, "Title", filter, file, sizeof file, "C:\\data", SAVE_FLAGS);
     EXPECT_STREQ(record.lpstrInitialDir, "C:\\data");
     EXPECT_EQ(record.Flags, 0x806u);
     EXPECT_EQ(OPEN_FLAGS, 0x1804);
@@ -114,6 +115,42 @@ TEST(Pickers, MultipleSelectionGivesTheFolderAndTheFirstName)
     std::string tooLong = "C:\\" + std::string(200, 'f') + '\0' + std::string(100, 'n') + "\0\0"s;
     char path[PATH_SIZE] = "kept";
     EXPECT_FALSE(TakeFirstSelection(tooLong.c_str(), path));
+}
+
+namespace {
+
+// The selection a system dialog hands back when every part of a set is
+// chosen: the folder, 998 names of 254 characters of 3 bytes each in UTF-8.
+std::string s_selection;
+
+BOOL WINAPI SelectEveryPart(LPOPENFILENAMEA record)
+{
+    EXPECT_GE(_msize(record->lpstrFile), record->nMaxFile) << "nMaxFile says more than the buffer holds";
+    // As the system does: a selection that does not fit fails.
+    if (s_selection.size() > record->nMaxFile) return FALSE;
+    memcpy(record->lpstrFile, s_selection.data(), s_selection.size());
+    return TRUE;
+}
+
+}  // namespace
+
+TEST(Pickers, TheOpenPickerHoldsEveryPartOfASetWithTheLongestNames)
+{
+    std::string name;
+    for (int i = 0; i < 250; i++) name += "\xE4\xB8\xAD";  // 250 CJK characters
+    s_selection = std::string("C:\\d") + '\0';
+    for (int part = 1; part <= MAX_PARTS; part++) {
+        char suffix[8];
+        snprintf(suffix, sizeof suffix, ".%03d", part);
+        s_selection += name + suffix + '\0';
+    }
+    s_selection += '\0';
+    g_getOpenFileName = SelectEveryPart;
+    char path[PATH_SIZE] = "";
+    bool picked = PickOpenFile(NULL, "Title", NULL, true, path, NULL);
+    g_getOpenFileName = GetOpenFileNameA;
+    EXPECT_TRUE(picked);
+    EXPECT_EQ(std::string(path), "C:\\d\\" + name + ".001");
 }
 
 TEST(Pickers, StripTrailingBackslash)

@@ -27,7 +27,7 @@ int ProgramTest::Pump(int milliseconds)
     DWORD end = GetTickCount() + milliseconds;
     MSG message;
     do {
-        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) return (int)message.wParam;
             HandleLoopMessage(&message);
         }
@@ -64,35 +64,36 @@ void ProgramTest::DropFiles(const std::vector<std::string> &paths)
 
 void ProgramTest::PostDrop(const std::vector<std::string> &paths)
 {
-    std::string names;
-    for (const std::string &path : paths) names += path + '\0';
-    names += '\0';
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
+    std::wstring names;
+    for (const std::string &path : paths) names += Wide(path) + L'\0';
+    names += L'\0';
+    size_t bytes = names.size() * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + bytes);
     ASSERT_TRUE(memory);
     DROPFILES *drop = (DROPFILES *)GlobalLock(memory);
     drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = FALSE;
-    memcpy(drop + 1, names.data(), names.size());
+    drop->fWide = TRUE;
+    memcpy(drop + 1, names.data(), bytes);
     GlobalUnlock(memory);
-    PostMessageA(g_mainWindow, WM_DROPFILES, (WPARAM)memory, 0);
+    PostMessageW(g_mainWindow, WM_DROPFILES, (WPARAM)memory, 0);
 }
 
 std::string ProgramTest::Text(HWND window)
 {
-    char text[1024] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    wchar_t text[1024] = L"";
+    GetWindowTextW(window, text, 1024);
+    return Utf8(text);
 }
 
 std::vector<std::string> ProgramTest::JoinList()
 {
     std::vector<std::string> entries;
     HWND list = GetDlgItem(g_joinPage, IDC_JOIN_LIST);
-    int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+    int count = (int)SendMessageW(list, LB_GETCOUNT, 0, 0);
     for (int i = 0; i < count; i++) {
-        char text[1024] = "";
-        SendMessageA(list, LB_GETTEXT, i, (LPARAM)text);
-        entries.push_back(text);
+        wchar_t text[1024] = L"";
+        SendMessageW(list, LB_GETTEXT, i, (LPARAM)text);
+        entries.push_back(Utf8(text));
     }
     return entries;
 }
@@ -162,4 +163,20 @@ void ModalAnswers::Answer(HWND window)
         SetDlgItemTextA(window, GetDlgItem(window, kFileNameCombo) ? kFileNameCombo : kFileNameEdit, fileName_.c_str());
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(window, IDOK));
     }
+}
+
+std::wstring Wide(const std::string &text)
+{
+    int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), (int)text.size(), NULL, 0);
+    std::wstring wide(length, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), (int)text.size(), &wide[0], length);
+    return wide;
+}
+
+std::string Utf8(const std::wstring &text)
+{
+    int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), NULL, 0, NULL, NULL);
+    std::string narrow(length, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), &narrow[0], length, NULL, NULL);
+    return narrow;
 }

@@ -18,6 +18,10 @@
 
 const int kNoQuit = -1;
 
+// UTF-8 and wide text, both ways.
+std::wstring Wide(const std::string &text);
+std::string Utf8(const std::wstring &text);
+
 class ProgramTest : public ::testing::Test {
 protected:
     void TearDown() override;
@@ -33,11 +37,13 @@ protected:
     void PostKeyDown(WPARAM key);
     // Alt+key through the accelerators, with Alt held in the key state.
     void PressAltWith(char key);
-    // A drop of these paths on the main window, with ANSI names; queued
-    // only, or queued and handled.
+    // A drop of these paths (UTF-8) on the main window, with wide names as
+    // the shell gives them; queued only, or queued and handled.
     static void PostDrop(const std::vector<std::string> &paths);
     void DropFiles(const std::vector<std::string> &paths);
 
+    // Texts go in and come out through the wide messages, as the user
+    // types and sees them, in UTF-8 here.
     static std::string Text(HWND window);
     static std::string ItemText(HWND dialog, int control) { return Text(GetDlgItem(dialog, control)); }
     static bool IsEnabled(HWND dialog, int control) { return IsWindowEnabled(GetDlgItem(dialog, control)) != FALSE; }
@@ -47,7 +53,7 @@ protected:
     }
     static void SetText(HWND dialog, int control, const std::string &text)
     {
-        SendDlgItemMessageA(dialog, control, WM_SETTEXT, 0, (LPARAM)text.c_str());
+        SendDlgItemMessageW(dialog, control, WM_SETTEXT, 0, (LPARAM)Wide(text).c_str());
     }
     // The split page filled for a split at the smallest part size.
     static void FillSplitPage(const std::string &file, const std::string &folder)
