@@ -27,12 +27,17 @@ HFONT g_linkFont;
 HACCEL g_accelerators;
 BYTE g_page;
 
-// The About box's fonts: the program's name, and the underlined link.
+// The About box's fonts: the program's name, and the underlined link. Their
+// heights are pixels at 96 dots per inch, scaled to the display's, as the
+// dialog units of the box scale with the dialog font.
 static HFONT MakeAboutFont(int height, int weight, bool underline)
 {
     char face[MESSAGE_SIZE];
-    return CreateFontA(height, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
-                       LoadMessage(MSG_FONT_FACE, face, sizeof face));
+    HDC screen = GetDC(NULL);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(NULL, screen);
+    return CreateFontA(MulDiv(height, dpi, 96), 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, 0, 0, 0,
+                       0, LoadMessage(MSG_FONT_FACE, face, sizeof face));
 }
 
 static void AddTab(int index, int label)
