@@ -21,7 +21,50 @@ static int FinishOperation(OperationResult result)
 {
     EndOperation();
     if (OperationCancelled()) return EXIT_CANCELLED;
-    return result == OPERATION_DONE ? EXIT_DONE : EXIT_ERROR;
+    return result == OPERATION_DONE && OperationErrors() == 0 ? EXIT_DONE : EXIT_ERROR;
+}
+
+void DescribeFault(const char *path, int error, char *text, int size)
+{
+    struct stat info;
+    if (error)
+        snprintf(text, size, "%s", strerror(error));
+    else if (stat(path, &info) != 0)
+        snprintf(text, size, "%s", lstat(path, &info) == 0 ? "a link that leads nowhere" : strerror(errno));
+    else if (S_ISDIR(info.st_mode))
+        snprintf(text, size, "is a folder");
+    else if (!S_ISREG(info.st_mode))
+        snprintf(text, size, "is not a regular file");
+    else
+        text[0] = '\0';
+}
+
+// A part or the checksum file of a split of `source` into `folder` that is
+// already there, of any kind; its path is left in `path`.
+static bool FindEarlierSet(const char *source, const char *folder, char *path)
+{
+    struct stat info;
+    for (int number = 0; number <= CHECKSUM_PART_NUMBER; number++)
+        if (MakeSplitPath(source, folder, number, path) && lstat(path, &info) == 0) return true;
+    return false;
+}
+
+// After a split with -f over an earlier set: its parts that the split did
+// not replace would join with the new ones, so they go.
+static int RemoveEarlierParts(const char *source, const char *folder, int64_t written)
+{
+    int status = EXIT_DONE;
+    char path[PATH_SIZE];
+    struct stat info;
+    for (int number = 0; number < CHECKSUM_PART_NUMBER; number++) {
+        if (number >= 1 && number <= written) continue;
+        if (!MakeSplitPath(source, folder, number, path) || lstat(path, &info) != 0) continue;
+        if (!DeleteFilePath(path)) {
+            NoteNotDeleted(path);
+            status = EXIT_ERROR;
+        }
+    }
+    return status;
 }
 
 // The folder part of `path` with its separator, or "." when it has none.
@@ -48,14 +91,33 @@ int RunSplit(const CommandLine *line)
         snprintf(folder, sizeof folder, "%s", line->folder);
     else
         TakeFolder(line->operand, folder);
+    if (IsFolderPath(line->operand)) return ReportError("%s is a folder; split takes a file", line->operand);
+    struct stat info;
+    if (line->folder && lstat(folder, &info) == 0 && !IsFolderPath(folder))
+        return ReportError("%s is not a folder", folder);
     // The engine would stop silently after the checksum pass.
-    if (IsFilePath(line->operand) && GetPathFileSize(line->operand) == 0)
-        return ReportError("%s is empty; there is nothing to split", line->operand);
+    int64_t size = IsFilePath(line->operand) ? GetPathFileSize(line->operand) : -1;
+    if (size == 0) return ReportError("%s is empty; there is nothing to split", line->operand);
+    // The window's rule: a split needs at least two parts, or the set
+    // could not be joined.
+    if (CountParts(line->operand, partSizeKb) == 1) {
+        if (size / 1024 < MIN_PART_KB)
+            return ReportError("%s is smaller than the smallest part size (%d KB); there is nothing to split",
+                               line->operand, MIN_PART_KB);
+        return ReportError("%s fits in one part of %d KB; choose a smaller part size: -s %lld or less",
+                           line->operand, partSizeKb, (long long)(size / 1024));
+    }
+    char earlier[PATH_SIZE];
+    if (!line->force && FindEarlierSet(line->operand, folder, earlier))
+        return ReportError("%s is there from an earlier split; use -f to replace that set", earlier);
 
     BeginOperation();
     int status = FinishOperation(SplitFile(line->operand, folder, partSizeKb, line->copyProgram));
     if (status == EXIT_ERROR && OperationErrors() == 0)
         return ReportError("the checksum of %s could not be computed; nothing was written", line->operand);
+    // The source did not change, or the split would have failed.
+    if (status == EXIT_DONE && line->force)
+        status = RemoveEarlierParts(line->operand, folder, CountParts(line->operand, partSizeKb));
     return status;
 }
 
@@ -122,9 +184,6 @@ int RunJoin(const CommandLine *line)
     status = FinishOperation(JoinFiles(names, set.names.count, set.folder, set.places, output, line->deleteParts));
     free(names);
     ClearNameList(&set.names);
-    // The engine's silent failure: the status line stops at the checking text.
-    if (status == EXIT_ERROR && OperationErrors() == 0)
-        return ReportError("the checksum file could not be read; %s was not verified and nothing was deleted", output);
     return status;
 }
 
@@ -168,7 +227,11 @@ int RunChecksum(const CommandLine *line)
     const char *path = line->operand;
     if (IsFolderPath(path)) return ReportError("%s is a folder", path);
     FileHandle file = OpenFileForRead(path);
-    if (file == NO_FILE) return ReportError("can't open %s: %s", path, strerror(errno));
+    if (file == NO_FILE) {
+        char reason[MESSAGE_SIZE];
+        DescribeFault(path, errno, reason, sizeof reason);
+        return ReportError("can't open %s: %s", path, reason);
+    }
     if (GetFileLength(file) == 0) {
         CloseFileHandle(file);
         return ReportError("%s is empty; it has no checksum", path);

@@ -18,6 +18,11 @@ int RunJoin(const CommandLine *line);
 int RunList(const CommandLine *line);
 int RunChecksum(const CommandLine *line);
 
+// Why `path` failed: the system's text for `error` when not 0, otherwise
+// what the entry is ("is a folder", "is not a regular file", ...), or ""
+// when nothing more is known.
+void DescribeFault(const char *path, int error, char *text, int size);
+
 // "partello: <reason>" on stderr; EXIT_ERROR.
 int ReportError(const char *format, ...) __attribute__((format(printf, 1, 2)));
 // "partello: <reason>" and the usage on stderr; EXIT_USAGE.

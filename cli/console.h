@@ -20,7 +20,8 @@ void BeginOperation();
 void EndOperation();
 // True when the cancel probe answered true during the last operation.
 bool OperationCancelled();
-// Number of error beeps (error messages) during the last operation.
+// Number of errors during the last operation: error messages (each with
+// its beep) and files that a join could not delete.
 int OperationErrors();
 
 // Ends a status line left open on the terminal, so that other text starts

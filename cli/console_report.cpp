@@ -9,8 +9,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "commands.h"
 #include "console.h"
 #include "engine/messages.h"
+#include "engine/platform.h"
 #include "engine/report.h"
 
 namespace {
@@ -24,6 +26,10 @@ struct termios g_savedTerminal;
 
 bool g_cancelled;
 int g_errors;
+// The error that the next status text is: its file ("" for none) and why.
+bool g_errorNoted;
+char g_errorFile[PATH_SIZE];
+int g_errorReason;
 int g_stderrIsTerminal = -1;  // -1 until first asked
 
 bool IsStatusOnTerminal()
@@ -125,18 +131,35 @@ struct SignalHandler {
     void (*handler)(int);
 };
 
+// Every signal whose default action ends the process gives the terminal
+// back first; SIGKILL cannot be caught, and SIGXFSZ is ignored from
+// start-up so that the write fails and is reported.
 const SignalHandler kHandlers[] = {
-    {SIGINT, OnInterrupt},     {SIGTERM, OnEndingSignal}, {SIGHUP, OnEndingSignal}, {SIGQUIT, OnEndingSignal},
-    {SIGPIPE, OnEndingSignal}, {SIGTSTP, OnStop},         {SIGCONT, OnContinue},
+    {SIGINT, OnInterrupt},       {SIGTSTP, OnStop},          {SIGCONT, OnContinue},
+    {SIGTERM, OnEndingSignal},   {SIGHUP, OnEndingSignal},   {SIGQUIT, OnEndingSignal},
+    {SIGPIPE, OnEndingSignal},   {SIGUSR1, OnEndingSignal},  {SIGUSR2, OnEndingSignal},
+    {SIGALRM, OnEndingSignal},   {SIGVTALRM, OnEndingSignal}, {SIGPROF, OnEndingSignal},
+    {SIGIO, OnEndingSignal},     {SIGPWR, OnEndingSignal},   {SIGSYS, OnEndingSignal},
+    {SIGXCPU, OnEndingSignal},   {SIGTRAP, OnEndingSignal},  {SIGABRT, OnEndingSignal},
+    {SIGBUS, OnEndingSignal},    {SIGFPE, OnEndingSignal},   {SIGILL, OnEndingSignal},
+    {SIGSEGV, OnEndingSignal},   {SIGSTKFLT, OnEndingSignal},
 };
-enum { HANDLER_COUNT = sizeof kHandlers / sizeof kHandlers[0] };
 
-struct sigaction g_previous[HANDLER_COUNT];
+void (*HandlerOf(int number))(int)
+{
+    for (const SignalHandler &entry : kHandlers)
+        if (entry.number == number) return entry.handler;
+    if (number >= SIGRTMIN && number <= SIGRTMAX) return OnEndingSignal;
+    return NULL;
+}
+
+struct sigaction g_previous[NSIG];
 
 void MakeHandledSet(sigset_t *set)
 {
     sigemptyset(set);
-    for (const SignalHandler &entry : kHandlers) sigaddset(set, entry.number);
+    for (int number = 1; number < NSIG; number++)
+        if (HandlerOf(number)) sigaddset(set, number);
 }
 
 void RestoreAtExit()
@@ -158,13 +181,14 @@ void BeginOperation()
     sigset_t handled, previousMask;
     MakeHandledSet(&handled);
     sigprocmask(SIG_BLOCK, &handled, &previousMask);
-    for (int i = 0; i < HANDLER_COUNT; i++) {
+    for (int number = 1; number < NSIG; number++) {
+        if (!HandlerOf(number)) continue;
         struct sigaction action;
         memset(&action, 0, sizeof action);
-        action.sa_handler = kHandlers[i].handler;
+        action.sa_handler = HandlerOf(number);
         action.sa_mask = handled;
         action.sa_flags = SA_RESTART;
-        sigaction(kHandlers[i].number, &action, &g_previous[i]);
+        sigaction(number, &action, &g_previous[number]);
     }
     g_running = 1;
     TakeKeys();
@@ -179,7 +203,8 @@ void EndOperation()
         sigprocmask(SIG_BLOCK, &handled, &previousMask);
         GiveBackKeys();
         g_running = 0;
-        for (int i = 0; i < HANDLER_COUNT; i++) sigaction(kHandlers[i].number, &g_previous[i], NULL);
+        for (int number = 1; number < NSIG; number++)
+            if (HandlerOf(number)) sigaction(number, &g_previous[number], NULL);
         sigprocmask(SIG_SETMASK, &previousMask, NULL);
     }
     EndStatusLine();
@@ -195,10 +220,38 @@ void EndStatusLine()
     WriteLineEnd();
 }
 
+void NoteError(const char *path, bool bySystem)
+{
+    g_errorReason = bySystem ? errno : 0;
+    g_errorNoted = true;
+    snprintf(g_errorFile, sizeof g_errorFile, "%s", path ? path : "");
+}
+
+void NoteNotDeleted(const char *path)
+{
+    char reason[MESSAGE_SIZE];
+    DescribeFault(path, errno, reason, sizeof reason);
+    g_errors++;
+    ReportError("can't delete %s: %s", path, reason);
+}
+
 void SetStatus(const char *text)
 {
     if (!text) text = "";
-    char line[MESSAGE_SIZE + 16];
+    // An error is a message of the program's own: it names its file.
+    char error[MESSAGE_SIZE + 2 * PATH_SIZE];
+    if (g_errorNoted) {
+        g_errorNoted = false;
+        char reason[MESSAGE_SIZE] = "";
+        if (g_errorFile[0]) DescribeFault(g_errorFile, g_errorReason, reason, sizeof reason);
+        const char *separator = reason[0] ? ": " : "";
+        if (g_errorFile[0])
+            snprintf(error, sizeof error, "partello: %s (%s%s%s)", text, g_errorFile, separator, reason);
+        else
+            snprintf(error, sizeof error, "partello: %s", text);
+        text = error;
+    }
+    char line[sizeof error + 16];
     if (IsStatusOnTerminal()) {
         // Each text replaces the one before on the same line.
         snprintf(line, sizeof line, "\r\033[K%s", text);

@@ -1,7 +1,11 @@
 // partello: split, join, list and check part files from a console.
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
+#include <unistd.h>
 
 #include "commands.h"
 #include "console.h"
@@ -56,11 +60,11 @@ const Option kOptions[] = {
     {"--copy-program", FOR_SPLIT, OPTION_COPY_PROGRAM, false},
     {"-o", FOR_JOIN, OPTION_OUTPUT, true},
     {"--delete-parts", FOR_JOIN, OPTION_DELETE_PARTS, false},
-    {"-f", FOR_JOIN, OPTION_FORCE, false},
+    {"-f", FOR_SPLIT | FOR_JOIN, OPTION_FORCE, false},
 };
 
 const char kUsage[] =
-    "Usage: partello split FILE [-d DIR] [-s KB] [--copy-program]\n"
+    "Usage: partello split FILE [-d DIR] [-s KB] [--copy-program] [-f]\n"
     "       partello join PART [-o OUTPUT] [--delete-parts] [-f]\n"
     "       partello list PART\n"
     "       partello checksum FILE\n"
@@ -72,6 +76,8 @@ const char kHelp[] =
     "          (default 1440, at least 120, '$' for hex) in DIR (default: FILE's\n"
     "          folder), with FILE.999 holding the CRC-32 of the whole file.\n"
     "          --copy-program puts a copy of this program beside the parts.\n"
+    "          An earlier set of that name is kept unless -f; with -f, its\n"
+    "          parts that the new set does not replace are removed.\n"
     "join      joins the set that PART (any of its files, FILE.999 included)\n"
     "          belongs to into OUTPUT (default: the name without its number, in\n"
     "          the current folder; a folder as OUTPUT gets that name inside it)\n"
@@ -188,7 +194,20 @@ int ReportUsageError(const char *format, ...)
     return EXIT_USAGE;
 }
 
-int main(int argc, char **argv)
+// Descriptors 0 to 2 left closed by the caller would go to the first files
+// opened, and the status texts into a joined file: they are put on
+// /dev/null instead. A write past the file-size limit is to fail and be
+// reported, not to end the program.
+static bool PrepareProcess()
+{
+    for (int fd = 0; fd <= 2; fd++)
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF && open("/dev/null", fd ? O_WRONLY : O_RDONLY) != fd)
+            return false;
+    signal(SIGXFSZ, SIG_IGN);
+    return true;
+}
+
+static int RunCommandLine(int argc, char **argv)
 {
     if (argc < 2) return ReportUsageError("no command given");
     // Help wins wherever it stands.
@@ -207,7 +226,13 @@ int main(int argc, char **argv)
     memset(&line, 0, sizeof line);
     int status = ParseArguments(command, argc - 2, argv + 2, &line);
     if (status != EXIT_DONE) return status;
-    status = command->run(&line);
-    if (fflush(stdout) != 0 || ferror(stdout)) return ReportError("can't write the result");
+    return command->run(&line);
+}
+
+int main(int argc, char **argv)
+{
+    if (!PrepareProcess()) return EXIT_ERROR;
+    int status = RunCommandLine(argc, argv);
+    if (fflush(stdout) != 0 || ferror(stdout)) return ReportError("can't write the result: %s", strerror(errno));
     return status;
 }

@@ -206,6 +206,13 @@ bool EndsInDigit(const char *path)
     return length > 0 && IsDigit(path[length - 1]);
 }
 
+bool NamesEqualIgnoringCase(const char *a, const char *b)
+{
+    for (; *a && FoldCase(*a) == FoldCase(*b); a++, b++) {
+    }
+    return FoldCase(*a) == FoldCase(*b);
+}
+
 int CompareNames(const char *a, const char *b)
 {
     for (size_t i = 0;; i++) {

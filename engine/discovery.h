@@ -87,6 +87,10 @@ SetFault CheckPartSet(const char *const *names, int count, NumberPlaces places, 
 // missing number or the offending name.
 void FormatSetFault(const SetCheck *check, const char *const *names, char *text, int size);
 
+// Discovery's rule for letter case: true when the names are equal with
+// ASCII letters compared without regard to case, every other byte as is.
+bool NamesEqualIgnoringCase(const char *a, const char *b);
+
 // Orders two names of a set: case-insensitive, digits before letters.
 int CompareNames(const char *a, const char *b);
 

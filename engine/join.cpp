@@ -14,6 +14,13 @@ const int64_t kTransferSize = 4 << 20;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Whether a set has a checksum file.
+enum ChecksumLookup {
+    CHECKSUM_ABSENT,
+    CHECKSUM_FOUND,
+    CHECKSUM_UNKNOWN,  // the folder could not be searched
+};
+
 // What one join holds; everything is released by ReleaseJoin.
 struct JoinWork {
     FileHandle output;
@@ -29,9 +36,9 @@ void ReleaseJoin(JoinWork *work)
     RestoreCursor(work->cursor);
 }
 
-OperationResult FailJoin(JoinWork *work, int message)
+OperationResult FailJoin(JoinWork *work, int message, const char *path, bool bySystem)
 {
-    ShowError(message);
+    ShowFileError(message, path, bySystem);
     ReleaseJoin(work);
     return OPERATION_FAILED;
 }
@@ -54,15 +61,16 @@ bool FitBuffer(JoinWork *work, int64_t partSize)
     return work->buffer != NULL;
 }
 
-bool AppendPart(JoinWork *work, FileHandle part, int64_t size)
+// NULL when the part was appended whole, otherwise the file that failed.
+const char *AppendPart(JoinWork *work, FileHandle part, int64_t size, const char *partPath, const char *outputPath)
 {
     for (int64_t left = size; left > 0;) {
         int64_t chunk = left < work->bufferSize ? left : work->bufferSize;
-        if (ReadFileBytes(part, work->buffer, chunk) != chunk) return false;
-        if (WriteFileBytes(work->output, work->buffer, chunk) != chunk) return false;
+        if (ReadFileBytes(part, work->buffer, chunk) != chunk) return partPath;
+        if (WriteFileBytes(work->output, work->buffer, chunk) != chunk) return outputPath;
         left -= chunk;
     }
-    return true;
+    return NULL;
 }
 
 // Creating the output over one of the inputs would destroy it.
@@ -76,10 +84,10 @@ bool NamesAnInput(const char *outputPath, const char *const *names, int count, c
 }
 
 // Replacing the output is the one step that can lose what was there, so
-// every part must open before it happens.
-bool OpenEveryPart(const char *const *names, int count, const char *folder)
+// every part must open before it happens. A part that does not is left in
+// `path`.
+bool OpenEveryPart(const char *const *names, int count, const char *folder, char *path)
 {
-    char path[PATH_SIZE];
     for (int i = 0; i < count; i++) {
         FileHandle part = MakePartPath(folder, names[i], path) ? OpenFileForRead(path) : NO_FILE;
         if (part == NO_FILE) return false;
@@ -88,13 +96,61 @@ bool OpenEveryPart(const char *const *names, int count, const char *folder)
     return true;
 }
 
+void DeleteIfThere(const char *path)
+{
+    if (!DeleteFilePath(path)) NoteNotDeleted(path);
+}
+
 void DeleteSet(const char *const *names, int count, const char *folder, const char *checksumPath,
                bool checksumPresent)
 {
     char path[PATH_SIZE];
-    if (checksumPresent) DeleteFilePath(checksumPath);
+    if (checksumPresent) DeleteIfThere(checksumPath);
     for (int i = 0; i < count; i++)
-        if (MakePartPath(folder, names[i], path)) DeleteFilePath(path);
+        if (MakePartPath(folder, names[i], path)) DeleteIfThere(path);
+}
+
+// The checksum file's name as found in the folder.
+struct ChecksumSearch {
+    const char *name;
+    char found[PATH_SIZE];
+    bool exact;
+};
+
+// Takes the exact spelling, or else the first other one in byte order.
+void OfferChecksumName(const char *entry, void *context)
+{
+    ChecksumSearch *search = (ChecksumSearch *)context;
+    if (search->exact || !NamesEqualIgnoringCase(entry, search->name)) return;
+    search->exact = strcmp(entry, search->name) == 0;
+    if (search->found[0] && !search->exact && strcmp(entry, search->found) > 0) return;
+    snprintf(search->found, sizeof search->found, "%s", entry);
+}
+
+// Whether the set has a checksum file: an entry of that name of any kind
+// (a folder or a link that leads nowhere too) found by discovery's rule
+// for letter case. Its path goes into `path`; when there is none, the
+// exact name's path, for the output check.
+ChecksumLookup LookUpChecksumFile(const char *folder, const char *lastName, char *path)
+{
+    char name[PATH_SIZE];
+    MakeChecksumPath(lastName, name, sizeof name);
+    ChecksumSearch search = {name, "", false};
+    // Every entry is listed, so a search that finds none has failed.
+    bool listed = name[0] && ListFolder(folder, "*", OfferChecksumName, &search);
+    bool fits = MakePartPath(folder, search.found[0] ? search.found : name, path);
+    if (!fits) path[0] = '\0';
+    if (!listed || !fits) return CHECKSUM_UNKNOWN;
+    return search.found[0] ? CHECKSUM_FOUND : CHECKSUM_ABSENT;
+}
+
+// The first 4 bytes of the checksum file; false when they cannot be read.
+bool ReadStoredChecksum(const char *path, uint32_t *stored)
+{
+    FileHandle file = OpenFileForRead(path);
+    bool read = file != NO_FILE && ReadChecksum(file, stored);
+    CloseFileHandle(file);
+    return read;
 }
 
 }  // namespace
@@ -109,26 +165,24 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     if (CheckPartSet(names, parts, places, &check) != SET_WHOLE) {
         char text[MESSAGE_SIZE];
         FormatSetFault(&check, names, text, sizeof text);
-        SetStatus(text);
-        ErrorBeep();
+        ShowErrorText(text, NULL, false);
         return OPERATION_FAILED;
     }
     char path[PATH_SIZE], checksumPath[PATH_SIZE] = "";
-    if (parts > 0 && MakePartPath(folder, names[parts - 1], path))
-        MakeChecksumPath(path, checksumPath, sizeof checksumPath);
+    ChecksumLookup lookup = parts > 0 ? LookUpChecksumFile(folder, names[parts - 1], checksumPath) : CHECKSUM_ABSENT;
     if (NamesAnInput(outputPath, names, parts, folder, checksumPath)) {
-        ShowError(MSG_CANT_CREATE);
+        ShowFileError(MSG_CANT_CREATE, outputPath, false);
         return OPERATION_FAILED;
     }
-    if (!OpenEveryPart(names, parts, folder)) {
-        ShowError(MSG_CANT_OPEN);
+    if (!OpenEveryPart(names, parts, folder, path)) {
+        ShowFileError(MSG_CANT_OPEN, path, true);
         return OPERATION_FAILED;
     }
 
     JoinWork work = {NO_FILE, NULL, 0, NULL};
     work.output = CreateFileForWrite(outputPath);
     if (work.output == NO_FILE) {
-        ShowError(MSG_CANT_CREATE);
+        ShowFileError(MSG_CANT_CREATE, outputPath, true);
         return OPERATION_FAILED;
     }
     work.cursor = ShowWaitCursor();
@@ -136,41 +190,48 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
 
     int64_t total = 0;
     FileTime time;
-    bool haveTime = false, moved = true;
-    for (int i = 0; i < parts && moved; i++) {
+    bool haveTime = false;
+    const char *failed = NULL;  // the file a transfer failed on
+    for (int i = 0; i < parts && !failed; i++) {
         ShowMessageNumber(MSG_JOINING, i + 1);
         FileHandle part = MakePartPath(folder, names[i], path) ? OpenFileForRead(path) : NO_FILE;
-        if (part == NO_FILE) return FailJoin(&work, MSG_CANT_OPEN);
+        if (part == NO_FILE) return FailJoin(&work, MSG_CANT_OPEN, path, true);
         if (i == 0) haveTime = GetFileWriteTime(part, &time);
         int64_t size = GetFileLength(part);
         if (size <= 0) {
             // An empty part adds nothing; the join goes on with the next.
             CloseFileHandle(part);
-            moved = size == 0;
+            if (size < 0) failed = path;
             continue;
         }
         total += size;
         if (!FitBuffer(&work, size)) {
             CloseFileHandle(part);
-            return FailJoin(&work, MSG_OUT_OF_MEMORY);
+            return FailJoin(&work, MSG_OUT_OF_MEMORY, NULL, false);
         }
-        moved = AppendPart(&work, part, size);
-        if (moved && CancelProbe()) {
+        failed = AppendPart(&work, part, size, path, outputPath);
+        if (!failed && CancelProbe()) {
             CloseFileHandle(part);
             ReleaseJoin(&work);
             return OPERATION_CANCELLED;
         }
         CloseFileHandle(part);
     }
-    if (!moved || GetFileLength(work.output) != total) return FailJoin(&work, MSG_CANT_READ_WRITE);
+    if (failed) return FailJoin(&work, MSG_CANT_READ_WRITE, failed, true);
+    int64_t length = GetFileLength(work.output);
+    if (length != total) return FailJoin(&work, MSG_CANT_READ_WRITE, outputPath, length < 0);
 
     // Only a verified join may delete: by the checksum when the set has a
-    // checksum file, otherwise by the size check above.
-    bool checksumPresent = checksumPath[0] && IsFilePath(checksumPath);
-    bool verified = false, unread = false;
-    if (!checksumPresent) {
+    // checksum file, otherwise by the size check above. A checksum file
+    // that is there but cannot be read leaves the join unverified.
+    bool verified = false, unchecked = false;
+    uint32_t stored;
+    if (lookup == CHECKSUM_ABSENT) {
         ShowMessage(MSG_JOIN_FINISHED);
-        verified = checksumPath[0] != '\0';
+        verified = true;
+    } else if (lookup == CHECKSUM_UNKNOWN || !ReadStoredChecksum(checksumPath, &stored)) {
+        ShowFileError(MSG_NOT_CHECKED, checksumPath[0] ? checksumPath : folder, true);
+        unchecked = true;
     } else {
         ShowMessage(MSG_CHECKING_CHECKSUM);
         bool cancelled;
@@ -178,34 +239,25 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
         // The split never stores the failure value, so an uncancelled pass
         // over a non-empty output that gives it has either failed to read
         // the output back or found a different file.
-        if (checksum == CHECKSUM_FAILED && !cancelled && total > 0) return FailJoin(&work, MSG_CANT_READ_WRITE);
+        if (checksum == CHECKSUM_FAILED && !cancelled && total > 0)
+            return FailJoin(&work, MSG_CANT_READ_WRITE, outputPath, true);
         if (checksum == CHECKSUM_FAILED) {
             ShowMessage(MSG_JOIN_FINISHED);
+        } else if (stored != checksum) {
+            return FailJoin(&work, MSG_CHECKSUMS_DIFFER, outputPath, false);
         } else {
-            FileHandle file = OpenFileForRead(checksumPath);
-            uint32_t stored;
-            unread = file == NO_FILE || !ReadChecksum(file, &stored);
-            if (!unread) {
-                if (stored != checksum) {
-                    ShowError(MSG_CHECKSUMS_DIFFER);
-                    CloseFileHandle(file);
-                    ReleaseJoin(&work);
-                    return OPERATION_FAILED;
-                }
-                ShowMessage(MSG_CHECKSUMS_MATCH);
-                verified = true;
-            }
-            CloseFileHandle(file);
+            ShowMessage(MSG_CHECKSUMS_MATCH);
+            verified = true;
         }
     }
     if (haveTime) SetFileWriteTime(work.output, time);
     // Deleting is the one step that loses data: the output must be on the
     // disk first.
     bool deleting = deleteParts && verified;
-    if (deleting && !FlushToDisk(work.output)) return FailJoin(&work, MSG_CANT_READ_WRITE);
+    if (deleting && !FlushToDisk(work.output)) return FailJoin(&work, MSG_CANT_READ_WRITE, outputPath, true);
     ReleaseJoin(&work);
-    if (deleting) DeleteSet(names, parts, folder, checksumPath, checksumPresent);
-    return unread ? OPERATION_FAILED : OPERATION_DONE;
+    if (deleting) DeleteSet(names, parts, folder, checksumPath, lookup == CHECKSUM_FOUND);
+    return unchecked ? OPERATION_FAILED : OPERATION_DONE;
 }
 
 void SuggestOutputName(const char *firstEntry, char *out, int size)

@@ -13,9 +13,13 @@
 // checksum file and the sizes agreed) whose output reached the disk. Refused
 // before anything is written: a list that fails the set check over `places`
 // (discovery's), an output path that is one of the parts or the checksum
-// file, and a part that cannot be opened. Reports through report.h;
-// OPERATION_FAILED also when the set's checksum file could not be read, so
-// the output is unverified. The caller disables its OK button first.
+// file, and a part that cannot be opened. The checksum file is the entry
+// named like the last part with ".999" for its extension, letter case
+// ignored as discovery ignores it; one that is there but cannot be read as
+// 4 bytes (too short, a folder, a link that leads nowhere), or a folder
+// that cannot be searched, leaves the join unchecked: an error, and
+// nothing is deleted. Reports through report.h. The caller disables its
+// OK button first.
 OperationResult JoinFiles(const char *const *names, int count, const char *folder, NumberPlaces places,
                           const char *outputPath, bool deleteParts);
 

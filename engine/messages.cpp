@@ -20,8 +20,17 @@ void ShowMessageNumber(int id, long long number)
     SetStatus(text);
 }
 
-void ShowError(int id)
+void ShowErrorText(const char *text, const char *path, bool bySystem)
 {
-    ShowMessage(id);
+    NoteError(path, bySystem);
+    SetStatus(text);
     ErrorBeep();
 }
+
+void ShowFileError(int id, const char *path, bool bySystem)
+{
+    char text[MESSAGE_SIZE];
+    ShowErrorText(LoadMessage(id, text, sizeof text), path, bySystem);
+}
+
+void ShowError(int id) { ShowFileError(id, NULL, false); }

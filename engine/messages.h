@@ -16,5 +16,9 @@ void ShowMessage(int id);
 void ShowMessageNumber(int id, long long number);
 // Shows catalogue entry `id` and sounds the error beep.
 void ShowError(int id);
+// The same for an error about the file `path` (see NoteError).
+void ShowFileError(int id, const char *path, bool bySystem);
+// An error whose text is already made.
+void ShowErrorText(const char *text, const char *path, bool bySystem);
 
 #endif

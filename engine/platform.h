@@ -29,15 +29,20 @@ const FileHandle NO_FILE = -1;
 typedef int64_t FileTime;  // an opaque last-write stamp
 
 // Opens an existing file for reading; others may go on reading and writing it.
+// On POSIX only a regular file opens, and opening never waits (a FIFO, a
+// device or a folder is refused at once).
 FileHandle OpenFileForRead(const char *path);
 // Creates a file, replacing one of that name; read and write access, shared
-// with nobody while open.
+// with nobody while open. On POSIX, as above, only a regular file.
 FileHandle CreateFileForWrite(const char *path);
 void CloseFileHandle(FileHandle file);
 
 // Read or write up to `count` bytes at the current position. The result is
 // the number of bytes moved (short only at the end of the file or on
 // failure), or -1 when the first transfer already failed.
+// On POSIX a failed call leaves the system's reason in errno, or 0 there
+// when there was none (a short count at the end of a file, an entry that
+// is not a regular file).
 int64_t ReadFileBytes(FileHandle file, void *buffer, int64_t count);
 int64_t WriteFileBytes(FileHandle file, const void *buffer, int64_t count);
 // Waits until the file's data and metadata are on stable storage.

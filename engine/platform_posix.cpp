@@ -14,22 +14,38 @@ const char PATH_SEPARATOR = '/';
 
 bool IsPathSeparator(char c) { return c == '/'; }
 
-FileHandle OpenFileForRead(const char *path)
+// Data files only: opening never waits (a FIFO without a writer would hold
+// the program forever), and anything but a regular file is refused.
+// O_TRUNC waits for the check, so a refused entry is never changed.
+static FileHandle OpenRegularFile(const char *path, int flags)
 {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    int fd = open(path, flags | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) return NO_FILE;
     struct stat info;
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        errno = 0;  // no system error: the console describes the entry itself
+        return NO_FILE;
+    }
+    int status = fcntl(fd, F_GETFL);
+    if (status == -1 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) == -1) {
         close(fd);
         return NO_FILE;
     }
     return fd;
 }
 
+FileHandle OpenFileForRead(const char *path) { return OpenRegularFile(path, O_RDONLY); }
+
 FileHandle CreateFileForWrite(const char *path)
 {
-    int fd = open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return NO_FILE;
+    FileHandle file = OpenRegularFile(path, O_RDWR | O_CREAT);
+    if (file == NO_FILE) return NO_FILE;
+    int fd = (int)file;
+    if (ftruncate(fd, 0) != 0) {
+        close(fd);
+        return NO_FILE;
+    }
     // Advisory only: other cooperating programs keep out while it is written.
     flock(fd, LOCK_EX | LOCK_NB);
     return fd;
@@ -47,7 +63,10 @@ int64_t ReadFileBytes(FileHandle file, void *buffer, int64_t count)
         ssize_t got = read((int)file, (char *)buffer + done, (size_t)(count - done));
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return done ? done : -1;
-        if (got == 0) break;
+        if (got == 0) {
+            errno = 0;  // the end of the file: short, but no system error
+            break;
+        }
         done += got;
     }
     return done;
@@ -60,7 +79,10 @@ int64_t WriteFileBytes(FileHandle file, const void *buffer, int64_t count)
         ssize_t put = write((int)file, (const char *)buffer + done, (size_t)(count - done));
         if (put < 0 && errno == EINTR) continue;
         if (put < 0) return done ? done : -1;
-        if (put == 0) break;
+        if (put == 0) {
+            errno = 0;
+            break;
+        }
         done += put;
     }
     return done;
@@ -135,6 +157,7 @@ const unsigned char *MapFileWindow(FileMapping *mapping, int64_t offset, size_t 
     for (size_t done = 0; done < length;) {
         ssize_t got = pread(mapping->fd, mapping->buffer + done, length - done, (off_t)(offset + done));
         if (got < 0 && errno == EINTR) continue;
+        if (got == 0) errno = 0;  // the file shrank: no system error
         if (got <= 0) return NULL;
         done += (size_t)got;
     }

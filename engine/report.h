@@ -18,6 +18,15 @@ void ErrorBeep();
 // True when the user asked to cancel; the probe has then itself shown
 // "Operation cancelled.".
 bool CancelProbe();
+// Says that the status text shown next is an error, about the file `path`
+// when not NULL. `bySystem`: the platform call just made failed, so errno
+// (on POSIX) still holds the reason. The window's status line shows the
+// text alone; the console names the file and the reason.
+void NoteError(const char *path, bool bySystem);
+// A file that a verified join was asked to delete and could not (errno, on
+// POSIX, holds why). The window keeps quiet about it; the console names it
+// and fails.
+void NoteNotDeleted(const char *path);
 // Puts up the wait cursor and returns the cursor shown before.
 void *ShowWaitCursor();
 void RestoreCursor(void *previous);

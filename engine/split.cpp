@@ -65,6 +65,7 @@ const char *FileNameOf(const char *path)
 
 // What one split holds; everything is released by ReleaseSplit.
 struct SplitWork {
+    const char *sourcePath;
     FileHandle source;
     void *cursor;
     bool cursorShown;
@@ -78,30 +79,64 @@ void ReleaseSplit(SplitWork *work)
     free(work->buffer);
 }
 
-OperationResult FailSplit(SplitWork *work, int message)
+OperationResult FailSplit(SplitWork *work, int message, const char *path, bool bySystem)
 {
-    ShowError(message);
+    ShowFileError(message, path, bySystem);
     ReleaseSplit(work);
     return OPERATION_FAILED;
 }
 
 // Moves `size` bytes from the source's position into a new part file.
-bool WritePart(const char *path, SplitWork *work, int64_t bufferSize, int64_t size, const FileTime *time,
-               bool *created)
+// 0 when done; otherwise the message for what failed, `*failed` naming the
+// file it failed on.
+int WritePart(const char *path, SplitWork *work, int64_t bufferSize, int64_t size, const FileTime *time,
+              const char **failed)
 {
+    *failed = path;
     FileHandle part = CreateFileForWrite(path);
-    *created = part != NO_FILE;
-    if (part == NO_FILE) return false;
-    bool moved = true;
-    for (int64_t left = size; left > 0 && moved;) {
+    if (part == NO_FILE) return MSG_CANT_CREATE;
+    int message = 0;
+    for (int64_t left = size; left > 0 && !message;) {
         int64_t chunk = left < bufferSize ? left : bufferSize;
-        moved = ReadFileBytes(work->source, work->buffer, chunk) == chunk &&
-                WriteFileBytes(part, work->buffer, chunk) == chunk;
+        if (ReadFileBytes(work->source, work->buffer, chunk) != chunk) {
+            *failed = work->sourcePath;
+            message = MSG_CANT_READ_WRITE;
+        } else if (WriteFileBytes(part, work->buffer, chunk) != chunk) {
+            message = MSG_CANT_READ_WRITE;
+        }
         left -= chunk;
     }
-    if (moved && time) SetFileWriteTime(part, *time);
+    if (!message && time) SetFileWriteTime(part, *time);
     CloseFileHandle(part);
-    return moved;
+    return message;
+}
+
+// The name among those a split of `length` bytes writes (each part and the
+// checksum file) that is the source itself, through a link or another
+// spelling; NULL when there is none. It is left in `path`.
+const char *FindSourceAmongNames(const char *sourcePath, const char *folder, int64_t length, int64_t partSize,
+                                 char *path)
+{
+    int64_t parts = length / partSize + 1;
+    for (int k = 1; k <= parts + 1; k++) {
+        int number = k <= parts ? k : CHECKSUM_PART_NUMBER;
+        if (MakeSplitPath(sourcePath, folder, number, path) && IsSameFile(path, sourcePath)) return path;
+    }
+    return NULL;
+}
+
+// Length and last-write time of the open source; `haveTime` false when the
+// time could not be read.
+struct SourceState {
+    int64_t length;
+    FileTime time;
+    bool haveTime;
+};
+
+void TakeSourceState(FileHandle source, SourceState *state)
+{
+    state->length = GetFileLength(source);
+    state->haveTime = GetFileWriteTime(source, &state->time);
 }
 
 // Into the folder that `partPath` is in.
@@ -152,36 +187,46 @@ OperationResult SplitFile(const char *sourcePath, const char *folder, int partSi
     if (partSizeKb < MIN_PART_KB) return OPERATION_FAILED;
     const int64_t partSize = (int64_t)partSizeKb * 1024;
     if (!IsFilePath(sourcePath)) {
-        ShowError(MSG_NO_FILE);
+        ShowFileError(MSG_NO_FILE, sourcePath, false);
         return OPERATION_FAILED;
     }
     if (!IsFolderPath(folder)) {
-        ShowError(MSG_NO_FOLDER);
+        ShowFileError(MSG_NO_FOLDER, folder, false);
         return OPERATION_FAILED;
     }
     // Part 999 would be the checksum file, and four-digit parts would not
     // be found again, so such a split is refused before anything is written.
     if (GetPathFileSize(sourcePath) / partSize + 1 > MAX_PARTS) {
-        ShowError(MSG_TOO_MANY_PARTS);
+        ShowFileError(MSG_TOO_MANY_PARTS, sourcePath, false);
         return OPERATION_FAILED;
     }
 
     // Every name written is as long as the checksum file's.
     char path[PATH_SIZE];
     if (!MakeSplitPath(sourcePath, folder, CHECKSUM_PART_NUMBER, path)) {
-        ShowError(MSG_CANT_CREATE);
+        ShowFileError(MSG_CANT_CREATE, folder, false);
         return OPERATION_FAILED;
     }
 
-    SplitWork work = {NO_FILE, NULL, false, NULL};
+    SplitWork work = {sourcePath, NO_FILE, NULL, false, NULL};
     const int64_t bufferSize = partSize < kTransferSize ? partSize : kTransferSize;
     work.buffer = (unsigned char *)malloc((size_t)bufferSize);
-    if (!work.buffer) return FailSplit(&work, MSG_OUT_OF_MEMORY);
+    if (!work.buffer) return FailSplit(&work, MSG_OUT_OF_MEMORY, NULL, false);
     ShowMessage(MSG_SPLITTING);
     work.source = OpenFileForRead(sourcePath);
-    if (work.source == NO_FILE) return FailSplit(&work, MSG_CANT_OPEN);
+    if (work.source == NO_FILE) return FailSplit(&work, MSG_CANT_OPEN, sourcePath, true);
     work.cursor = ShowWaitCursor();
     work.cursorShown = true;
+
+    // The parts are cut from the length taken here, and a source that
+    // changes from here on gives a set that can never be verified.
+    SourceState before;
+    TakeSourceState(work.source, &before);
+    if (before.length < 0) return FailSplit(&work, MSG_CANT_READ_WRITE, sourcePath, true);
+    if (before.length / partSize + 1 > MAX_PARTS) return FailSplit(&work, MSG_TOO_MANY_PARTS, sourcePath, false);
+    // Creating a name that leads to the source would truncate it.
+    if (FindSourceAmongNames(sourcePath, folder, before.length, partSize, path))
+        return FailSplit(&work, MSG_OVERWRITES_SOURCE, path, false);
 
     ShowMessage(MSG_CREATING_CHECKSUM);
     bool cancelled = false;
@@ -190,25 +235,19 @@ OperationResult SplitFile(const char *sourcePath, const char *folder, int partSi
         ReleaseSplit(&work);
         return cancelled ? OPERATION_CANCELLED : OPERATION_FAILED;
     }
-    // The length the parts are cut from; a source that has grown past the
-    // part limit since the count was checked is still refused here.
-    int64_t sourceSize = GetFileLength(work.source);
-    if (sourceSize < 0) return FailSplit(&work, MSG_CANT_READ_WRITE);
-    if (sourceSize / partSize + 1 > MAX_PARTS) return FailSplit(&work, MSG_TOO_MANY_PARTS);
 
     // Parts without their checksum file could not be verified when joined.
-    if (!WriteChecksumFile(path, checksum)) return FailSplit(&work, MSG_CANT_CREATE);
-    FileTime time;
-    bool haveTime = GetFileWriteTime(work.source, &time);
+    MakeSplitPath(sourcePath, folder, CHECKSUM_PART_NUMBER, path);
+    if (!WriteChecksumFile(path, checksum)) return FailSplit(&work, MSG_CANT_CREATE, path, true);
 
-    int64_t left = sourceSize;
+    int64_t left = before.length;
     for (int k = 1;; k++) {
         ShowMessageNumber(MSG_SPLITTING, k);
         int64_t size = left < partSize ? left : partSize;
         MakeSplitPath(sourcePath, folder, k, path);  // k <= MAX_PARTS: fits as the checksum file did
-        bool created;
-        if (!WritePart(path, &work, bufferSize, size, haveTime ? &time : NULL, &created))
-            return FailSplit(&work, created ? MSG_CANT_READ_WRITE : MSG_CANT_CREATE);
+        const char *failed;
+        int message = WritePart(path, &work, bufferSize, size, before.haveTime ? &before.time : NULL, &failed);
+        if (message) return FailSplit(&work, message, failed, true);
         left -= size;
         if (CancelProbe()) {
             ReleaseSplit(&work);
@@ -216,6 +255,11 @@ OperationResult SplitFile(const char *sourcePath, const char *folder, int partSi
         }
         if (size != partSize) break;
     }
+    SourceState after;
+    TakeSourceState(work.source, &after);
+    if (after.length < 0) return FailSplit(&work, MSG_CANT_READ_WRITE, sourcePath, true);
+    bool timeChanged = before.haveTime && after.haveTime && after.time != before.time;
+    if (after.length != before.length || timeChanged) return FailSplit(&work, MSG_SOURCE_CHANGED, sourcePath, false);
     ReleaseSplit(&work);
 
     if (copyProgram) CopyProgramBeside(path);

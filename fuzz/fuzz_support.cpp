@@ -9,6 +9,8 @@
 // The engine reports to nobody here.
 void SetStatus(const char *) {}
 void ErrorBeep() {}
+void NoteError(const char *, bool) {}
+void NoteNotDeleted(const char *) {}
 bool CancelProbe() { return false; }
 void *ShowWaitCursor() { return nullptr; }
 void RestoreCursor(void *) {}

@@ -84,5 +84,8 @@
 #define MSG_NUMBER_TWICE        32
 #define MSG_OUT_OF_ORDER        33
 #define MSG_REPLACE_OUTPUT      34
+#define MSG_OVERWRITES_SOURCE   35
+#define MSG_NOT_CHECKED         36
+#define MSG_SOURCE_CHANGED      37
 
 #endif

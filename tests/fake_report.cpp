@@ -34,6 +34,10 @@ void SetStatus(const char *text) { g_fake.events.push_back(std::string(" ") + (t
 
 void ErrorBeep() { g_fake.events.push_back("<beep>"); }
 
+void NoteError(const char *path, bool) { g_fake.errorFiles.push_back(path ? path : ""); }
+
+void NoteNotDeleted(const char *path) { g_fake.notDeleted.push_back(path); }
+
 bool CancelProbe()
 {
     int call = ++g_fake.probeCalls;

@@ -9,6 +9,8 @@
 struct FakeReport {
     // Every status text as shown, beeps recorded as "<beep>" in order.
     std::vector<std::string> events;
+    std::vector<std::string> errorFiles;  // named by each error, "" for none
+    std::vector<std::string> notDeleted;
     int probeCalls = 0;
     int cursorDepth = 0;  // wait cursors put up and not yet restored
     // Decides the probe's answer for its n-th call (counting from 1).

@@ -23,6 +23,11 @@ void ClearStatus() { SetStatus(NULL); }
 
 void ErrorBeep() { MessageBeep(0); }
 
+// The status line has room for the text alone, and a failed delete after a
+// verified join stays silent here.
+void NoteError(const char *, bool) {}
+void NoteNotDeleted(const char *) {}
+
 bool CancelProbe()
 {
     MSG message;

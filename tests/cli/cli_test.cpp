@@ -1,11 +1,14 @@
 // partello run as a child process on scratch folders: what it prints, how
 // it exits, what it leaves on disk.
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -114,11 +117,15 @@ TEST(Cli, RefusalsAndFailures)
         {{"join", "a.001", "b.001"}, 2, "partello: unexpected argument 'b.001'"},
         {{"join", "a.001", "--bogus"}, 2, "partello: unknown option '--bogus'"},
         {{"join", std::string(300, 'x')}, 2, "partello: path longer than 259"},
-        {{"split", dir / "missing"}, 1, "Error: file does not exist.\n"},
-        {{"split", dir / "data.bin", "-d", dir / "nowhere"}, 1, "Error: folder does not exist.\n"},
+        {{"split", dir / "missing"}, 1,
+         "partello: Error: file does not exist. (" + dir / "missing: No such file or directory)\n"},
+        {{"split", dir / "data.bin", "-s", "120", "-d", dir / "nowhere"}, 1,
+         "partello: Error: folder does not exist. (" + dir / "nowhere: No such file or directory)\n"},
         {{"split", dir / "empty"}, 1, "is empty"},
-        {{"join", dir / "data.bin.001", "-o", dir / "joined", "--delete-parts"}, 1, "Error: Checksums do not match!\n"},
-        {{"join", dir / "data.bin.001", "-o", dir / "nowhere/joined"}, 1, "Error: can't create file\n"},
+        {{"join", dir / "data.bin.001", "-o", dir / "joined", "--delete-parts"}, 1,
+         "partello: Error: Checksums do not match! (" + dir / "joined)\n"},
+        {{"join", dir / "data.bin.001", "-o", dir / "nowhere/joined"}, 1,
+         "partello: Error: can't create file (" + dir / "nowhere/joined: No such file or directory)\n"},
         {{"join", dir / "data.bin.001", "-o", dir / "notes.txt"}, 1, "notes.txt already exists; use -f"},
         {{"list", dir / "notes.txt"}, 1, kOnlyNumbered},
         {{"join", dir / "lone.001", "-f"}, 1, kOnlyNumbered},
@@ -161,7 +168,7 @@ TEST(Cli, BrokenSetIsRefusedAndListedWithItsHole)
         if (!withChecksum) unlink((dir / "data.bin.999").c_str());
         Child join = RunPartello({"join", dir / "data.bin.002", "-o", dir / "joined", "--delete-parts"});
         EXPECT_EQ(join.status, 1);
-        EXPECT_EQ(join.errText, "Error: missing part 003\n");
+        EXPECT_EQ(join.errText, "partello: Error: missing part 003\n");
         EXPECT_FALSE(Exists(dir / "joined"));
         EXPECT_EQ(ReadBytes(dir / "data.bin.004"), fourth);
         EXPECT_EQ(Exists(dir / "data.bin.999"), withChecksum);
@@ -191,6 +198,109 @@ TEST(Cli, ChecksumsHelpAndVersion)
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(Contains(help.outText, "Usage: partello split FILE"));
     EXPECT_EQ(RunPartello({"--version"}).outText, "partello 1.6\n");
+}
+
+// The child as an ordinary user where the tests run as root, who may
+// read and delete anything.
+void BecomeUser()
+{
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(125);
+}
+
+void LimitFileSize()
+{
+    rlimit limit = {50000, RLIM_INFINITY};
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+void OutputToFullDevice() { dup2(open("/dev/full", O_WRONLY), 1); }
+
+// Hostile input and odd file systems. Each case starts from data.bin and
+// its three parts and checksum file in set/, with out/ open to anyone.
+TEST(Cli, HostileInputAndOddFileSystems)
+{
+    const std::vector<unsigned char> data = MakeData(300000);
+    auto unchanged = [](const TempDir &) {};
+    struct Case {
+        const char *what;
+        std::function<void(const TempDir &)> prepare;
+        Args args;  // "@" starts a path in the scratch folder
+        ChildSetup setup;
+        int status;
+        std::string message;  // in stderr, "@" for the scratch folder's path
+        std::function<void(const TempDir &)> check;
+    } cases[] = {
+        {"stderr closed: status texts stay out of the output", nullptr, {"join", "@set/data.bin.001", "-o", "@out/j"},
+         [] { close(2); }, 0, "", [&](const TempDir &d) { EXPECT_EQ(ReadBytes(d / "out/j"), data); }},
+        {"a file-size limit fails the write", nullptr, {"split", "@data.bin", "-s", "120", "-d", "@out"}, LimitFileSize,
+         1, "partello: Error: can't read or write file. (@out/data.bin.001: File too large)\n", unchanged},
+        {"a FIFO as the output", [](const TempDir &d) { mkfifo((d / "out/fifo").c_str(), 0666); },
+         {"join", "@set/data.bin.001", "-o", "@out/fifo", "-f"}, nullptr, 1,
+         "partello: Error: can't create file (@out/fifo: is not a regular file)\n", unchanged},
+        {"one part at the default size", nullptr, {"split", "@data.bin", "-d", "@out"}, nullptr, 1,
+         "partello: @data.bin fits in one part of 1440 KB; choose a smaller part size: -s 292 or less\n",
+         [](const TempDir &d) { EXPECT_FALSE(Exists(d / "out/data.bin.001")); }},
+        {"smaller than the smallest part", [](const TempDir &d) { WriteText(d / "small", "x"); },
+         {"split", "@small", "-s", "120"}, nullptr, 1, "partello: @small is smaller than the smallest part size (120 KB)",
+         [](const TempDir &d) { EXPECT_FALSE(Exists(d / "small.001")); }},
+        {"a folder as the checksum file",
+         [](const TempDir &d) {
+             unlink((d / "set/data.bin.999").c_str());
+             mkdir((d / "set/data.bin.999").c_str(), 0777);
+         },
+         {"join", "@set/data.bin.001", "-o", "@out/j", "--delete-parts"}, nullptr, 1,
+         "partello: Error: .999 unreadable, join not checked. (@set/data.bin.999: is a folder)\n",
+         [](const TempDir &d) { EXPECT_TRUE(Exists(d / "set/data.bin.001")); }},
+        {"parts that cannot be deleted", [](const TempDir &d) { chmod((d / "set").c_str(), 0555); },
+         {"join", "@set/data.bin.001", "-o", "@out/j", "--delete-parts"}, BecomeUser, 1,
+         "Joined successfully. (Checksums match)\npartello: can't delete @set/data.bin.999: Permission denied\n"
+         "partello: can't delete @set/data.bin.001: Permission denied\n",
+         [&](const TempDir &d) {
+             EXPECT_EQ(ReadBytes(d / "out/j"), data);
+             EXPECT_TRUE(Exists(d / "set/data.bin.003"));
+         }},
+        {"a split over an earlier set", nullptr, {"split", "@data.bin", "-s", "120", "-d", "@set"}, nullptr, 1,
+         "partello: @set/data.bin.001 is there from an earlier split; use -f to replace that set\n",
+         [](const TempDir &d) { EXPECT_EQ(SizeOf(d / "set/data.bin.003"), 300000 - 2 * 122880); }},
+        {"-f replaces an earlier set whole", [](const TempDir &d) { WriteText(d / "data.bin", "shorter but longer than 120 KB"); truncate((d / "data.bin").c_str(), 130000); },
+         {"split", "@data.bin", "-s", "120", "-d", "@set", "-f"}, nullptr, 0, "File split successfully.\n",
+         [](const TempDir &d) {
+             EXPECT_EQ(SizeOf(d / "set/data.bin.002"), 130000 - 122880);
+             EXPECT_FALSE(Exists(d / "set/data.bin.003"));
+             EXPECT_EQ(RunPartello({"join", d / "set/data.bin.001", "-o", d / "out/j"}).status, 0);
+         }},
+        {"a part that cannot be read", [](const TempDir &d) { chmod((d / "set/data.bin.002").c_str(), 0); },
+         {"join", "@set/data.bin.001", "-o", "@out/j"}, BecomeUser, 1,
+         "partello: Error: can't open file. (@set/data.bin.002: Permission denied)\n", unchanged},
+        {"a folder to split", nullptr, {"split", "@set"}, nullptr, 1, "partello: @set is a folder; split takes a file\n",
+         unchanged},
+        {"a file as the folder", nullptr, {"split", "@data.bin", "-s", "120", "-d", "@data.bin"}, nullptr, 1,
+         "partello: @data.bin is not a folder\n", unchanged},
+        {"help into a full device", nullptr, {"--help"}, OutputToFullDevice, 1, "partello: can't write the result", unchanged},
+        {"version into a full device", nullptr, {"--version"}, OutputToFullDevice, 1, "partello: can't write the result",
+         unchanged},
+    };
+    auto inDir = [](const TempDir &d, std::string text) {
+        for (size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, d.Path());
+        return text;
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        WriteBytes(dir / "data.bin", data);
+        mkdir((dir / "set").c_str(), 0777);
+        mkdir((dir / "out").c_str(), 0777);
+        chmod((dir / "out").c_str(), 0777);
+        ASSERT_EQ(RunPartello({"split", dir / "data.bin", "-s", "120", "-d", dir / "set"}).status, 0);
+        if (c.prepare) c.prepare(dir);
+        Args args;
+        for (const std::string &arg : c.args) args.push_back(inDir(dir, arg));
+        Child run = RunPartello(args, "", c.setup);
+        EXPECT_EQ(run.status, c.status) << run.errText;
+        EXPECT_TRUE(Contains(run.errText, inDir(dir, c.message))) << run.errText;
+        c.check(dir);
+        chmod((dir / "set").c_str(), 0777);
+    }
 }
 
 // A source long enough that a cancel lands while the split runs: sparse, so
@@ -238,8 +348,9 @@ TEST(Cli, CtrlCCancels)
 }
 
 // On a terminal: ESC and Ctrl-C cancel, Ctrl-Z (not stopping this orphaned
-// job) leaves ESC working, a fatal signal still ends the program, and every
-// way out leaves the terminal as it found it.
+// job) leaves ESC working, a fatal signal still ends the program, a write
+// past the file-size limit fails, and every way out leaves the terminal as
+// it found it.
 TEST(Cli, TerminalIsGivenBack)
 {
     struct Case {
@@ -247,17 +358,21 @@ TEST(Cli, TerminalIsGivenBack)
         int signal;  // sent first, when not 0
         bool pressEsc;
         int status;
+        ChildSetup setup;
     } cases[] = {
         {"ESC", 0, true, 130},
         {"Ctrl-C", SIGINT, false, 130},
         {"Ctrl-Z, then ESC", SIGTSTP, true, 130},
         {"terminated", SIGTERM, false, 128 + SIGTERM},
         {"hung up", SIGHUP, false, 128 + SIGHUP},
+        {"SIGUSR1", SIGUSR1, false, 128 + SIGUSR1},
+        {"SIGALRM", SIGALRM, false, 128 + SIGALRM},
+        {"file-size limit", 0, false, 1, LimitFileSize},
     };
     for (const Case &test : cases) {
         SCOPED_TRACE(test.what);
         TempDir dir;
-        Child child = StartPartello({"split", MakeLongSource(dir), "-s", "256"}, "", true);
+        Child child = StartPartello({"split", MakeLongSource(dir), "-s", "256"}, "", true, test.setup);
         ASSERT_TRUE(WaitForText(child, "(ESC to cancel)"));
         if (test.signal) kill(child.pid, test.signal);
         if (test.pressEsc) ASSERT_EQ(write(child.out, "\x1b", 1), 1);

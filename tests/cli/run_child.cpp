@@ -39,7 +39,8 @@ bool ReadSome(Child &child)
 
 }  // namespace
 
-Child StartPartello(const std::vector<std::string> &args, const std::string &folder, bool onTerminal)
+Child StartPartello(const std::vector<std::string> &args, const std::string &folder, bool onTerminal,
+                    const ChildSetup &setup)
 {
     Child child;
     child.onTerminal = onTerminal;
@@ -59,6 +60,8 @@ Child StartPartello(const std::vector<std::string> &args, const std::string &fol
             dup2(err[1], 2);
         }
         if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
+        if (setup) setup();
+        alarm(60);
         std::vector<char *> argv{const_cast<char *>(PARTELLO_PROGRAM)};
         for (const std::string &arg : args) argv.push_back(const_cast<char *>(arg.c_str()));
         argv.push_back(nullptr);
@@ -98,9 +101,9 @@ void FinishChild(Child &child)
     }
 }
 
-Child RunPartello(const std::vector<std::string> &args, const std::string &folder)
+Child RunPartello(const std::vector<std::string> &args, const std::string &folder, const ChildSetup &setup)
 {
-    Child child = StartPartello(args, folder);
+    Child child = StartPartello(args, folder, false, setup);
     FinishChild(child);
     return child;
 }

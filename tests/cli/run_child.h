@@ -6,6 +6,7 @@
 #include <sys/types.h>
 #include <termios.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,16 +20,22 @@ struct Child {
     termios terminalBefore{}, terminalAfter{};
 };
 
+// Runs in the child just before it becomes partello: closes, limits, drops.
+using ChildSetup = std::function<void()>;
+
 // Starts partello in `folder` ("" for the current one): on pipes with
 // stdin from /dev/null, or with all three on a new pseudo-terminal whose
-// foreground job it is.
-Child StartPartello(const std::vector<std::string> &args, const std::string &folder = "", bool onTerminal = false);
+// foreground job it is. A child still running after a minute is ended
+// (SIGALRM), so a hang fails the test instead of holding it.
+Child StartPartello(const std::vector<std::string> &args, const std::string &folder = "", bool onTerminal = false,
+                    const ChildSetup &setup = nullptr);
 // Reads until `text` has come (on stderr, or the terminal); false when the
 // child closed its output first.
 bool WaitForText(Child &child, const std::string &text);
 // Reads everything, reaps the child and, on a terminal, takes its settings.
 void FinishChild(Child &child);
-Child RunPartello(const std::vector<std::string> &args, const std::string &folder = "");
+Child RunPartello(const std::vector<std::string> &args, const std::string &folder = "",
+                  const ChildSetup &setup = nullptr);
 
 std::vector<std::string> SplitLines(const std::string &text);
 

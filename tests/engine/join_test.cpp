@@ -137,8 +137,8 @@ TEST_F(Join, OutcomesAndWhatTheyDelete)
         {"checksum pass failed", {0, 0}, nullptr, 0,
          Then(Progress(2), {checking[0], Shown(MSG_JOIN_FINISHED)}), OPERATION_DONE, -1, true, false},
         {"checksum file of 3 bytes", {300, 200, 100},
-         [](Join *t) { fs::resize_file(fs::path(t->ChecksumFile()), 3); }, 0, Then(Progress(3), checking),
-         OPERATION_FAILED, -1, true, false},
+         [](Join *t) { fs::resize_file(fs::path(t->ChecksumFile()), 3); }, 0,
+         Then(Progress(3), {Shown(MSG_NOT_CHECKED), kBeep}), OPERATION_FAILED, -1, true, false},
         {"cancel during part 2 of 5", {300, 200, 100, 50, 25}, nullptr, 2, Then(Progress(2), {Shown(MSG_CANCELLED)}),
          OPERATION_CANCELLED, 2, false, false},
         {"cancel during the last part", {300, 200, 100}, nullptr, 3, Then(Progress(3), {Shown(MSG_CANCELLED)}),
@@ -171,16 +171,63 @@ TEST_F(Join, OutcomesAndWhatTheyDelete)
     }
 }
 
-TEST_F(Join, ChecksumFileThatCannotBeOpenedLeavesTheCheckingTextAndDeletesNothing)
+// An entry of the checksum file's name that cannot be read as 4 bytes
+// leaves the join unchecked: never "no checksum file", never a delete.
+TEST_F(Join, UnusableChecksumFileLeavesTheJoinUncheckedAndDeletesNothing)
 {
-    MakeSet({300, 200});
-    fs::remove(fs::path(ChecksumFile()));
-    UnopenableFile held(ChecksumFile());
-    EXPECT_EQ(Run(true), OPERATION_FAILED);  // unverified
-    EXPECT_EQ(Fake().events, Then(Progress(2), {Shown(MSG_CHECKING_CHECKSUM)}));
-    EXPECT_EQ(TimeOf(Output()), OldTime(5));
-    EXPECT_TRUE(Exists(PartPath(0)));
-    EXPECT_TRUE(Exists(PartPath(1)));
+    struct Case {
+        const char *what;
+        std::function<void(const std::string &path)> make;
+        bool posixOnly;
+    } cases[] = {
+        {"empty", [](const std::string &path) { WriteBytes(path, {}); }, false},
+        {"a folder", [](const std::string &path) { fs::create_directory(fs::path(path)); }, false},
+        {"a link that leads nowhere", [](const std::string &path) { fs::create_symlink("nowhere", fs::path(path)); }, true},
+#ifndef _WIN32
+        {"a FIFO", [](const std::string &path) { mkfifo(path.c_str(), 0666); }, true},
+#endif
+        {"unreadable", nullptr, false},
+    };
+    for (const Case &c : cases) {
+#ifdef _WIN32
+        if (c.posixOnly) continue;
+#else
+        HangGuard guard;
+#endif
+        fs::remove(fs::path(Output()));
+        MakeSet({300, 200});
+        fs::remove(fs::path(ChecksumFile()));
+        std::unique_ptr<UnopenableFile> held;
+        if (c.make) c.make(ChecksumFile());
+        else held = std::make_unique<UnopenableFile>(ChecksumFile());
+        EXPECT_EQ(Run(true), OPERATION_FAILED) << c.what;
+        EXPECT_EQ(Fake().events, Then(Progress(2), {Shown(MSG_NOT_CHECKED), kBeep})) << c.what;
+        EXPECT_EQ(Fake().errorFiles, Texts{ChecksumFile()}) << c.what;
+        EXPECT_EQ(ReadBytes(Output()), Concat(data)) << c.what;
+        EXPECT_EQ(TimeOf(Output()), OldTime(5)) << c.what;
+        EXPECT_TRUE(Exists(PartPath(0)) && Exists(PartPath(1))) << c.what;
+        held.reset();
+        fs::remove_all(fs::path(ChecksumFile()));
+    }
+}
+
+// A checksum file spelled in another case is found as discovery finds
+// parts, also where the file system tells the cases apart.
+TEST_F(Join, ChecksumFileIsFoundWhateverItsLetterCase)
+{
+    for (bool damaged : {true, false}) {
+        fs::remove(fs::path(Output()));
+        MakeSet({300, 200, 100}, "ORIG");
+        fs::rename(fs::path(ChecksumFile("ORIG")), fs::path(ChecksumFile("orig")));
+        if (damaged) {
+            data[1][7] ^= 1;
+            WriteBytes(PartPath(1), data[1]);
+        }
+        EXPECT_EQ(Run(true), damaged ? OPERATION_FAILED : OPERATION_DONE);
+        EXPECT_EQ(Fake().LastStatus(), Shown(damaged ? MSG_CHECKSUMS_DIFFER : MSG_CHECKSUMS_MATCH));
+        EXPECT_EQ(Exists(PartPath(0)), damaged);
+        EXPECT_EQ(Exists(ChecksumFile("orig")), damaged);
+    }
 }
 
 // Every part is opened before the output is replaced: one that will not
@@ -298,13 +345,41 @@ TEST_F(Join, SetsNumberedFromZeroJoinAndDelete)
 TEST_F(Join, ShortWriteOfTheOutputIsReported)
 {
 #ifdef _WIN32
-    GTEST_SKIP() << "needs a device that refuses writes";
+    GTEST_SKIP() << "needs a file-size limit";
 #else
     MakeSet({300, 200});
-    EXPECT_EQ(Run(true, "/dev/full"), OPERATION_FAILED);
-    EXPECT_EQ(Fake().events, Then(Progress(1), {Shown(MSG_CANT_READ_WRITE), kBeep}));
+    {
+        FileSizeLimit limit(400);
+        EXPECT_EQ(Run(true), OPERATION_FAILED);
+    }
+    EXPECT_EQ(Fake().events, Then(Progress(2), {Shown(MSG_CANT_READ_WRITE), kBeep}));
+    EXPECT_EQ(Fake().errorFiles, Texts{Output()});
     EXPECT_TRUE(Exists(PartPath(0)));
     EXPECT_TRUE(Exists(ChecksumFile()));
+#endif
+}
+
+// A FIFO as a part or as the output is refused at once, never waited on.
+TEST_F(Join, FifoAsPartOrOutputIsRefusedWithoutWaiting)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only";
+#else
+    HangGuard guard;
+    MakeSet({300, 200});
+    fs::remove(fs::path(PartPath(1)));
+    ASSERT_EQ(mkfifo(PartPath(1).c_str(), 0666), 0);
+    EXPECT_EQ(Run(true), OPERATION_FAILED);
+    EXPECT_EQ(Fake().events, (Texts{Shown(MSG_CANT_OPEN), kBeep}));
+    EXPECT_EQ(Fake().errorFiles, Texts{PartPath(1)});
+
+    fs::remove(fs::path(PartPath(1)));
+    MakeSet({300, 200});
+    std::string fifo = dir / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    EXPECT_EQ(Run(true, fifo), OPERATION_FAILED);
+    EXPECT_EQ(Fake().events, (Texts{Shown(MSG_CANT_CREATE), kBeep}));
+    EXPECT_TRUE(Exists(PartPath(0)));
 #endif
 }
 

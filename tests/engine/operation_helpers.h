@@ -13,7 +13,10 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -108,5 +111,38 @@ private:
     int fd_ = -1;
 #endif
 };
+
+#ifndef _WIN32
+// Writes past `bytes` fail (EFBIG) while this lives: a file that takes only
+// part of a write.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        previous_ = signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        signal(SIGXFSZ, previous_);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit saved_;
+    void (*previous_)(int);
+};
+
+// Ends the test program (SIGALRM) when a step hangs, as opening a FIFO did.
+struct HangGuard {
+    HangGuard() { alarm(20); }
+    ~HangGuard() { alarm(0); }
+};
+#endif
 
 #endif

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -318,15 +319,94 @@ TEST_F(Split, ShortReadOfTheSourceIsReportedAndNeverSucceeds)
 TEST_F(Split, ShortWriteOfAPartIsReported)
 {
 #ifdef _WIN32
-    GTEST_SKIP() << "needs a device that refuses writes";
+    GTEST_SKIP() << "needs a file-size limit";
 #else
     MakeSource(2 * kPart + 1);
-    fs::create_symlink("/dev/full", fs::path(Part(2)));
+    {
+        FileSizeLimit limit(kPart / 2);
+        EXPECT_EQ(Run(), OPERATION_FAILED);
+    }
+    std::vector<std::string> tail(Fake().events.end() - 3, Fake().events.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{Shown(MSG_SPLITTING, 1), Shown(MSG_CANT_READ_WRITE), "<beep>"}));
+    EXPECT_EQ(Fake().errorFiles, std::vector<std::string>{Part(1)});
+    EXPECT_EQ(SizeOf(Part(1)), kPart / 2);
+    EXPECT_FALSE(Exists(Part(2)));
+#endif
+}
+
+// A part name that leads to the source would truncate it when created.
+TEST_F(Split, NeverWritesOverItsOwnSourceThroughALink)
+{
+    struct Case {
+        int number;  // 999: the checksum file
+        bool symbolic;
+    } cases[] = {{3, false}, {999, false}, {1, true}, {999, true}};
+    for (const Case &c : cases) {
+#ifdef _WIN32
+        if (c.symbolic) continue;  // needs a privilege
+#endif
+        fs::remove_all(fs::path(Dest()));
+        fs::create_directories(fs::path(Dest()));
+        std::string source = MakeSource(2 * kPart + 1);
+        std::string link = c.number == 999 ? ChecksumFile() : Part(c.number);
+        if (c.symbolic) fs::create_symlink(fs::path(source), fs::path(link));
+        else fs::create_hard_link(fs::path(source), fs::path(link));
+        EXPECT_EQ(Run(), OPERATION_FAILED) << link;
+        EXPECT_EQ(Fake().events, (std::vector<std::string>{Shown(MSG_SPLITTING), Shown(MSG_OVERWRITES_SOURCE), "<beep>"}));
+        EXPECT_EQ(Fake().errorFiles, std::vector<std::string>{link});
+        EXPECT_EQ(Listing(Dest()), std::vector<std::string>{fs::path(link).filename().string()}) << link;
+        EXPECT_EQ(ReadBytes(source), source_) << link;
+    }
+}
+
+// Parts cut from a file that grew or was rewritten meanwhile would never
+// match their checksum file.
+TEST_F(Split, SourceThatChangesDuringTheSplitIsAnError)
+{
+    struct Case {
+        const char *what;
+        void (*change)(const std::string &source);
+    } cases[] = {
+        {"appended to", [](const std::string &source) { std::ofstream(source, std::ios::binary | std::ios::app) << "more"; }},
+        {"stamped", [](const std::string &source) { SetTime(source, OldTime(2)); }},
+    };
+    for (const Case &c : cases) {
+        fs::remove_all(fs::path(Dest()));
+        fs::create_directories(fs::path(Dest()));
+        std::string source = MakeSource(2 * kPart + 1);
+        ResetFake();
+        Fake().cancelAt = [&](int call) {
+            if (call == 2) c.change(source);  // after part 1
+            return false;
+        };
+        EXPECT_EQ(SplitFile(source.c_str(), Dest().c_str(), kPartKb, false), OPERATION_FAILED) << c.what;
+        std::vector<std::string> tail(Fake().events.end() - 3, Fake().events.end());
+        EXPECT_EQ(tail, (std::vector<std::string>{Shown(MSG_SPLITTING, 3), Shown(MSG_SOURCE_CHANGED), "<beep>"})) << c.what;
+        EXPECT_EQ(Fake().errorFiles, std::vector<std::string>{source}) << c.what;
+        EXPECT_EQ(Concat({ReadBytes(Part(1)), ReadBytes(Part(2)), ReadBytes(Part(3))}), source_) << c.what;
+        EXPECT_TRUE(Exists(ChecksumFile())) << c.what;
+    }
+}
+
+// A FIFO is no data file: refused at once, never waited on.
+TEST_F(Split, FifoAsSourceOrPartIsRefusedWithoutWaiting)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only";
+#else
+    HangGuard guard;
+    std::string source = dir / "data.bin";
+    ASSERT_EQ(mkfifo(source.c_str(), 0666), 0);
+    EXPECT_EQ(Run(), OPERATION_FAILED);
+    EXPECT_EQ(Fake().events, (std::vector<std::string>{Shown(MSG_SPLITTING), Shown(MSG_CANT_OPEN), "<beep>"}));
+
+    fs::remove(fs::path(source));
+    MakeSource(2 * kPart + 1);
+    ASSERT_EQ(mkfifo(Part(2).c_str(), 0666), 0);
     EXPECT_EQ(Run(), OPERATION_FAILED);
     std::vector<std::string> tail(Fake().events.end() - 3, Fake().events.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{Shown(MSG_SPLITTING, 2), Shown(MSG_CANT_READ_WRITE), "<beep>"}));
-    EXPECT_EQ(SizeOf(Part(1)), kPart);
-    EXPECT_FALSE(Exists(Part(3)));
+    EXPECT_EQ(tail, (std::vector<std::string>{Shown(MSG_SPLITTING, 2), Shown(MSG_CANT_CREATE), "<beep>"}));
+    EXPECT_EQ(Fake().errorFiles, std::vector<std::string>{Part(2)});
 #endif
 }
 

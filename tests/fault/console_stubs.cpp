@@ -35,6 +35,11 @@ void SetStatus(const char *text)
 
 void ErrorBeep() { g_console.beeps++; }
 
+void NoteError(const char *, bool) {}
+
+// Counted as an error, as the console counts it.
+void NoteNotDeleted(const char *) { g_console.beeps++; }
+
 bool CancelProbe() { return false; }
 
 void *ShowWaitCursor()

@@ -27,6 +27,7 @@ struct Fault {
     CallKind kind;
     FaultMode mode;
     bool losesData;  // the run cannot end well: the step's data is missing
+    bool reported;   // the run fails all the same, though nothing is lost
 };
 
 const Fault kFaults[] = {
@@ -42,7 +43,7 @@ const Fault kFaults[] = {
     {"mapping window", CALL_MAPPING, FAULT_FAIL, true},
     {"directory listing", CALL_LISTING, FAULT_FAIL, true},
     {"copy", CALL_COPY, FAULT_FAIL, false},  // the program's copy is not reported
-    {"delete", CALL_DELETE, FAULT_FAIL, false},  // the output is whole by then
+    {"delete", CALL_DELETE, FAULT_FAIL, false, true},  // the output is whole by then
     {"flush", CALL_FLUSH, FAULT_FAIL, true},
 };
 
@@ -171,10 +172,11 @@ void CheckRun(const Scenario &scenario, const Fault *fault, int at)
     Outcome outcome = RunProgram(dir, scenario.args);
     const PlatformRecord &record = Record();
     bool lost = fault && fault->losesData && record.faultHit;
+    bool failed = lost || (fault && fault->reported && record.faultHit);
 
     SCOPED_TRACE(std::string(scenario.what) + ", " + (fault ? fault->name : "no fault") + " at call " +
                  std::to_string(at));
-    EXPECT_EQ(outcome.status != 0, lost);
+    EXPECT_EQ(outcome.status != 0, failed);
     EXPECT_FALSE(lost && Console().successAfterFault);
     EXPECT_EQ(record.openHandles, 0);
     EXPECT_EQ(record.openMappings, 0);
