@@ -96,7 +96,7 @@ bool OpenEveryPart(const char *const *names, int count, const char *folder, char
     return true;
 }
 
-void DeleteIfThere(const char *path)
+void DeleteOrNote(const char *path)
 {
     if (!DeleteFilePath(path)) NoteNotDeleted(path);
 }
@@ -105,9 +105,9 @@ void DeleteSet(const char *const *names, int count, const char *folder, const ch
                bool checksumPresent)
 {
     char path[PATH_SIZE];
-    if (checksumPresent) DeleteIfThere(checksumPath);
+    if (checksumPresent) DeleteOrNote(checksumPath);
     for (int i = 0; i < count; i++)
-        if (MakePartPath(folder, names[i], path)) DeleteIfThere(path);
+        if (MakePartPath(folder, names[i], path)) DeleteOrNote(path);
 }
 
 // The checksum file's name as found in the folder.
@@ -229,8 +229,11 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     if (lookup == CHECKSUM_ABSENT) {
         ShowMessage(MSG_JOIN_FINISHED);
         verified = true;
-    } else if (lookup == CHECKSUM_UNKNOWN || !ReadStoredChecksum(checksumPath, &stored)) {
-        ShowFileError(MSG_NOT_CHECKED, checksumPath[0] ? checksumPath : folder, true);
+    } else if (lookup == CHECKSUM_UNKNOWN) {
+        ShowError(MSG_NOT_CHECKED);
+        unchecked = true;
+    } else if (!ReadStoredChecksum(checksumPath, &stored)) {
+        ShowFileError(MSG_NOT_CHECKED, checksumPath, true);
         unchecked = true;
     } else {
         ShowMessage(MSG_CHECKING_CHECKSUM);
