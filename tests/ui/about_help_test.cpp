@@ -167,8 +167,8 @@ TEST(HelpStream, DeliversTheDocumentInRequestedPiecesThenZero)
         LONG length, request;
         std::vector<LONG> sizes;  // per call, the closing 0 included
     } cases[] = {
-        {4628, 1000, {1000, 1000, 1000, 1000, 628, 0}},  // the help document
-        {4628, 4096, {4096, 532, 0}},
+        {4945, 1000, {1000, 1000, 1000, 1000, 945, 0}},  // the help document
+        {4945, 4096, {4096, 849, 0}},
         {3803, 1000, {1000, 1000, 1000, 803, 0}},
         {2000, 1000, {1000, 1000, 0}},
         {0, 4096, {0}},
@@ -201,7 +201,7 @@ TEST(HelpStream, TheDocumentIsStoredByteForByte)
     HRSRC found = FindResourceA(module, "HELPINFO", "TEXT");
     ASSERT_TRUE(found);
     std::string text((const char *)LockResource(LoadResource(module, found)), SizeofResource(module, found));
-    EXPECT_EQ(text.size(), 4628u) << "the help document changed: update the stream sizes above";
+    EXPECT_EQ(text.size(), 4945u) << "the help document changed: update the stream sizes above";
     EXPECT_EQ(text.find('\0'), std::string::npos) << "a terminating zero would reach the control";
     EXPECT_EQ(text.rfind("{\\rtf1\\ansi\\ansicpg1252", 0), 0u);
 }
