@@ -233,6 +233,6 @@ int main(int argc, char **argv)
 {
     if (!PrepareProcess()) return EXIT_ERROR;
     int status = RunCommandLine(argc, argv);
-    if (fflush(stdout) != 0 || ferror(stdout)) return ReportError("can't write the result: %s", strerror(errno));
+    if (fflush(stdout) != 0 || ferror(stdout)) return ReportError("can't write the result");
     return status;
 }
