@@ -15,8 +15,6 @@
 #include "engine/messages.h"
 #include "engine/split.h"
 
-static const char kDefaultPartSize[] = "1440";
-
 static int FinishOperation(OperationResult result)
 {
     EndOperation();
@@ -70,17 +68,13 @@ static int RemoveEarlierParts(const char *source, const char *folder, int64_t wr
 // The folder part of `path` with its separator, or "." when it has none.
 static void TakeFolder(const char *path, char *folder)
 {
-    const char *last = strrchr(path, PATH_SEPARATOR);
-    if (!last) {
-        snprintf(folder, PATH_SIZE, ".");
-        return;
-    }
-    snprintf(folder, PATH_SIZE, "%.*s", (int)(last - path + 1), path);
+    int length = (int)(FindFileName(path) - path);
+    snprintf(folder, PATH_SIZE, "%.*s", length ? length : 1, length ? path : ".");
 }
 
 int RunSplit(const CommandLine *line)
 {
-    const char *sizeText = line->sizeText ? line->sizeText : kDefaultPartSize;
+    const char *sizeText = line->sizeText ? line->sizeText : DEFAULT_PART_SIZE_TEXT;
     int partSizeKb = ReadPartSize(sizeText);
     if (!partSizeKb)
         return ReportUsageError("bad part size '%s': whole kilobytes, at least %d (hex after '$')", sizeText,
@@ -134,7 +128,7 @@ static int FindParts(const char *path, PartSet *set)
     }
     if (set->outcome == DISCOVERY_NOT_FOUND)
         return ReportError("no files match '%s%s'", set->folder, set->pattern);
-    if (set->names.count == 0)
+    if (!CanJoinPartSet(set))
         return ReportError("only a checksum file matches '%s%s'; there are no parts", set->folder, set->pattern);
     return EXIT_DONE;
 }
@@ -173,16 +167,8 @@ int RunJoin(const CommandLine *line)
         ClearNameList(&set.names);
         return status;
     }
-
-    const char **names = PointToNames(&set.names);
-    if (!names) {
-        ClearNameList(&set.names);
-        return ReportError("out of memory");
-    }
-
     BeginOperation();
-    status = FinishOperation(JoinFiles(names, set.names.count, set.folder, set.places, output, line->deleteParts));
-    free(names);
+    status = FinishOperation(JoinPartSet(&set, output, line->deleteParts));
     ClearNameList(&set.names);
     return status;
 }

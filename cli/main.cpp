@@ -10,6 +10,7 @@
 #include "commands.h"
 #include "console.h"
 #include "engine/platform.h"
+#include "engine/split.h"
 
 #ifndef PARTELLO_VERSION
 #define PARTELLO_VERSION "1.6"
@@ -73,7 +74,7 @@ const char kUsage[] =
 const char kHelp[] =
     "\n"
     "split     cuts FILE into FILE.001, FILE.002, ... of KB kilobytes each\n"
-    "          (default 1440, at least 120, '$' for hex) in DIR (default: FILE's\n"
+    "          (default " DEFAULT_PART_SIZE_TEXT ", at least 120, '$' for hex) in DIR (default: FILE's\n"
     "          folder), with FILE.999 holding the CRC-32 of the whole file.\n"
     "          --copy-program puts a copy of this program beside the parts.\n"
     "          An earlier set of that name is kept unless -f; with -f, its\n"

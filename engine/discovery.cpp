@@ -42,10 +42,8 @@ bool PrepareSearch(const char *path, PartSet *set, Matcher *matcher)
     matcher->set = set;
     set->outcome = DISCOVERY_NOT_FOUND;
 
-    size_t nameStart = 0;
-    for (size_t i = 0; path[i]; i++)
-        if (IsPathSeparator(path[i])) nameStart = i + 1;
-    size_t folderLength = nameStart;
+    const char *name = FindFileName(path);
+    size_t folderLength = (size_t)(name - path);
     // A folder part such as "C:" becomes "C:\", as the join expects.
     bool addSeparator = folderLength > 0 && path[folderLength - 1] != PATH_SEPARATOR;
     if (folderLength + addSeparator >= PATH_SIZE) return false;
@@ -53,7 +51,6 @@ bool PrepareSearch(const char *path, PartSet *set, Matcher *matcher)
     if (addSeparator) set->folder[folderLength++] = PATH_SEPARATOR;
     set->folder[folderLength] = '\0';
 
-    const char *name = path + nameStart;
     size_t length = FitCharacters(name, NAME_CHARS);
     memcpy(matcher->name, name, length);
     matcher->name[length] = '\0';

@@ -263,6 +263,20 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     return unchecked ? OPERATION_FAILED : OPERATION_DONE;
 }
 
+bool CanJoinPartSet(const PartSet *set) { return set->outcome == DISCOVERY_FOUND && set->names.count >= 2; }
+
+OperationResult JoinPartSet(const PartSet *set, const char *outputPath, bool deleteParts)
+{
+    const char **names = PointToNames(&set->names);
+    if (!names) {
+        ShowError(MSG_OUT_OF_MEMORY);
+        return OPERATION_FAILED;
+    }
+    OperationResult result = JoinFiles(names, set->names.count, set->folder, set->places, outputPath, deleteParts);
+    free(names);
+    return result;
+}
+
 void SuggestOutputName(const char *firstEntry, char *out, int size)
 {
     if (size <= 0) return;
@@ -277,14 +291,8 @@ void SuggestOutputName(const char *firstEntry, char *out, int size)
 void MakeChecksumPath(const char *partPath, char *out, int size)
 {
     if (size <= 0) return;
-    size_t length = strlen(partPath), stem = length;
-    for (size_t i = length; i > 0; i--) {
-        if (IsPathSeparator(partPath[i - 1])) break;
-        if (partPath[i - 1] == '.') {
-            stem = i - 1;
-            break;
-        }
-    }
+    const char *dot = strrchr(FindFileName(partPath), '.');
+    size_t stem = dot ? (size_t)(dot - partPath) : strlen(partPath);
     // A path that would not fit is left empty: no checksum file is found.
     if (stem + 5 > (size_t)size) {
         out[0] = '\0';

@@ -23,6 +23,12 @@
 OperationResult JoinFiles(const char *const *names, int count, const char *folder, NumberPlaces places,
                           const char *outputPath, bool deleteParts);
 
+// A discovery that found at least two parts: one part alone is no set.
+bool CanJoinPartSet(const PartSet *set);
+
+// JoinFiles over a discovered set: its names, folder and number places.
+OperationResult JoinPartSet(const PartSet *set, const char *outputPath, bool deleteParts);
+
 // The name the save picker starts with: entry 0 without its trailing digits
 // and then without one trailing '.'; "" for an empty list.
 void SuggestOutputName(const char *firstEntry, char *out, int size);

@@ -87,6 +87,16 @@ bool IsSameFile(const char *a, const char *b);
 bool IsPathSeparator(char c);
 extern const char PATH_SEPARATOR;
 
+// The file name of a path: the text after its last separator. What comes
+// before it is the folder part, separator included.
+inline const char *FindFileName(const char *path)
+{
+    const char *name = path;
+    for (const char *p = path; *p; p++)
+        if (IsPathSeparator(*p)) name = p + 1;
+    return name;
+}
+
 // Calls `each` with the bare name of every entry of `folder` ("" for the
 // current folder; otherwise ending in a separator) that the system's search
 // offers for `pattern`. The system may offer more names than the pattern

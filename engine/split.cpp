@@ -54,15 +54,6 @@ bool ParseInt32(const char *text, int64_t *value)
     return true;
 }
 
-// The file name of a path: the text after its last separator.
-const char *FileNameOf(const char *path)
-{
-    const char *name = path;
-    for (const char *p = path; *p; p++)
-        if (IsPathSeparator(*p)) name = p + 1;
-    return name;
-}
-
 // What one split holds; everything is released by ReleaseSplit.
 struct SplitWork {
     const char *sourcePath;
@@ -144,8 +135,8 @@ void CopyProgramBeside(const char *partPath)
 {
     char program[PATH_SIZE], target[PATH_SIZE];
     if (!GetProgramPath(program, sizeof program)) return;
-    int folderLength = (int)(FileNameOf(partPath) - partPath);
-    int length = snprintf(target, sizeof target, "%.*s%s", folderLength, partPath, FileNameOf(program));
+    int folderLength = (int)(FindFileName(partPath) - partPath);
+    int length = snprintf(target, sizeof target, "%.*s%s", folderLength, partPath, FindFileName(program));
     if (length < 0 || length >= (int)sizeof target) return;
     CopyFileNoReplace(program, target);
 }
@@ -161,7 +152,7 @@ int ReadPartSize(const char *text)
 
 bool MakeSplitPath(const char *sourcePath, const char *folder, int number, char *path)
 {
-    const char *name = FileNameOf(sourcePath);
+    const char *name = FindFileName(sourcePath);
     size_t folderLength = strlen(folder), nameLength = FitCharacters(name, NAME_CHARS);
     const char separator[2] = {PATH_SEPARATOR, '\0'};
     bool addSeparator = folderLength == 0 || folder[folderLength - 1] != PATH_SEPARATOR;

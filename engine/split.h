@@ -6,6 +6,9 @@
 
 #include "report.h"
 
+// The part size in kilobytes that a split starts with: a floppy's.
+#define DEFAULT_PART_SIZE_TEXT "1440"
+
 enum {
     MIN_PART_KB = 120,
     MAX_PARTS = 998,  // part number 999 is the checksum file's

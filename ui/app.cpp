@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "../engine/discovery.h"
+#include "../engine/split.h"
 #include "about_help.h"
 #include "app.h"
 #include "controls.h"
@@ -113,7 +114,7 @@ HWND StartProgram(HINSTANCE instance, int argumentCount, char **arguments)
     g_joinPage = MakePage(IDD_JOIN_PAGE, JoinPageProc);
     g_page = JOIN_PAGE;  // differs, so the first switch runs in full
     SwitchPage(SPLIT_PAGE);
-    SetItemText(g_splitPage, IDC_SPLIT_SIZE, "1440");
+    SetItemText(g_splitPage, IDC_SPLIT_SIZE, DEFAULT_PART_SIZE_TEXT);
     OpenCommandLine(argumentCount, arguments);
     DragAcceptFiles(g_mainWindow, TRUE);
     return g_mainWindow;

@@ -56,8 +56,7 @@ bool IsItemChecked(HWND dialog, int control)
 
 void CopyFolderPart(const char *path, char *folder)
 {
-    size_t length = strlen(path);
-    while (length > 0 && !IsPathSeparator(path[length - 1])) length--;
+    size_t length = (size_t)(FindFileName(path) - path);
     if (length >= PATH_SIZE) length = PATH_SIZE - 1;
     memcpy(folder, path, length);
     folder[length] = '\0';

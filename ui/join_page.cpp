@@ -74,7 +74,7 @@ static bool FillJoinList(const char *path, bool showFault)
         AddMessageEntry();
     else if (shown)
         for (int i = 0; i < set.names.count; i++) SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)set.names.names[i]);
-    if (shown && showFault) ShowSetFault(&set);
+    if (showFault && CanJoinPartSet(&set)) ShowSetFault(&set);
     ClearNameList(&set.names);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, NULL, TRUE);
@@ -99,6 +99,25 @@ static void RefreshJoinList(const char *firstEntry)
     if (length > 0 && length < PATH_SIZE) FillJoinList(path, false);
 }
 
+// The list as the set to join: its entries, in order, with the folder and
+// number places of the discovery that filled it. False when out of memory.
+static bool ReadJoinList(PartSet *set)
+{
+    memset(set, 0, sizeof *set);
+    strcpy(set->folder, g_joinFolder);
+    set->places = g_joinPlaces;
+    set->outcome = DISCOVERY_FOUND;
+    int count = CountListEntries();
+    for (int i = 0; i < count; i++) {
+        char entry[PATH_SIZE];
+        GetListEntry(i, entry);
+        if (!AddName(&set->names, entry)) return false;
+    }
+    return true;
+}
+
+// Two entries or more are the names of a set that CanJoinPartSet passed:
+// the message entry stands alone.
 static bool IsReadyToJoin() { return CountListEntries() >= 2 && ItemHasText(g_joinPage, IDC_JOIN_OUTPUT); }
 
 void ApplyJoinRule() { EnableItem(g_joinPage, IDC_OK, IsReadyToJoin()); }
@@ -173,24 +192,15 @@ static void RunJoin()
     g_pickedOutput[0] = '\0';
     // The join never enables OK again; the join rule does.
     EnableItem(g_joinPage, IDC_OK, false);
-    int count = CountListEntries();
-    if (count < 0) count = 0;
-    // One block: the name pointers, then the names they point to.
-    char **names = (char **)malloc((size_t)(count + 1) * (sizeof(char *) + PATH_SIZE));
-    if (!names) {
+    PartSet set;
+    if (!ReadJoinList(&set)) {
+        ClearNameList(&set.names);
         ShowError(MSG_OUT_OF_MEMORY);
         return;
     }
-    char *texts = (char *)(names + count + 1);
-    for (int i = 0; i < count; i++) {
-        names[i] = texts + (size_t)i * PATH_SIZE;
-        GetListEntry(i, names[i]);
-    }
     bool deleteParts = IsItemChecked(g_joinPage, IDC_JOIN_DELETE_PARTS);
-    if (JoinFiles(names, count, g_joinFolder, g_joinPlaces, output, deleteParts) == OPERATION_DONE && deleteParts &&
-        count > 0)
-        RefreshJoinList(names[0]);
-    free(names);
+    if (JoinPartSet(&set, output, deleteParts) == OPERATION_DONE && deleteParts) RefreshJoinList(set.names.names[0]);
+    ClearNameList(&set.names);
 }
 
 INT_PTR CALLBACK JoinPageProc(HWND, UINT message, WPARAM wParam, LPARAM)

@@ -10,8 +10,6 @@
 #include "pickers.h"
 #include "status.h"
 
-static const char FLOPPY_SIZE[] = "1440";
-
 int64_t ShowPartCount(HWND page)
 {
     char path[PATH_SIZE], size[PATH_SIZE];
@@ -37,18 +35,18 @@ static void TakeFileChange(HWND page)
     RefreshSplitPage(page);
 }
 
-// The hidden floppy box mirrors whether the size is exactly "1440".
+// The hidden floppy box mirrors whether the size is exactly the default.
 static void TakeSizeChange(HWND page)
 {
     RefreshSplitPage(page);
     char size[PATH_SIZE];
-    bool floppy = strcmp(GetItemText(page, IDC_SPLIT_SIZE, size), FLOPPY_SIZE) == 0;
+    bool floppy = strcmp(GetItemText(page, IDC_SPLIT_SIZE, size), DEFAULT_PART_SIZE_TEXT) == 0;
     SendDlgItemMessageA(page, IDC_SPLIT_FLOPPY, BM_SETCHECK, floppy ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 static void TakeFloppyClick(HWND page)
 {
-    if (IsItemChecked(page, IDC_SPLIT_FLOPPY)) SetItemText(page, IDC_SPLIT_SIZE, FLOPPY_SIZE);
+    if (IsItemChecked(page, IDC_SPLIT_FLOPPY)) SetItemText(page, IDC_SPLIT_SIZE, DEFAULT_PART_SIZE_TEXT);
 }
 
 static void BrowseFileToSplit(HWND page)
