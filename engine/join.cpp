@@ -6,11 +6,9 @@
 
 #include "checksum.h"
 #include "messages.h"
+#include "transfer.h"
 
 namespace {
-
-// Parts move through one buffer of at most this size, whatever their size.
-const int64_t kTransferSize = 4 << 20;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -21,53 +19,19 @@ enum ChecksumLookup {
     CHECKSUM_UNKNOWN,  // the folder could not be searched
 };
 
-// What one join holds; everything is released by ReleaseJoin.
-struct JoinWork {
-    FileHandle output;
-    unsigned char *buffer;
-    int64_t bufferSize;
-    void *cursor;
-};
-
-void ReleaseJoin(JoinWork *work)
-{
-    CloseFileHandle(work->output);
-    free(work->buffer);
-    RestoreCursor(work->cursor);
-}
-
-OperationResult FailJoin(JoinWork *work, int message, const char *path, bool bySystem)
-{
-    ShowFileError(message, path, bySystem);
-    ReleaseJoin(work);
-    return OPERATION_FAILED;
-}
-
 bool MakePartPath(const char *folder, const char *name, char *path)
 {
     int length = snprintf(path, PATH_SIZE, "%s%s", folder, name);
     return length >= 0 && length < PATH_SIZE;
 }
 
-// The buffer only grows, and never past the transfer size or the largest
-// part seen so far.
-bool FitBuffer(JoinWork *work, int64_t partSize)
-{
-    int64_t want = partSize < kTransferSize ? partSize : kTransferSize;
-    if (want <= work->bufferSize) return true;
-    free(work->buffer);
-    work->buffer = (unsigned char *)malloc((size_t)want);
-    work->bufferSize = work->buffer ? want : 0;
-    return work->buffer != NULL;
-}
-
 // NULL when the part was appended whole, otherwise the file that failed.
-const char *AppendPart(JoinWork *work, FileHandle part, int64_t size, const char *partPath, const char *outputPath)
+const char *AppendPart(Transfer *work, FileHandle part, int64_t size, const char *partPath, const char *outputPath)
 {
     for (int64_t left = size; left > 0;) {
-        int64_t chunk = left < work->bufferSize ? left : work->bufferSize;
-        if (ReadFileBytes(part, work->buffer, chunk) != chunk) return partPath;
-        if (WriteFileBytes(work->output, work->buffer, chunk) != chunk) return outputPath;
+        int64_t chunk = left < work->buffer.size ? left : work->buffer.size;
+        if (ReadFileBytes(part, work->buffer.bytes, chunk) != chunk) return partPath;
+        if (WriteFileBytes(work->file.handle, work->buffer.bytes, chunk) != chunk) return outputPath;
         left -= chunk;
     }
     return NULL;
@@ -153,6 +117,96 @@ bool ReadStoredChecksum(const char *path, uint32_t *stored)
     return read;
 }
 
+// A join that passed its checks before anything is written.
+struct JoinPlan {
+    const char *const *names;
+    int parts;
+    const char *folder;
+    const char *outputPath;
+    ChecksumLookup lookup;
+    const char *checksumPath;
+};
+
+// Writes the output from the parts and checks it. `*deleting` when
+// `deleteParts` and the join was verified and its output reached the disk:
+// the parts may go once the output is closed.
+OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleting)
+{
+    *deleting = false;
+    const char *const *names = plan->names;
+    const char *outputPath = plan->outputPath, *checksumPath = plan->checksumPath;
+    char path[PATH_SIZE];
+    Transfer work;
+    work.file.handle = CreateFileForWrite(outputPath);
+    if (work.file.handle == NO_FILE) return FailTransfer(MSG_CANT_CREATE, outputPath, true);
+    work.cursor.Show();
+    ShowMessage(MSG_JOINING);
+
+    int64_t total = 0;
+    FileTime time;
+    bool haveTime = false;
+    const char *failed = NULL;  // the file a transfer failed on
+    for (int i = 0; i < plan->parts && !failed; i++) {
+        ShowMessageNumber(MSG_JOINING, i + 1);
+        FileGuard part(MakePartPath(plan->folder, names[i], path) ? OpenFileForRead(path) : NO_FILE);
+        if (part.handle == NO_FILE) return FailTransfer(MSG_CANT_OPEN, path, true);
+        if (i == 0) haveTime = GetFileWriteTime(part.handle, &time);
+        int64_t size = GetFileLength(part.handle);
+        if (size <= 0) {
+            // An empty part adds nothing; the join goes on with the next.
+            if (size < 0) failed = path;
+            continue;
+        }
+        total += size;
+        if (!work.buffer.Fit(size)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, false);
+        failed = AppendPart(&work, part.handle, size, path, outputPath);
+        if (!failed && CancelProbe()) return OPERATION_CANCELLED;
+    }
+    if (failed) return FailTransfer(MSG_CANT_READ_WRITE, failed, true);
+    int64_t length = GetFileLength(work.file.handle);
+    if (length != total) return FailTransfer(MSG_CANT_READ_WRITE, outputPath, length < 0);
+
+    // Only a verified join may delete: by the checksum when the set has a
+    // checksum file, otherwise by the size check above. A checksum file
+    // that is there but cannot be read leaves the join unverified.
+    bool verified = false, unchecked = false;
+    uint32_t stored;
+    if (plan->lookup == CHECKSUM_ABSENT) {
+        ShowMessage(MSG_JOIN_FINISHED);
+        verified = true;
+    } else if (plan->lookup == CHECKSUM_UNKNOWN) {
+        ShowError(MSG_NOT_CHECKED);
+        unchecked = true;
+    } else if (!ReadStoredChecksum(checksumPath, &stored)) {
+        ShowFileError(MSG_NOT_CHECKED, checksumPath, true);
+        unchecked = true;
+    } else {
+        ShowMessage(MSG_CHECKING_CHECKSUM);
+        bool cancelled;
+        uint32_t checksum = ComputeFileChecksum(work.file.handle, &cancelled);
+        // The split never stores the failure value, so an uncancelled pass
+        // over a non-empty output that gives it has either failed to read
+        // the output back or found a different file.
+        if (checksum == CHECKSUM_FAILED && !cancelled && total > 0)
+            return FailTransfer(MSG_CANT_READ_WRITE, outputPath, true);
+        if (checksum == CHECKSUM_FAILED) {
+            ShowMessage(MSG_JOIN_FINISHED);
+        } else if (stored != checksum) {
+            return FailTransfer(MSG_CHECKSUMS_DIFFER, outputPath, false);
+        } else {
+            ShowMessage(MSG_CHECKSUMS_MATCH);
+            verified = true;
+        }
+    }
+    if (haveTime) SetFileWriteTime(work.file.handle, time);
+    // Deleting is the one step that loses data: the output must be on the
+    // disk first.
+    if (deleteParts && verified && !FlushToDisk(work.file.handle))
+        return FailTransfer(MSG_CANT_READ_WRITE, outputPath, true);
+    *deleting = deleteParts && verified;
+    return unchecked ? OPERATION_FAILED : OPERATION_DONE;
+}
+
 }  // namespace
 
 OperationResult JoinFiles(const char *const *names, int count, const char *folder, NumberPlaces places,
@@ -170,97 +224,14 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     }
     char path[PATH_SIZE], checksumPath[PATH_SIZE] = "";
     ChecksumLookup lookup = parts > 0 ? LookUpChecksumFile(folder, names[parts - 1], checksumPath) : CHECKSUM_ABSENT;
-    if (NamesAnInput(outputPath, names, parts, folder, checksumPath)) {
-        ShowFileError(MSG_CANT_CREATE, outputPath, false);
-        return OPERATION_FAILED;
-    }
-    if (!OpenEveryPart(names, parts, folder, path)) {
-        ShowFileError(MSG_CANT_OPEN, path, true);
-        return OPERATION_FAILED;
-    }
+    if (NamesAnInput(outputPath, names, parts, folder, checksumPath)) return FailTransfer(MSG_CANT_CREATE, outputPath, false);
+    if (!OpenEveryPart(names, parts, folder, path)) return FailTransfer(MSG_CANT_OPEN, path, true);
 
-    JoinWork work = {NO_FILE, NULL, 0, NULL};
-    work.output = CreateFileForWrite(outputPath);
-    if (work.output == NO_FILE) {
-        ShowFileError(MSG_CANT_CREATE, outputPath, true);
-        return OPERATION_FAILED;
-    }
-    work.cursor = ShowWaitCursor();
-    ShowMessage(MSG_JOINING);
-
-    int64_t total = 0;
-    FileTime time;
-    bool haveTime = false;
-    const char *failed = NULL;  // the file a transfer failed on
-    for (int i = 0; i < parts && !failed; i++) {
-        ShowMessageNumber(MSG_JOINING, i + 1);
-        FileHandle part = MakePartPath(folder, names[i], path) ? OpenFileForRead(path) : NO_FILE;
-        if (part == NO_FILE) return FailJoin(&work, MSG_CANT_OPEN, path, true);
-        if (i == 0) haveTime = GetFileWriteTime(part, &time);
-        int64_t size = GetFileLength(part);
-        if (size <= 0) {
-            // An empty part adds nothing; the join goes on with the next.
-            CloseFileHandle(part);
-            if (size < 0) failed = path;
-            continue;
-        }
-        total += size;
-        if (!FitBuffer(&work, size)) {
-            CloseFileHandle(part);
-            return FailJoin(&work, MSG_OUT_OF_MEMORY, NULL, false);
-        }
-        failed = AppendPart(&work, part, size, path, outputPath);
-        if (!failed && CancelProbe()) {
-            CloseFileHandle(part);
-            ReleaseJoin(&work);
-            return OPERATION_CANCELLED;
-        }
-        CloseFileHandle(part);
-    }
-    if (failed) return FailJoin(&work, MSG_CANT_READ_WRITE, failed, true);
-    int64_t length = GetFileLength(work.output);
-    if (length != total) return FailJoin(&work, MSG_CANT_READ_WRITE, outputPath, length < 0);
-
-    // Only a verified join may delete: by the checksum when the set has a
-    // checksum file, otherwise by the size check above. A checksum file
-    // that is there but cannot be read leaves the join unverified.
-    bool verified = false, unchecked = false;
-    uint32_t stored;
-    if (lookup == CHECKSUM_ABSENT) {
-        ShowMessage(MSG_JOIN_FINISHED);
-        verified = true;
-    } else if (lookup == CHECKSUM_UNKNOWN) {
-        ShowError(MSG_NOT_CHECKED);
-        unchecked = true;
-    } else if (!ReadStoredChecksum(checksumPath, &stored)) {
-        ShowFileError(MSG_NOT_CHECKED, checksumPath, true);
-        unchecked = true;
-    } else {
-        ShowMessage(MSG_CHECKING_CHECKSUM);
-        bool cancelled;
-        uint32_t checksum = ComputeFileChecksum(work.output, &cancelled);
-        // The split never stores the failure value, so an uncancelled pass
-        // over a non-empty output that gives it has either failed to read
-        // the output back or found a different file.
-        if (checksum == CHECKSUM_FAILED && !cancelled && total > 0)
-            return FailJoin(&work, MSG_CANT_READ_WRITE, outputPath, true);
-        if (checksum == CHECKSUM_FAILED) {
-            ShowMessage(MSG_JOIN_FINISHED);
-        } else if (stored != checksum) {
-            return FailJoin(&work, MSG_CHECKSUMS_DIFFER, outputPath, false);
-        } else {
-            ShowMessage(MSG_CHECKSUMS_MATCH);
-            verified = true;
-        }
-    }
-    if (haveTime) SetFileWriteTime(work.output, time);
-    // Deleting is the one step that loses data: the output must be on the
-    // disk first.
-    bool deleting = deleteParts && verified;
-    if (deleting && !FlushToDisk(work.output)) return FailJoin(&work, MSG_CANT_READ_WRITE, outputPath, true);
-    ReleaseJoin(&work);
+    JoinPlan plan = {names, parts, folder, outputPath, lookup, checksumPath};
+    bool deleting;
+    OperationResult result = WriteOutput(&plan, deleteParts, &deleting);
     if (deleting) DeleteSet(names, parts, folder, checksumPath, lookup == CHECKSUM_FOUND);
-    return unchecked ? OPERATION_FAILED : OPERATION_DONE;
+    return result;
 }
 
 bool CanJoinPartSet(const PartSet *set) { return set->outcome == DISCOVERY_FOUND && set->names.count >= 2; }

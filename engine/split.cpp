@@ -7,11 +7,9 @@
 #include "checksum.h"
 #include "messages.h"
 #include "platform.h"
+#include "transfer.h"
 
 namespace {
-
-// Data moves through one buffer of at most this size, whatever the part size.
-const int64_t kTransferSize = 4 << 20;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -54,52 +52,26 @@ bool ParseInt32(const char *text, int64_t *value)
     return true;
 }
 
-// What one split holds; everything is released by ReleaseSplit.
-struct SplitWork {
-    const char *sourcePath;
-    FileHandle source;
-    void *cursor;
-    bool cursorShown;
-    unsigned char *buffer;
-};
-
-void ReleaseSplit(SplitWork *work)
-{
-    CloseFileHandle(work->source);
-    if (work->cursorShown) RestoreCursor(work->cursor);
-    free(work->buffer);
-}
-
-OperationResult FailSplit(SplitWork *work, int message, const char *path, bool bySystem)
-{
-    ShowFileError(message, path, bySystem);
-    ReleaseSplit(work);
-    return OPERATION_FAILED;
-}
-
 // Moves `size` bytes from the source's position into a new part file.
 // 0 when done; otherwise the message for what failed, `*failed` naming the
 // file it failed on.
-int WritePart(const char *path, SplitWork *work, int64_t bufferSize, int64_t size, const FileTime *time,
+int WritePart(const char *path, const char *sourcePath, Transfer *work, int64_t size, const FileTime *time,
               const char **failed)
 {
     *failed = path;
-    FileHandle part = CreateFileForWrite(path);
-    if (part == NO_FILE) return MSG_CANT_CREATE;
-    int message = 0;
-    for (int64_t left = size; left > 0 && !message;) {
-        int64_t chunk = left < bufferSize ? left : bufferSize;
-        if (ReadFileBytes(work->source, work->buffer, chunk) != chunk) {
-            *failed = work->sourcePath;
-            message = MSG_CANT_READ_WRITE;
-        } else if (WriteFileBytes(part, work->buffer, chunk) != chunk) {
-            message = MSG_CANT_READ_WRITE;
+    FileGuard part(CreateFileForWrite(path));
+    if (part.handle == NO_FILE) return MSG_CANT_CREATE;
+    for (int64_t left = size; left > 0;) {
+        int64_t chunk = left < work->buffer.size ? left : work->buffer.size;
+        if (ReadFileBytes(work->file.handle, work->buffer.bytes, chunk) != chunk) {
+            *failed = sourcePath;
+            return MSG_CANT_READ_WRITE;
         }
+        if (WriteFileBytes(part.handle, work->buffer.bytes, chunk) != chunk) return MSG_CANT_READ_WRITE;
         left -= chunk;
     }
-    if (!message && time) SetFileWriteTime(part, *time);
-    CloseFileHandle(part);
-    return message;
+    if (time) SetFileWriteTime(part.handle, *time);
+    return 0;
 }
 
 // The name among those a split of `length` bytes writes (each part and the
@@ -141,6 +113,56 @@ void CopyProgramBeside(const char *partPath)
     CopyFileNoReplace(program, target);
 }
 
+// The checksum file and the parts, from opening the source to its last
+// check; the last part's path is left in `path`.
+OperationResult CutParts(const char *sourcePath, const char *folder, int64_t partSize, char *path)
+{
+    Transfer work;
+    if (!work.buffer.Fit(partSize)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, false);
+    ShowMessage(MSG_SPLITTING);
+    work.file.handle = OpenFileForRead(sourcePath);
+    if (work.file.handle == NO_FILE) return FailTransfer(MSG_CANT_OPEN, sourcePath, true);
+    work.cursor.Show();
+
+    // The parts are cut from the length taken here, and a source that
+    // changes from here on gives a set that can never be verified.
+    SourceState before;
+    TakeSourceState(work.file.handle, &before);
+    if (before.length < 0) return FailTransfer(MSG_CANT_READ_WRITE, sourcePath, true);
+    if (before.length / partSize + 1 > MAX_PARTS) return FailTransfer(MSG_TOO_MANY_PARTS, sourcePath, false);
+    // Creating a name that leads to the source would truncate it.
+    if (FindSourceAmongNames(sourcePath, folder, before.length, partSize, path))
+        return FailTransfer(MSG_OVERWRITES_SOURCE, path, false);
+
+    ShowMessage(MSG_CREATING_CHECKSUM);
+    bool cancelled = false;
+    uint32_t checksum = ComputeFileChecksum(work.file.handle, &cancelled);
+    if (checksum == CHECKSUM_FAILED) return cancelled ? OPERATION_CANCELLED : OPERATION_FAILED;
+
+    // Parts without their checksum file could not be verified when joined.
+    MakeSplitPath(sourcePath, folder, CHECKSUM_PART_NUMBER, path);
+    if (!WriteChecksumFile(path, checksum)) return FailTransfer(MSG_CANT_CREATE, path, true);
+
+    int64_t left = before.length;
+    for (int k = 1;; k++) {
+        ShowMessageNumber(MSG_SPLITTING, k);
+        int64_t size = left < partSize ? left : partSize;
+        MakeSplitPath(sourcePath, folder, k, path);  // k <= MAX_PARTS: fits as the checksum file did
+        const char *failed;
+        int message = WritePart(path, sourcePath, &work, size, before.haveTime ? &before.time : NULL, &failed);
+        if (message) return FailTransfer(message, failed, true);
+        left -= size;
+        if (CancelProbe()) return OPERATION_CANCELLED;
+        if (size != partSize) break;
+    }
+    SourceState after;
+    TakeSourceState(work.file.handle, &after);
+    if (after.length < 0) return FailTransfer(MSG_CANT_READ_WRITE, sourcePath, true);
+    bool timeChanged = before.haveTime && after.haveTime && after.time != before.time;
+    if (after.length != before.length || timeChanged) return FailTransfer(MSG_SOURCE_CHANGED, sourcePath, false);
+    return OPERATION_DONE;
+}
+
 }  // namespace
 
 int ReadPartSize(const char *text)
@@ -177,82 +199,20 @@ OperationResult SplitFile(const char *sourcePath, const char *folder, int partSi
 {
     if (partSizeKb < MIN_PART_KB) return OPERATION_FAILED;
     const int64_t partSize = (int64_t)partSizeKb * 1024;
-    if (!IsFilePath(sourcePath)) {
-        ShowFileError(MSG_NO_FILE, sourcePath, false);
-        return OPERATION_FAILED;
-    }
-    if (!IsFolderPath(folder)) {
-        ShowFileError(MSG_NO_FOLDER, folder, false);
-        return OPERATION_FAILED;
-    }
+    if (!IsFilePath(sourcePath)) return FailTransfer(MSG_NO_FILE, sourcePath, false);
+    if (!IsFolderPath(folder)) return FailTransfer(MSG_NO_FOLDER, folder, false);
     // Part 999 would be the checksum file, and four-digit parts would not
     // be found again, so such a split is refused before anything is written.
-    if (GetPathFileSize(sourcePath) / partSize + 1 > MAX_PARTS) {
-        ShowFileError(MSG_TOO_MANY_PARTS, sourcePath, false);
-        return OPERATION_FAILED;
-    }
+    if (GetPathFileSize(sourcePath) / partSize + 1 > MAX_PARTS)
+        return FailTransfer(MSG_TOO_MANY_PARTS, sourcePath, false);
 
     // Every name written is as long as the checksum file's.
     char path[PATH_SIZE];
-    if (!MakeSplitPath(sourcePath, folder, CHECKSUM_PART_NUMBER, path)) {
-        ShowFileError(MSG_CANT_CREATE, folder, false);
-        return OPERATION_FAILED;
-    }
+    if (!MakeSplitPath(sourcePath, folder, CHECKSUM_PART_NUMBER, path))
+        return FailTransfer(MSG_CANT_CREATE, folder, false);
 
-    SplitWork work = {sourcePath, NO_FILE, NULL, false, NULL};
-    const int64_t bufferSize = partSize < kTransferSize ? partSize : kTransferSize;
-    work.buffer = (unsigned char *)malloc((size_t)bufferSize);
-    if (!work.buffer) return FailSplit(&work, MSG_OUT_OF_MEMORY, NULL, false);
-    ShowMessage(MSG_SPLITTING);
-    work.source = OpenFileForRead(sourcePath);
-    if (work.source == NO_FILE) return FailSplit(&work, MSG_CANT_OPEN, sourcePath, true);
-    work.cursor = ShowWaitCursor();
-    work.cursorShown = true;
-
-    // The parts are cut from the length taken here, and a source that
-    // changes from here on gives a set that can never be verified.
-    SourceState before;
-    TakeSourceState(work.source, &before);
-    if (before.length < 0) return FailSplit(&work, MSG_CANT_READ_WRITE, sourcePath, true);
-    if (before.length / partSize + 1 > MAX_PARTS) return FailSplit(&work, MSG_TOO_MANY_PARTS, sourcePath, false);
-    // Creating a name that leads to the source would truncate it.
-    if (FindSourceAmongNames(sourcePath, folder, before.length, partSize, path))
-        return FailSplit(&work, MSG_OVERWRITES_SOURCE, path, false);
-
-    ShowMessage(MSG_CREATING_CHECKSUM);
-    bool cancelled = false;
-    uint32_t checksum = ComputeFileChecksum(work.source, &cancelled);
-    if (checksum == CHECKSUM_FAILED) {
-        ReleaseSplit(&work);
-        return cancelled ? OPERATION_CANCELLED : OPERATION_FAILED;
-    }
-
-    // Parts without their checksum file could not be verified when joined.
-    MakeSplitPath(sourcePath, folder, CHECKSUM_PART_NUMBER, path);
-    if (!WriteChecksumFile(path, checksum)) return FailSplit(&work, MSG_CANT_CREATE, path, true);
-
-    int64_t left = before.length;
-    for (int k = 1;; k++) {
-        ShowMessageNumber(MSG_SPLITTING, k);
-        int64_t size = left < partSize ? left : partSize;
-        MakeSplitPath(sourcePath, folder, k, path);  // k <= MAX_PARTS: fits as the checksum file did
-        const char *failed;
-        int message = WritePart(path, &work, bufferSize, size, before.haveTime ? &before.time : NULL, &failed);
-        if (message) return FailSplit(&work, message, failed, true);
-        left -= size;
-        if (CancelProbe()) {
-            ReleaseSplit(&work);
-            return OPERATION_CANCELLED;
-        }
-        if (size != partSize) break;
-    }
-    SourceState after;
-    TakeSourceState(work.source, &after);
-    if (after.length < 0) return FailSplit(&work, MSG_CANT_READ_WRITE, sourcePath, true);
-    bool timeChanged = before.haveTime && after.haveTime && after.time != before.time;
-    if (after.length != before.length || timeChanged) return FailSplit(&work, MSG_SOURCE_CHANGED, sourcePath, false);
-    ReleaseSplit(&work);
-
+    OperationResult result = CutParts(sourcePath, folder, partSize, path);
+    if (result != OPERATION_DONE) return result;
     if (copyProgram) CopyProgramBeside(path);
     ShowMessage(MSG_SPLIT_DONE);
     return OPERATION_DONE;

@@ -1,0 +1,81 @@
+// What a split or a join holds while it moves data, released when it goes
+// out of scope: every way out of the work is then one return.
+#ifndef PARTELLO_TRANSFER_H
+#define PARTELLO_TRANSFER_H
+
+#include <stdint.h>
+#include <stdlib.h>
+
+#include "messages.h"
+#include "platform.h"
+#include "report.h"
+
+// Data moves through one buffer of at most this size, whatever the part size.
+const int64_t TRANSFER_SIZE = 4 << 20;
+
+// An open file (or NO_FILE), closed at the end of its scope.
+struct FileGuard {
+    FileHandle handle;
+
+    explicit FileGuard(FileHandle file = NO_FILE) : handle(file) {}
+    ~FileGuard() { CloseFileHandle(handle); }
+    FileGuard(const FileGuard &) = delete;
+    FileGuard &operator=(const FileGuard &) = delete;
+};
+
+// The transfer buffer. It only grows, and never past TRANSFER_SIZE.
+struct TransferBuffer {
+    unsigned char *bytes = NULL;
+    int64_t size = 0;
+
+    TransferBuffer() = default;
+    ~TransferBuffer() { free(bytes); }
+    TransferBuffer(const TransferBuffer &) = delete;
+    TransferBuffer &operator=(const TransferBuffer &) = delete;
+
+    // Room for `wanted` bytes, or for TRANSFER_SIZE when that is less.
+    bool Fit(int64_t wanted)
+    {
+        if (wanted > TRANSFER_SIZE) wanted = TRANSFER_SIZE;
+        if (wanted <= size) return true;
+        free(bytes);
+        bytes = (unsigned char *)malloc((size_t)wanted);
+        size = bytes ? wanted : 0;
+        return bytes != NULL;
+    }
+};
+
+// The wait cursor, from Show to the end of its scope.
+struct WaitCursor {
+    void *previous = NULL;
+    bool shown = false;
+
+    WaitCursor() = default;
+    ~WaitCursor()
+    {
+        if (shown) RestoreCursor(previous);
+    }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+
+    void Show()
+    {
+        previous = ShowWaitCursor();
+        shown = true;
+    }
+};
+
+// The file a split reads or a join writes, the buffer and the cursor.
+struct Transfer {
+    FileGuard file;
+    TransferBuffer buffer;
+    WaitCursor cursor;
+};
+
+inline OperationResult FailTransfer(int message, const char *path, bool bySystem)
+{
+    ShowFileError(message, path, bySystem);
+    return OPERATION_FAILED;
+}
+
+#endif
