@@ -122,7 +122,7 @@ static int FindParts(const char *path, PartSet *set)
     memset(set, 0, sizeof *set);
     DiscoverPartSet(path, set);
     char text[MESSAGE_SIZE];
-    if (NeedsMessageEntry(set)) {
+    if (IsUnnumbered(set)) {
         fprintf(stderr, "%s\n", LoadMessage(MSG_ONLY_NUMBERED, text, sizeof text));
         return EXIT_ERROR;
     }

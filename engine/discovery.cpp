@@ -192,7 +192,7 @@ void DiscoverPartSet(const char *path, PartSet *set)
     FinishSearch(&matcher);
 }
 
-bool NeedsMessageEntry(const PartSet *set)
+bool IsUnnumbered(const PartSet *set)
 {
     return set->outcome == DISCOVERY_NO_DIGIT || (set->outcome == DISCOVERY_FOUND && set->names.count == 1);
 }

@@ -53,11 +53,10 @@ void FindPartSet(const char *path, const char *const *listing, int listingCount,
 // The same over the real folder, through the platform's directory search.
 void DiscoverPartSet(const char *path, PartSet *set);
 
-// True when the join list shows "Only numbered files can be joined!" in
-// place of the set: the name holds no digit, or only one name was kept.
-// A discovery succeeds when outcome is DISCOVERY_FOUND and the set does not
-// hold exactly one name.
-bool NeedsMessageEntry(const PartSet *set);
+// True when what discovery found is no numbered set: the name holds no
+// digit, or only one name was kept. Such a set is answered with
+// MSG_ONLY_NUMBERED.
+bool IsUnnumbered(const PartSet *set);
 
 // True when the last character of `path` is a decimal digit.
 bool EndsInDigit(const char *path);

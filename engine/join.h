@@ -18,8 +18,7 @@
 // ignored as discovery ignores it; one that is there but cannot be read as
 // 4 bytes (too short, a folder, a link that leads nowhere), or a folder
 // that cannot be searched, leaves the join unchecked: an error, and
-// nothing is deleted. Reports through report.h. The caller disables its
-// OK button first.
+// nothing is deleted. Reports through report.h.
 OperationResult JoinFiles(const char *const *names, int count, const char *folder, NumberPlaces places,
                           const char *outputPath, bool deleteParts);
 

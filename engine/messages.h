@@ -2,7 +2,7 @@
 #ifndef PARTELLO_MESSAGES_H
 #define PARTELLO_MESSAGES_H
 
-#include "../resources/ids.h"
+#include "../resources/message_ids.h"
 
 enum { MESSAGE_SIZE = 1024 };
 

@@ -32,10 +32,10 @@ bool MakeSplitPath(const char *sourcePath, const char *folder, int number, char 
 int64_t CountParts(const char *sourcePath, int partSizeKb);
 
 // Splits `sourcePath` into parts of `partSizeKb` kilobytes in `folder`,
-// reporting through report.h. The caller disables its OK button first.
-// Refused before anything is written: a checksum file or part name that
-// leads to the source itself. A source whose length or last-write time
-// changed by the end is an error, and the parts stay as written.
+// reporting through report.h. Refused before anything is written: a
+// checksum file or part name that leads to the source itself. A source
+// whose length or last-write time changed by the end is an error, and the
+// parts stay as written.
 OperationResult SplitFile(const char *sourcePath, const char *folder, int partSizeKb, bool copyProgram);
 
 #endif

@@ -18,35 +18,51 @@ static void OpenLink(HWND dialog)
     g_shellExecute(NULL, NULL, GetItemText(dialog, IDC_ABOUT_LINK, address), NULL, NULL, SW_SHOWNORMAL);
 }
 
+static void SetAboutFonts(HWND dialog)
+{
+    SendDlgItemMessageA(dialog, IDC_ABOUT_TITLE, WM_SETFONT, (WPARAM)g_titleFont, FALSE);
+    SendDlgItemMessageA(dialog, IDC_ABOUT_LINK, WM_SETFONT, (WPARAM)g_linkFont, FALSE);
+    s_handCursor = LoadCursorA(g_instance, MAKEINTRESOURCEA(IDC_HAND_CURSOR));
+}
+
+void CloseOnOkOrCancel(HWND dialog, WORD command)
+{
+    if (command == IDOK || command == IDCANCEL) EndDialog(dialog, 1);
+}
+
+static void TakeAboutCommand(HWND dialog, WORD control, WORD code)
+{
+    if (control == IDC_ABOUT_LINK && code == STN_CLICKED)
+        OpenLink(dialog);
+    else
+        CloseOnOkOrCancel(dialog, control);
+}
+
+// The link notifies, so it is hit-tested as client area and the pointer
+// over it arrives here with the link as the window.
+static INT_PTR SetLinkCursor(HWND dialog, HWND window)
+{
+    if (window != GetDlgItem(dialog, IDC_ABOUT_LINK) || !s_handCursor) return FALSE;
+    SetCursor(s_handCursor);
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+    return TRUE;
+}
+
+static INT_PTR ColorLink(HWND dialog, HWND control, HDC context)
+{
+    if (control != GetDlgItem(dialog, IDC_ABOUT_LINK)) return FALSE;
+    SetTextColor(context, RGB(0, 0, 255));
+    SetBkColor(context, GetSysColor(COLOR_BTNFACE));
+    return (INT_PTR)GetSysColorBrush(COLOR_BTNFACE);
+}
+
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        SendDlgItemMessageA(dialog, IDC_ABOUT_TITLE, WM_SETFONT, (WPARAM)g_titleFont, FALSE);
-        SendDlgItemMessageA(dialog, IDC_ABOUT_LINK, WM_SETFONT, (WPARAM)g_linkFont, FALSE);
-        s_handCursor = LoadCursorA(g_instance, MAKEINTRESOURCEA(IDC_HAND_CURSOR));
-        return TRUE;
-
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
-            EndDialog(dialog, 1);
-        else if (LOWORD(wParam) == IDC_ABOUT_LINK && HIWORD(wParam) == STN_CLICKED)
-            OpenLink(dialog);
-        return TRUE;
-
-    case WM_SETCURSOR:
-        // The link notifies, so it is hit-tested as client area and the
-        // pointer over it arrives here with the link as the window.
-        if ((HWND)wParam != GetDlgItem(dialog, IDC_ABOUT_LINK) || !s_handCursor) return FALSE;
-        SetCursor(s_handCursor);
-        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
-        return TRUE;
-
-    case WM_CTLCOLORSTATIC:
-        if ((HWND)lParam != GetDlgItem(dialog, IDC_ABOUT_LINK)) return FALSE;
-        SetTextColor((HDC)wParam, RGB(0, 0, 255));
-        SetBkColor((HDC)wParam, GetSysColor(COLOR_BTNFACE));
-        return (INT_PTR)GetSysColorBrush(COLOR_BTNFACE);
+    case WM_INITDIALOG: SetAboutFonts(dialog); return TRUE;
+    case WM_COMMAND: TakeAboutCommand(dialog, LOWORD(wParam), HIWORD(wParam)); return TRUE;
+    case WM_SETCURSOR: return SetLinkCursor(dialog, (HWND)wParam);
+    case WM_CTLCOLORSTATIC: return ColorLink(dialog, (HWND)lParam, (HDC)wParam);
     }
     return FALSE;
 }

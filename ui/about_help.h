@@ -6,6 +6,8 @@
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Ends the About box or the Help window on OK, Enter or ESC.
+void CloseOnOkOrCancel(HWND dialog, WORD command);
 
 // Loads the library that provides the Help window's RICHEDIT control; NULL
 // when it is missing (the Help window then cannot be created).

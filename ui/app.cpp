@@ -12,8 +12,8 @@
 #include "about_help.h"
 #include "app.h"
 #include "controls.h"
+#include "long_path.h"
 #include "pages.h"
-#include "program.h"
 #include "status.h"
 
 HINSTANCE g_instance;
@@ -108,8 +108,8 @@ HWND StartProgram(HINSTANCE instance, int argumentCount, char **arguments)
     g_titleFont = MakeAboutFont(-28, 800, false);
     g_linkFont = MakeAboutFont(-11, 700, true);
     g_tabControl = GetDlgItem(g_mainWindow, IDC_TABS);
-    AddTab(0, MSG_TAB_SPLIT);
-    AddTab(1, MSG_TAB_JOIN);
+    AddTab(SPLIT_PAGE, MSG_TAB_SPLIT);
+    AddTab(JOIN_PAGE, MSG_TAB_JOIN);
     g_splitPage = MakePage(IDD_SPLIT_PAGE, SplitPageProc);
     g_joinPage = MakePage(IDD_JOIN_PAGE, JoinPageProc);
     g_page = JOIN_PAGE;  // differs, so the first switch runs in full

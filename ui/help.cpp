@@ -56,16 +56,19 @@ static void StreamHelpDocument(HWND edit)
     SendMessageA(edit, EM_STREAMIN, SF_RTF, (LPARAM)&editStream);
 }
 
+static void ShowHelpDocument(HWND dialog)
+{
+    HWND edit = GetDlgItem(dialog, IDC_HELP_TEXT);
+    StreamHelpDocument(edit);
+    SendMessageA(edit, EM_SETBKGNDCOLOR, 0, RGB(255, 255, 216));
+    s_richEditProc = (WNDPROC)SetWindowLongPtrA(edit, GWLP_WNDPROC, (LONG_PTR)HelpEditProc);
+}
+
 INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
-    if (message == WM_INITDIALOG) {
-        HWND edit = GetDlgItem(dialog, IDC_HELP_TEXT);
-        StreamHelpDocument(edit);
-        SendMessageA(edit, EM_SETBKGNDCOLOR, 0, RGB(255, 255, 216));
-        s_richEditProc = (WNDPROC)SetWindowLongPtrA(edit, GWLP_WNDPROC, (LONG_PTR)HelpEditProc);
-        return TRUE;
+    switch (message) {
+    case WM_INITDIALOG: ShowHelpDocument(dialog); return TRUE;
+    case WM_COMMAND: CloseOnOkOrCancel(dialog, LOWORD(wParam)); return TRUE;
     }
-    if (message != WM_COMMAND) return FALSE;
-    if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(dialog, 1);
-    return TRUE;
+    return FALSE;
 }

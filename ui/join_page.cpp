@@ -23,22 +23,23 @@ static char g_pickedOutput[PATH_SIZE];
 // Counts discoveries, so that one run while a question was open is seen.
 static unsigned g_discoveries;
 
-static HWND GetJoinList() { return GetDlgItem(g_joinPage, IDC_JOIN_LIST); }
+static HWND GetJoinList(HWND page) { return GetDlgItem(page, IDC_JOIN_LIST); }
 
-static int CountListEntries() { return (int)SendMessageA(GetJoinList(), LB_GETCOUNT, 0, 0); }
+static int CountListEntries(HWND page) { return (int)SendMessageA(GetJoinList(page), LB_GETCOUNT, 0, 0); }
 
 // Entry `index` into `text` (PATH_SIZE); an entry too long for it reads as empty.
-static void GetListEntry(int index, char *text)
+static void GetListEntry(HWND page, int index, char *text)
 {
     text[0] = '\0';
-    LRESULT length = SendMessageA(GetJoinList(), LB_GETTEXTLEN, index, 0);
-    if (length >= 0 && length < PATH_SIZE) SendMessageA(GetJoinList(), LB_GETTEXT, index, (LPARAM)text);
+    HWND list = GetJoinList(page);
+    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, index, 0);
+    if (length >= 0 && length < PATH_SIZE) SendMessageA(list, LB_GETTEXT, index, (LPARAM)text);
 }
 
-static void AddMessageEntry()
+static void AddMessageEntry(HWND list)
 {
     char text[MESSAGE_SIZE];
-    SendMessageA(GetJoinList(), LB_ADDSTRING, 0, (LPARAM)LoadMessage(MSG_ONLY_NUMBERED, text, sizeof text));
+    SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)LoadMessage(MSG_ONLY_NUMBERED, text, sizeof text));
 }
 
 // A set that the join would refuse says so at once, without the beep that
@@ -58,11 +59,11 @@ static void ShowSetFault(const PartSet *set)
 
 // Fills the list with `path`'s set; a set the join would refuse says so
 // when `showFault`.
-static bool FillJoinList(const char *path, bool showFault)
+static bool FillJoinList(HWND page, const char *path, bool showFault)
 {
     g_pickedOutput[0] = '\0';
     g_discoveries++;
-    HWND list = GetJoinList();
+    HWND list = GetJoinList(page);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     PartSet set;
@@ -70,8 +71,10 @@ static bool FillJoinList(const char *path, bool showFault)
     strcpy(g_joinFolder, set.folder);
     g_joinPlaces = set.places;
     bool shown = set.outcome == DISCOVERY_FOUND && set.names.count != 1;
-    if (NeedsMessageEntry(&set))
-        AddMessageEntry();
+    // The list shows MSG_ONLY_NUMBERED in place of a set that is no
+    // numbered set.
+    if (IsUnnumbered(&set))
+        AddMessageEntry(list);
     else if (shown)
         for (int i = 0; i < set.names.count; i++) SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)set.names.names[i]);
     if (showFault && CanJoinPartSet(&set)) ShowSetFault(&set);
@@ -81,36 +84,36 @@ static bool FillJoinList(const char *path, bool showFault)
     if (shown) {
         // Focus to save-as Browse, then once round the dialog's own focus
         // handling so that the default button follows it.
-        SetFocus(GetDlgItem(g_joinPage, IDC_JOIN_BROWSE_OUTPUT));
-        PostMessageA(g_joinPage, WM_NEXTDLGCTL, 0, FALSE);
-        PostMessageA(g_joinPage, WM_NEXTDLGCTL, 1, FALSE);
+        SetFocus(GetDlgItem(page, IDC_JOIN_BROWSE_OUTPUT));
+        PostMessageA(page, WM_NEXTDLGCTL, 0, FALSE);
+        PostMessageA(page, WM_NEXTDLGCTL, 1, FALSE);
     }
     return shown;
 }
 
-bool DiscoverParts(const char *path) { return FillJoinList(path, true); }
+bool DiscoverParts(const char *path) { return FillJoinList(g_joinPage, path, true); }
 
 // After a join that deleted its parts the list holds what is left of the
 // set, usually nothing. The join's result stays on the status line.
-static void RefreshJoinList(const char *firstEntry)
+static void RefreshJoinList(HWND page, const char *firstEntry)
 {
     char path[PATH_SIZE];
     int length = snprintf(path, sizeof path, "%s%s", g_joinFolder, firstEntry);
-    if (length > 0 && length < PATH_SIZE) FillJoinList(path, false);
+    if (length > 0 && length < PATH_SIZE) FillJoinList(page, path, false);
 }
 
 // The list as the set to join: its entries, in order, with the folder and
 // number places of the discovery that filled it. False when out of memory.
-static bool ReadJoinList(PartSet *set)
+static bool ReadJoinList(HWND page, PartSet *set)
 {
     memset(set, 0, sizeof *set);
     strcpy(set->folder, g_joinFolder);
     set->places = g_joinPlaces;
     set->outcome = DISCOVERY_FOUND;
-    int count = CountListEntries();
+    int count = CountListEntries(page);
     for (int i = 0; i < count; i++) {
         char entry[PATH_SIZE];
-        GetListEntry(i, entry);
+        GetListEntry(page, i, entry);
         if (!AddName(&set->names, entry)) return false;
     }
     return true;
@@ -118,47 +121,51 @@ static bool ReadJoinList(PartSet *set)
 
 // Two entries or more are the names of a set that CanJoinPartSet passed:
 // the message entry stands alone.
-static bool IsReadyToJoin() { return CountListEntries() >= 2 && ItemHasText(g_joinPage, IDC_JOIN_OUTPUT); }
+static bool IsReadyToJoin(HWND page) { return CountListEntries(page) >= 2 && ItemHasText(page, IDC_JOIN_OUTPUT); }
 
-void ApplyJoinRule() { EnableItem(g_joinPage, IDC_OK, IsReadyToJoin()); }
+static void ApplyJoinRuleTo(HWND page) { EnableItem(page, IDC_OK, IsReadyToJoin(page)); }
 
-void SuggestListOutputName(char *name)
+void ApplyJoinRule() { ApplyJoinRuleTo(g_joinPage); }
+
+static void SuggestFromList(HWND page, char *name)
 {
     name[0] = '\0';
-    if (CountListEntries() <= 0) return;
+    if (CountListEntries(page) <= 0) return;
     char first[PATH_SIZE];
-    GetListEntry(0, first);
+    GetListEntry(page, 0, first);
     SuggestOutputName(first, name, PATH_SIZE);
 }
 
-static void BrowsePart()
+void SuggestListOutputName(char *name) { SuggestFromList(g_joinPage, name); }
+
+static void BrowsePart(HWND page)
 {
     ClearStatus();
     char filter[FILTER_TEXT_SIZE], title[MESSAGE_SIZE], path[PATH_SIZE] = "";
     MakePagesFilterText(filter);
     LoadMessage(MSG_PICK_PART_TITLE, title, sizeof title);
     if (!PickOpenFile(g_mainWindow, title, filter, true, path, NULL)) return;
-    DiscoverParts(path);
+    FillJoinList(page, path, true);
     // Also after a failed discovery: its list can never be joined.
-    ApplyJoinRule();
+    ApplyJoinRuleTo(page);
 }
 
-static void BrowseOutput()
+static void BrowseOutput(HWND page)
 {
     char title[MESSAGE_SIZE], name[PATH_SIZE];
-    SuggestListOutputName(name);
+    SuggestFromList(page, name);
     LoadMessage(MSG_PICK_OUTPUT_TITLE, title, sizeof title);
     if (!PickSaveFile(g_mainWindow, title, NULL, name, NULL)) return;
     // Before the text: its change notification compares with it.
     strcpy(g_pickedOutput, name);
-    PutItemText(g_joinPage, IDC_JOIN_OUTPUT, name);
+    PutItemText(page, IDC_JOIN_OUTPUT, name);
 }
 
-static void TakeOutputChange()
+static void TakeOutputChange(HWND page)
 {
     char output[PATH_SIZE];
-    if (strcmp(GetItemText(g_joinPage, IDC_JOIN_OUTPUT, output), g_pickedOutput) != 0) g_pickedOutput[0] = '\0';
-    ApplyJoinRule();
+    if (strcmp(GetItemText(page, IDC_JOIN_OUTPUT, output), g_pickedOutput) != 0) g_pickedOutput[0] = '\0';
+    ApplyJoinRuleTo(page);
 }
 
 // An existing file that the user did not choose in the save picker (typed,
@@ -180,39 +187,46 @@ static bool MayReplaceOutput(const char *output)
     return answer == IDYES && discoveries == g_discoveries;
 }
 
-static void RunJoin()
+static void RunJoin(HWND page)
 {
     // A command sent past the disabled button must not join a list that is
     // gone over the file it was joined into.
-    if (!IsReadyToJoin()) return;
+    if (!IsReadyToJoin(page)) return;
     char output[PATH_SIZE];
-    GetItemText(g_joinPage, IDC_JOIN_OUTPUT, output);
+    GetItemText(page, IDC_JOIN_OUTPUT, output);
     if (!MayReplaceOutput(output)) return;
     // The picker's question covered one join.
     g_pickedOutput[0] = '\0';
-    // The join never enables OK again; the join rule does.
-    EnableItem(g_joinPage, IDC_OK, false);
+    // OK goes off before the join starts, and the join never enables it
+    // again; the join rule does.
+    EnableItem(page, IDC_OK, false);
     PartSet set;
-    if (!ReadJoinList(&set)) {
+    if (!ReadJoinList(page, &set)) {
         ClearNameList(&set.names);
         ShowError(MSG_OUT_OF_MEMORY);
         return;
     }
-    bool deleteParts = IsItemChecked(g_joinPage, IDC_JOIN_DELETE_PARTS);
-    if (JoinPartSet(&set, output, deleteParts) == OPERATION_DONE && deleteParts) RefreshJoinList(set.names.names[0]);
+    bool deleteParts = IsItemChecked(page, IDC_JOIN_DELETE_PARTS);
+    if (JoinPartSet(&set, output, deleteParts) == OPERATION_DONE && deleteParts)
+        RefreshJoinList(page, set.names.names[0]);
     ClearNameList(&set.names);
 }
 
-INT_PTR CALLBACK JoinPageProc(HWND, UINT message, WPARAM wParam, LPARAM)
+static void TakeJoinCommand(HWND page, WORD control, WORD code)
 {
-    if (message == WM_INITDIALOG) return TRUE;
-    if (message != WM_COMMAND) return FALSE;
-    WORD code = HIWORD(wParam);
-    switch (LOWORD(wParam)) {
-    case IDC_OK: RunJoin(); break;
-    case IDC_JOIN_BROWSE_PART: if (code == BN_CLICKED) BrowsePart(); break;
-    case IDC_JOIN_OUTPUT: if (code == EN_CHANGE) TakeOutputChange(); break;
-    case IDC_JOIN_BROWSE_OUTPUT: if (code == BN_CLICKED) BrowseOutput(); break;
+    switch (control) {
+    case IDC_OK: RunJoin(page); break;
+    case IDC_JOIN_BROWSE_PART: if (code == BN_CLICKED) BrowsePart(page); break;
+    case IDC_JOIN_OUTPUT: if (code == EN_CHANGE) TakeOutputChange(page); break;
+    case IDC_JOIN_BROWSE_OUTPUT: if (code == BN_CLICKED) BrowseOutput(page); break;
     }
-    return TRUE;
+}
+
+INT_PTR CALLBACK JoinPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG: return TRUE;
+    case WM_COMMAND: TakeJoinCommand(page, LOWORD(wParam), HIWORD(wParam)); return TRUE;
+    }
+    return FALSE;
 }

@@ -4,9 +4,8 @@
 #include <shlobj.h>
 #include <string.h>
 
-#include "app.h"
 #include "controls.h"
-#include "program.h"
+#include "long_path.h"
 
 // The display name as a narrow path; false for a form it does not cover.
 static bool CopyDisplayName(STRRET *name, LPCITEMIDLIST items, char *out)

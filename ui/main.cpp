@@ -1,7 +1,7 @@
 // The program's entry: start-up, the message loop, shutdown.
 #include <stdlib.h>
 
-#include "program.h"
+#include "app.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {

@@ -72,19 +72,17 @@ static void BrowseSplitFolder(HWND page)
 
 static void RunSplit(HWND page)
 {
-    // The split never enables OK again; the next change of an edit does.
+    // OK goes off before the split starts, and the split never enables it
+    // again; the next change of an edit does.
     EnableItem(page, IDC_OK, false);
     char path[PATH_SIZE], folder[PATH_SIZE], size[PATH_SIZE];
     SplitFile(GetItemText(page, IDC_SPLIT_FILE, path), GetItemText(page, IDC_SPLIT_FOLDER, folder),
               ReadPartSize(GetItemText(page, IDC_SPLIT_SIZE, size)), IsItemChecked(page, IDC_SPLIT_COPY_PROGRAM));
 }
 
-INT_PTR CALLBACK SplitPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
+static void TakeSplitCommand(HWND page, WORD control, WORD code)
 {
-    if (message == WM_INITDIALOG) return TRUE;
-    if (message != WM_COMMAND) return FALSE;
-    WORD code = HIWORD(wParam);
-    switch (LOWORD(wParam)) {
+    switch (control) {
     case IDC_SPLIT_FILE: if (code == EN_CHANGE) TakeFileChange(page); break;
     case IDC_SPLIT_FOLDER: if (code == EN_CHANGE) RefreshSplitPage(page); break;
     case IDC_SPLIT_SIZE: if (code == EN_CHANGE) TakeSizeChange(page); break;
@@ -93,5 +91,13 @@ INT_PTR CALLBACK SplitPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
     case IDC_SPLIT_FLOPPY: if (code == BN_CLICKED) TakeFloppyClick(page); break;
     case IDC_OK: RunSplit(page); break;
     }
-    return TRUE;
+}
+
+INT_PTR CALLBACK SplitPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG: return TRUE;
+    case WM_COMMAND: TakeSplitCommand(page, LOWORD(wParam), HIWORD(wParam)); return TRUE;
+    }
+    return FALSE;
 }

@@ -3,6 +3,7 @@
 
 #include "../engine/messages.h"
 #include "../engine/report.h"
+#include "../resources/ids.h"
 
 static HWND g_statusOwner;
 

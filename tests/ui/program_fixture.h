@@ -14,7 +14,7 @@
 #include "resources/ids.h"
 #include "temp_dir.h"
 #include "ui/app.h"
-#include "ui/program.h"
+#include "ui/pages.h"
 
 const int kNoQuit = -1;
 

@@ -1,0 +1,41 @@
+/* The catalogue's message ids, for the engine, the console and the window
+   alike; the texts are in messages.def. Plain #defines so that the
+   resource compiler can read this file too. */
+#ifndef PARTELLO_MESSAGE_IDS_H
+#define PARTELLO_MESSAGE_IDS_H
+
+#define MSG_ALL_FILES           1
+#define MSG_PICK_FOLDER_TITLE   2
+#define MSG_ONLY_NUMBERED       3
+#define MSG_PICK_SPLIT_TITLE    4
+#define MSG_PICK_PART_TITLE     5
+#define MSG_PICK_OUTPUT_TITLE   6
+#define MSG_TAB_SPLIT           7
+#define MSG_TAB_JOIN            8
+#define MSG_FONT_FACE           9
+#define MSG_CHECKSUMS_MATCH     11
+#define MSG_CHECKSUMS_DIFFER    12
+#define MSG_SPLITTING           16
+#define MSG_NO_FILE             17
+#define MSG_NO_FOLDER           18
+#define MSG_CANT_OPEN           19
+#define MSG_CANT_CREATE         20
+#define MSG_JOINING             21
+#define MSG_SPLIT_DONE          22
+#define MSG_JOIN_FINISHED       23
+#define MSG_CANT_READ_WRITE     24
+#define MSG_CREATING_CHECKSUM   25
+#define MSG_CHECKING_CHECKSUM   26
+#define MSG_OUT_OF_MEMORY       27
+#define MSG_CANCELLED           28
+#define MSG_TOO_MANY_PARTS      29
+#define MSG_PART_MISSING        30
+#define MSG_NOT_NUMBERED        31
+#define MSG_NUMBER_TWICE        32
+#define MSG_OUT_OF_ORDER        33
+#define MSG_REPLACE_OUTPUT      34
+#define MSG_OVERWRITES_SOURCE   35
+#define MSG_NOT_CHECKED         36
+#define MSG_SOURCE_CHANGED      37
+
+#endif
