@@ -11,10 +11,7 @@
 #include "console.h"
 #include "engine/platform.h"
 #include "engine/split.h"
-
-#ifndef PARTELLO_VERSION
-#define PARTELLO_VERSION "1.6"
-#endif
+#include "resources/version.h"
 
 namespace {
 
