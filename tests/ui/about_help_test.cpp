@@ -232,6 +232,7 @@ TEST_F(AboutHelpTest, F1AndCommand1001ShowTheDocumentOnPaleYellowWithoutACaret)
             text = TextOf(edit);
             background = (COLORREF)SendMessageA(edit, EM_SETBKGNDCOLOR, 0, RGB(255, 255, 216));
             dialogCode = SendMessageA(edit, WM_GETDLGCODE, 0, 0);
+            ExpectControlsInsideAndUncovered(dialog);
             GetGUIThreadInfo(GetCurrentThreadId(), &gui);
             PostKey(edit, VK_ESCAPE);
         }}));
@@ -326,6 +327,21 @@ TEST_F(AboutHelpTest, Command1002ShowsAboutInTheStartUpFontsEveryTime)
     LOGFONTA title = {};
     EXPECT_EQ(GetObjectA(g_titleFont, sizeof title, &title), (int)sizeof title);
     EXPECT_EQ(title.lfWeight, 800);
+}
+
+// The menu's items as the window sends them: the second opens the About
+// box, every control of it in view; the first quits.
+TEST_F(AboutHelpTest, TheMenuShowsAboutAndQuits)
+{
+    Start();
+    HMENU menu = GetMenu(g_mainWindow);
+    ASSERT_EQ(GetMenuItemCount(menu), 2);
+    EXPECT_TRUE(Command((WORD)GetMenuItemID(GetSubMenu(menu, 1), 0), {[](HWND dialog) {
+        ExpectControlsInsideAndUncovered(dialog);
+        PressEscIn(dialog);
+    }}));
+    PostMessageA(g_mainWindow, WM_COMMAND, GetMenuItemID(GetSubMenu(menu, 0), 0), 0);
+    EXPECT_EQ(Pump(), 1);
 }
 
 TEST_F(AboutHelpTest, ClickingTheLinkHandsItsTextToTheShellAndNothingElseDoes)

@@ -112,6 +112,40 @@ void ProgramTest::ExpectPageShown(int page)
 
 void MakeFile(const std::string &path, size_t size, uint32_t seed) { WriteBytes(path, MakeData(size, seed)); }
 
+void ExpectControlsInsideAndUncovered(HWND window, const RECT *area)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    if (!area) area = &client;
+    struct Shown {
+        HWND control;
+        RECT rect;
+        bool frame;
+    };
+    std::vector<Shown> shown;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        LONG style = GetWindowLongA(child, GWL_STYLE);
+        if (!(style & WS_VISIBLE)) continue;
+        RECT rect;
+        GetWindowRect(child, &rect);
+        MapWindowPoints(NULL, window, (POINT *)&rect, 2);
+        char name[16] = "";
+        GetClassNameA(child, name, sizeof name);
+        shown.push_back({child, rect, !_stricmp(name, "Button") && (style & BS_TYPEMASK) == BS_GROUPBOX});
+    }
+    for (const Shown &one : shown) {
+        wchar_t caption[64] = L"";
+        GetWindowTextW(one.control, caption, 64);
+        SCOPED_TRACE(testing::Message() << "control " << GetDlgCtrlID(one.control) << " " << Utf8(caption));
+        RECT inside;
+        EXPECT_TRUE(IntersectRect(&inside, &one.rect, area) && EqualRect(&inside, &one.rect)) << "not wholly inside";
+        POINT middle = {(one.rect.left + one.rect.right) / 2, (one.rect.top + one.rect.bottom) / 2};
+        for (const Shown &other : shown)
+            if (other.control != one.control && !other.frame)
+                EXPECT_FALSE(PtInRect(&other.rect, middle)) << "covered by control " << GetDlgCtrlID(other.control);
+    }
+}
+
 namespace {
 
 ModalAnswers *s_answers;

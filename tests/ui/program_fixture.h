@@ -104,6 +104,11 @@ private:
     std::vector<HWND> answered_;
 };
 
+// Every visible control of `window` lies inside `area` (its client area
+// unless given), and none covers the middle of another, where a click on
+// that one lands; a group box only frames what lies in it.
+void ExpectControlsInsideAndUncovered(HWND window, const RECT *area = nullptr);
+
 // A file of `size` deterministic bytes.
 void MakeFile(const std::string &path, size_t size, uint32_t seed = 7);
 
