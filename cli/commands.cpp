@@ -167,9 +167,14 @@ int RunJoin(const CommandLine *line)
         ClearNameList(&set.names);
         return status;
     }
+    // Without -f, a file that appears at the output name meanwhile is kept.
+    OutputRule rule;
+    memset(&rule, 0, sizeof rule);
+    rule.replaceAny = line->force;
     BeginOperation();
-    status = FinishOperation(JoinPartSet(&set, output, line->deleteParts));
+    status = FinishOperation(JoinPartSet(&set, output, line->deleteParts, &rule));
     ClearNameList(&set.names);
+    if (rule.keptExisting) ReportError("%s already exists; use -f to replace it", output);
     return status;
 }
 

@@ -11,6 +11,7 @@
 
 #include "commands.h"
 #include "console.h"
+#include "engine/join.h"
 #include "engine/messages.h"
 #include "engine/platform.h"
 #include "engine/report.h"
@@ -71,10 +72,12 @@ void WriteLineEnd()
     }
 }
 
-// Leaves with the terminal as it was, then lets the signal do what it
-// would have done without us.
+// Leaves with the terminal as it was and without a half-written join, then
+// lets the signal do what it would have done without us.
 void DieOfSignal(int number)
 {
+    const char *unfinished = UnfinishedJoinPath();
+    if (unfinished) unlink(unfinished);
     GiveBackKeys();
     WriteLineEnd();
     struct sigaction fallback;

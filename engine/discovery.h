@@ -58,6 +58,12 @@ void DiscoverPartSet(const char *path, PartSet *set);
 // MSG_ONLY_NUMBERED.
 bool IsUnnumbered(const PartSet *set);
 
+// The end of the name of the file a join writes before it moves it onto
+// the output name: "NAME.xxxxxx" and this, x a letter. Discovery never
+// takes such a file for a part.
+#define UNFINISHED_SUFFIX ".unfinished-join"
+bool IsUnfinishedJoinName(const char *name);
+
 // True when the last character of `path` is a decimal digit.
 bool EndsInDigit(const char *path);
 

@@ -1,8 +1,11 @@
 #include "join.h"
 
+#include <errno.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <time.h>
 
 #include "checksum.h"
 #include "messages.h"
@@ -47,18 +50,108 @@ bool NamesAnInput(const char *outputPath, const char *const *names, int count, c
     return checksumPath[0] && IsSameFile(outputPath, checksumPath);
 }
 
-// Replacing the output is the one step that can lose what was there, so
-// every part must open before it happens. A part that does not is left in
-// `path`.
-bool OpenEveryPart(const char *const *names, int count, const char *folder, char *path)
+// Every part must open before anything is written. A part that does not is
+// left in `path`; `*total` is the sum of their lengths.
+bool OpenEveryPart(const char *const *names, int count, const char *folder, char *path, int64_t *total)
 {
+    *total = 0;
     for (int i = 0; i < count; i++) {
         FileHandle part = MakePartPath(folder, names[i], path) ? OpenFileForRead(path) : NO_FILE;
         if (part == NO_FILE) return false;
+        int64_t length = GetFileLength(part);
         CloseFileHandle(part);
+        if (length < 0) return false;
+        *total += length;
     }
     return true;
 }
+
+// The catalogue message for an output path that names no file to write,
+// or 0.
+int FindOutputPathFault(const char *outputPath)
+{
+    static const int kNameFaults[] = {0, MSG_STREAM_NAME, MSG_DEVICE_NAME, MSG_WILDCARD_NAME};
+    if (outputPath[FitCharacters(outputPath, PATH_CHARS - 1)]) return MSG_PATH_TOO_LONG;
+    return kNameFaults[FindNameFault(outputPath)];
+}
+
+// False, after saying so, when `total` bytes do not fit beside what is on
+// the output's file system; an unknown free space lets the join try.
+bool CheckRoom(const char *outputPath, int64_t total)
+{
+    int64_t space = GetFreeSpace(outputPath);
+    if (space < 0 || total <= space) return true;
+    const int64_t mb = 1 << 20;
+    char format[MESSAGE_SIZE], text[MESSAGE_SIZE + 48];
+    LoadMessage(MSG_NO_ROOM, format, sizeof format);
+    snprintf(text, sizeof text, format, (long long)((total + mb - 1) / mb), (long long)(space / mb));
+    ShowErrorText(text, outputPath, false);
+    return false;
+}
+
+// The file a join writes until it is moved onto the output name. A signal
+// handler may read it, so it is published only once whole.
+char g_unfinishedPath[PATH_SIZE];
+volatile sig_atomic_t g_unfinishedShown;
+
+// "FOLDER/NAME.xxxxxx" UNFINISHED_SUFFIX, the name cut so that the path
+// keeps to PATH_CHARS - 1 characters; false when even no name fits.
+bool MakeUnfinishedPath(const char *outputPath, unsigned seed, char *path)
+{
+    const char *name = FindFileName(outputPath);
+    int folderLength = (int)(name - outputPath);
+    char letters[7];
+    for (int i = 0; i < 6; i++, seed /= 26) letters[i] = (char)('a' + seed % 26);
+    letters[6] = '\0';
+    for (size_t keep = strlen(name);; keep--) {
+        int nameLength = (int)FitCharacters(name, keep);
+        int length = snprintf(path, PATH_SIZE, "%.*s%.*s.%s" UNFINISHED_SUFFIX, folderLength, outputPath, nameLength,
+                              name, letters);
+        if (length > 0 && length < PATH_SIZE && !path[FitCharacters(path, PATH_CHARS - 1)]) return true;
+        if (keep == 0) return false;
+    }
+}
+
+// The unfinished file from its creation to the move: removed at the end of
+// its scope unless it was moved into place. Its handle closes first, in the
+// Transfer declared after it.
+struct UnfinishedOutput {
+    char path[PATH_SIZE] = "";
+    bool placed = false;
+
+    UnfinishedOutput() = default;
+    ~UnfinishedOutput()
+    {
+        Forget();
+        if (path[0] && !placed) DeleteFilePath(path);
+    }
+    UnfinishedOutput(const UnfinishedOutput &) = delete;
+    UnfinishedOutput &operator=(const UnfinishedOutput &) = delete;
+
+    // A new file of a name no other join has taken.
+    FileHandle Create(const char *outputPath)
+    {
+        static unsigned counter;
+        unsigned seed = (unsigned)time(NULL) ^ (unsigned)clock() ^ (unsigned)(uintptr_t)this;
+        for (int attempt = 0; attempt < 64; attempt++) {
+            bool taken;
+            if (!MakeUnfinishedPath(outputPath, seed + 7919u * ++counter, path)) break;
+            FileHandle file = CreateNewFile(path, &taken);
+            if (file != NO_FILE) {
+                memcpy(g_unfinishedPath, path, sizeof path);
+                g_unfinishedShown = 1;
+                return file;
+            }
+            if (!taken) break;
+        }
+        path[0] = '\0';
+        return NO_FILE;
+    }
+
+    void Forget() { g_unfinishedShown = 0; }
+};
+
+
 
 void DeleteOrNote(const char *path)
 {
@@ -125,7 +218,32 @@ struct JoinPlan {
     const char *outputPath;
     ChecksumLookup lookup;
     const char *checksumPath;
+    bool replaceAny, agreed;  // see OutputRule
+    FileIdentity agreedFile;
+    OutputRule *rule;  // NULL when any file may be replaced
 };
+
+// The move onto the output name. Without `plan->replaceAny`, only the
+// file the user agreed to replace is replaced, and only while it is still
+// the one there; anything else at the name makes the move fail.
+bool PlaceOutput(const JoinPlan *plan, UnfinishedOutput *unfinished)
+{
+    bool replace = plan->replaceAny;
+    FileIdentity there;
+    if (!replace && plan->agreed)
+        replace = LookUpEntry(plan->outputPath, &there) == ENTRY_FILE && IsSameIdentity(there, plan->agreedFile);
+    if (!MoveFileIntoPlace(unfinished->path, plan->outputPath, replace)) {
+        int reason = errno;
+        bool kept = !replace && LookUpEntry(plan->outputPath, &there) != ENTRY_NONE;
+        if (kept && plan->rule) plan->rule->keptExisting = true;
+        errno = reason;
+        FailTransfer(kept ? MSG_OUTPUT_APPEARED : MSG_CANT_CREATE, plan->outputPath, !kept);
+        return false;
+    }
+    unfinished->placed = true;
+    unfinished->Forget();
+    return true;
+}
 
 // Writes the output from the parts and checks it. `*deleting` when
 // `deleteParts` and the join was verified and its output reached the disk:
@@ -136,8 +254,9 @@ OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleti
     const char *const *names = plan->names;
     const char *outputPath = plan->outputPath, *checksumPath = plan->checksumPath;
     char path[PATH_SIZE];
+    UnfinishedOutput unfinished;
     Transfer work;
-    work.file.handle = CreateFileForWrite(outputPath);
+    work.file.handle = unfinished.Create(outputPath);
     if (work.file.handle == NO_FILE) return FailTransfer(MSG_CANT_CREATE, outputPath, true);
     work.cursor.Show();
     ShowMessage(MSG_JOINING);
@@ -165,6 +284,10 @@ OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleti
     if (failed) return FailTransfer(MSG_CANT_READ_WRITE, failed, true);
     int64_t length = GetFileLength(work.file.handle);
     if (length != total) return FailTransfer(MSG_CANT_READ_WRITE, outputPath, length < 0);
+    // The output name changes only to a whole file that is on the disk.
+    if (!FlushToDisk(work.file.handle)) return FailTransfer(MSG_CANT_READ_WRITE, outputPath, true);
+    if (!PlaceOutput(plan, &unfinished)) return OPERATION_FAILED;
+    if (!SyncFolderOf(outputPath)) return FailTransfer(MSG_CANT_READ_WRITE, outputPath, true);
 
     // Only a verified join may delete: by the checksum when the set has a
     // checksum file, otherwise by the size check above. A checksum file
@@ -199,18 +322,23 @@ OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleti
         }
     }
     if (haveTime) SetFileWriteTime(work.file.handle, time);
-    // Deleting is the one step that loses data: the output must be on the
-    // disk first.
-    if (deleteParts && verified && !FlushToDisk(work.file.handle))
-        return FailTransfer(MSG_CANT_READ_WRITE, outputPath, true);
+    // Deleting is the one step that loses data: the output name must still
+    // lead to the file written and checked here.
+    FileIdentity mine, there;
+    if (deleteParts && verified &&
+        !(GetFileIdentity(work.file.handle, &mine) && LookUpEntry(outputPath, &there) == ENTRY_FILE &&
+          IsSameIdentity(mine, there)))
+        return FailTransfer(MSG_OUTPUT_MOVED, outputPath, false);
     *deleting = deleteParts && verified;
     return unchecked ? OPERATION_FAILED : OPERATION_DONE;
 }
 
 }  // namespace
 
+const char *UnfinishedJoinPath() { return g_unfinishedShown ? g_unfinishedPath : NULL; }
+
 OperationResult JoinFiles(const char *const *names, int count, const char *folder, NumberPlaces places,
-                          const char *outputPath, bool deleteParts)
+                          const char *outputPath, bool deleteParts, OutputRule *rule)
 {
     // The list ends at its first empty entry.
     int parts = 0;
@@ -222,12 +350,30 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
         ShowErrorText(text, NULL, false);
         return OPERATION_FAILED;
     }
+    int pathFault = FindOutputPathFault(outputPath);
+    if (pathFault) return FailTransfer(pathFault, outputPath, false);
     char path[PATH_SIZE], checksumPath[PATH_SIZE] = "";
     ChecksumLookup lookup = parts > 0 ? LookUpChecksumFile(folder, names[parts - 1], checksumPath) : CHECKSUM_ABSENT;
     if (NamesAnInput(outputPath, names, parts, folder, checksumPath)) return FailTransfer(MSG_CANT_CREATE, outputPath, false);
-    if (!OpenEveryPart(names, parts, folder, path)) return FailTransfer(MSG_CANT_OPEN, path, true);
+    FileIdentity existing;
+    EntryKind there = LookUpEntry(outputPath, &existing);
+    if (there == ENTRY_OTHER) return FailTransfer(MSG_CANT_CREATE, outputPath, false);
+    int64_t total;
+    if (!OpenEveryPart(names, parts, folder, path, &total)) return FailTransfer(MSG_CANT_OPEN, path, true);
+    if (!CheckRoom(outputPath, total)) return OPERATION_FAILED;
 
-    JoinPlan plan = {names, parts, folder, outputPath, lookup, checksumPath};
+    // The question comes last: a join that would be refused asks nothing.
+    JoinPlan plan = {names, parts, folder, outputPath, lookup, checksumPath, !rule || rule->replaceAny,
+                     rule && rule->agreed, {0, 0}, rule};
+    if (rule) plan.agreedFile = rule->agreedFile;
+    if (there == ENTRY_FILE && !plan.replaceAny && !(plan.agreed && IsSameIdentity(existing, plan.agreedFile))) {
+        rule->keptExisting = true;
+        if (!rule->askReplace) return FailTransfer(MSG_OUTPUT_APPEARED, outputPath, false);
+        if (!rule->askReplace(outputPath)) return OPERATION_FAILED;
+        rule->keptExisting = false;
+        plan.agreed = true;
+        plan.agreedFile = existing;
+    }
     bool deleting;
     OperationResult result = WriteOutput(&plan, deleteParts, &deleting);
     if (deleting) DeleteSet(names, parts, folder, checksumPath, lookup == CHECKSUM_FOUND);
@@ -236,14 +382,14 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
 
 bool CanJoinPartSet(const PartSet *set) { return set->outcome == DISCOVERY_FOUND && set->names.count >= 2; }
 
-OperationResult JoinPartSet(const PartSet *set, const char *outputPath, bool deleteParts)
+OperationResult JoinPartSet(const PartSet *set, const char *outputPath, bool deleteParts, OutputRule *rule)
 {
     const char **names = PointToNames(&set->names);
     if (!names) {
         ShowError(MSG_OUT_OF_MEMORY);
         return OPERATION_FAILED;
     }
-    OperationResult result = JoinFiles(names, set->names.count, set->folder, set->places, outputPath, deleteParts);
+    OperationResult result = JoinFiles(names, set->names.count, set->folder, set->places, outputPath, deleteParts, rule);
     free(names);
     return result;
 }

@@ -6,6 +6,18 @@
 #include "platform.h"
 #include "report.h"
 
+// What a join may do with a file that is at the output name.
+struct OutputRule {
+    bool replaceAny;  // whatever is there (the console's -f)
+    bool agreed;      // the user agreed to replace `agreedFile`, the file there when asked
+    FileIdentity agreedFile;
+    // Asked, once the checks that refuse a join without writing have passed,
+    // about a file at the output name that the rule does not cover; true
+    // replaces it. NULL: such a file is kept and the join refused.
+    bool (*askReplace)(const char *outputPath);
+    bool keptExisting;  // set when the join stopped to keep a file at the output name
+};
+
 // Joins `names` (bare part names, in order, each prefixed with `folder`;
 // an empty name ends the list) into `outputPath`, verifies against the set's
 // checksum file and, when `deleteParts`, deletes the checksum file and the
@@ -18,15 +30,27 @@
 // ignored as discovery ignores it; one that is there but cannot be read as
 // 4 bytes (too short, a folder, a link that leads nowhere), or a folder
 // that cannot be searched, leaves the join unchecked: an error, and
-// nothing is deleted. Reports through report.h.
+// nothing is deleted. Also refused before anything is written: an output
+// path over PATH_CHARS - 1 characters or one the system reads as no file
+// (FindNameFault), a part set larger than the free space, and a file at
+// the output name that `rule` does not let it replace (NULL: any file may
+// be replaced). The output is written into a new file beside it, removed
+// on every failure, and moved onto the output name once whole and on the
+// disk; only a file that `rule` covers at that moment is replaced. The
+// parts are deleted only while the output name still leads to that file.
+// Reports through report.h.
 OperationResult JoinFiles(const char *const *names, int count, const char *folder, NumberPlaces places,
-                          const char *outputPath, bool deleteParts);
+                          const char *outputPath, bool deleteParts, OutputRule *rule = NULL);
+
+// The file a join is writing before it is moved into place, or NULL. Safe
+// to call from a signal handler, which may delete it.
+const char *UnfinishedJoinPath();
 
 // A discovery that found at least two parts: one part alone is no set.
 bool CanJoinPartSet(const PartSet *set);
 
 // JoinFiles over a discovered set: its names, folder and number places.
-OperationResult JoinPartSet(const PartSet *set, const char *outputPath, bool deleteParts);
+OperationResult JoinPartSet(const PartSet *set, const char *outputPath, bool deleteParts, OutputRule *rule = NULL);
 
 // The name the save picker starts with: entry 0 without its trailing digits
 // and then without one trailing '.'; "" for an empty list.

@@ -35,6 +35,10 @@ FileHandle OpenFileForRead(const char *path);
 // Creates a file, replacing one of that name; read and write access, shared
 // with nobody while open. On POSIX, as above, only a regular file.
 FileHandle CreateFileForWrite(const char *path);
+// Creates a new file for reading and writing, shared with nobody while open
+// but for renaming it (it may be moved while open); fails when an entry of
+// that name exists, and then sets `*taken`.
+FileHandle CreateNewFile(const char *path, bool *taken);
 void CloseFileHandle(FileHandle file);
 
 // Read or write up to `count` bytes at the current position. The result is
@@ -74,6 +78,44 @@ bool IsFolderPath(const char *path);
 // True when a directory search finds `path` and the entry is not a folder.
 bool IsFilePath(const char *path);
 bool CopyFileNoReplace(const char *from, const char *to);
+// Moves the file `from` to `to` in one step. With `replace`, a file at `to`
+// is replaced; without, the move fails when any entry is at `to`. Both
+// names are in one folder.
+bool MoveFileIntoPlace(const char *from, const char *to, bool replace);
+// Makes the folder entries of the folder holding `path` durable (POSIX; on
+// Windows the write-through move has done it).
+bool SyncFolderOf(const char *path);
+// Free bytes for this user on the file system that holds the folder of
+// `path`; -1 when unknown.
+int64_t GetFreeSpace(const char *path);
+
+// What a name leads to, and which file: volume and index (Windows) or
+// device and inode (POSIX).
+struct FileIdentity {
+    uint64_t volume;
+    uint64_t index;
+};
+enum EntryKind {
+    ENTRY_NONE,   // nothing (also a link that leads nowhere)
+    ENTRY_FILE,   // a regular file, `*identity` filled
+    ENTRY_OTHER,  // a folder, a device or anything else
+};
+EntryKind LookUpEntry(const char *path, FileIdentity *identity);
+bool GetFileIdentity(FileHandle file, FileIdentity *identity);
+inline bool IsSameIdentity(const FileIdentity &a, const FileIdentity &b)
+{
+    return a.volume == b.volume && a.index == b.index;
+}
+
+// Why a path cannot name a file to write, as the system would read it.
+enum NameFault {
+    NAME_USABLE,
+    NAME_STREAM,    // a ':' after the drive: a hidden stream of another file
+    NAME_DEVICE,    // CON, PRN, AUX, NUL, COM1-9, LPT1-9 or a \\.\ path
+    NAME_WILDCARD,  // '*' or '?'
+};
+// Always NAME_USABLE on POSIX, where every byte but '/' and zero may stand in a name.
+NameFault FindNameFault(const char *path);
 bool DeleteFilePath(const char *path);
 // Full path of the running program's executable.
 bool GetProgramPath(char *buffer, int size);

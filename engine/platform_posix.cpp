@@ -5,7 +5,9 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/file.h>
+#include <stdio.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "platform.h"
@@ -49,6 +51,14 @@ FileHandle CreateFileForWrite(const char *path)
     // Advisory only: other cooperating programs keep out while it is written.
     flock(fd, LOCK_EX | LOCK_NB);
     return fd;
+}
+
+FileHandle CreateNewFile(const char *path, bool *taken)
+{
+    *taken = false;
+    int fd = open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) *taken = errno == EEXIST;
+    return fd < 0 ? NO_FILE : fd;
 }
 
 void CloseFileHandle(FileHandle file)
@@ -225,6 +235,71 @@ bool CopyFileNoReplace(const char *from, const char *to)
 }
 
 bool DeleteFilePath(const char *path) { return unlink(path) == 0; }
+
+bool MoveFileIntoPlace(const char *from, const char *to, bool replace)
+{
+    if (replace) return rename(from, to) == 0;
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without the no-replace rename: a link is never made
+    // over an existing name either.
+    if (link(from, to) != 0) return false;
+    unlink(from);
+    return true;
+}
+
+// The folder part of `path`, or "." when it has none.
+static void CopyFolderOf(const char *path, char *folder)
+{
+    const char *slash = strrchr(path, '/');
+    size_t length = slash ? (slash == path ? 1 : (size_t)(slash - path)) : 0;
+    if (length >= PATH_MAX) length = 0;
+    memcpy(folder, slash ? path : ".", slash ? length : 1);
+    folder[slash ? length : 1] = '\0';
+}
+
+bool SyncFolderOf(const char *path)
+{
+    char folder[PATH_MAX];
+    CopyFolderOf(path, folder);
+    int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool synced = fsync(fd) == 0;
+    close(fd);
+    return synced;
+}
+
+int64_t GetFreeSpace(const char *path)
+{
+    char folder[PATH_MAX];
+    CopyFolderOf(path, folder);
+    struct statvfs info;
+    if (statvfs(folder, &info) != 0) return -1;
+    return (int64_t)info.f_bavail * (int64_t)info.f_frsize;
+}
+
+static EntryKind TakeIdentity(const struct stat *info, FileIdentity *identity)
+{
+    if (!S_ISREG(info->st_mode)) return ENTRY_OTHER;
+    identity->volume = (uint64_t)info->st_dev;
+    identity->index = (uint64_t)info->st_ino;
+    return ENTRY_FILE;
+}
+
+EntryKind LookUpEntry(const char *path, FileIdentity *identity)
+{
+    struct stat info;
+    if (stat(path, &info) != 0) return ENTRY_NONE;
+    return TakeIdentity(&info, identity);
+}
+
+bool GetFileIdentity(FileHandle file, FileIdentity *identity)
+{
+    struct stat info;
+    return fstat((int)file, &info) == 0 && TakeIdentity(&info, identity) == ENTRY_FILE;
+}
+
+NameFault FindNameFault(const char *) { return NAME_USABLE; }
 
 bool GetProgramPath(char *buffer, int size)
 {

@@ -24,6 +24,15 @@ FileHandle CreateFileForWrite(const char *path)
     return h == INVALID_HANDLE_VALUE ? NO_FILE : (FileHandle)h;
 }
 
+FileHandle CreateNewFile(const char *path, bool *taken)
+{
+    HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, NULL, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD error = GetLastError();
+    *taken = h == INVALID_HANDLE_VALUE && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
+    return h == INVALID_HANDLE_VALUE ? NO_FILE : (FileHandle)h;
+}
+
 void CloseFileHandle(FileHandle file)
 {
     if (file != NO_FILE) CloseHandle(ToHandle(file));
@@ -162,6 +171,48 @@ bool CopyFileNoReplace(const char *from, const char *to) { return CopyFileA(from
 
 bool DeleteFilePath(const char *path) { return DeleteFileA(path) != 0; }
 
+static bool WidenPath(const char *path, WCHAR *wide)
+{
+    return MultiByteToWideChar(CP_ACP, 0, path, -1, wide, 2 * PATH_CHARS) != 0;
+}
+
+bool MoveFileIntoPlace(const char *from, const char *to, bool replace)
+{
+    WCHAR wideFrom[2 * PATH_CHARS], wideTo[2 * PATH_CHARS];
+    if (!WidenPath(from, wideFrom) || !WidenPath(to, wideTo)) return false;
+    DWORD flags = MOVEFILE_WRITE_THROUGH;
+    if (replace) flags |= MOVEFILE_REPLACE_EXISTING;
+    return MoveFileExW(wideFrom, wideTo, flags) != 0;
+}
+
+bool SyncFolderOf(const char *) { return true; }
+
+int64_t GetFreeSpace(const char *path)
+{
+    char folder[PATH_SIZE];
+    size_t length = (size_t)(FindFileName(path) - path);
+    if (length >= sizeof folder) return -1;
+    memcpy(folder, path, length);
+    folder[length] = '\0';
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExA(length ? folder : NULL, &available, NULL, NULL)) return -1;
+    return available.QuadPart > (ULONGLONG)INT64_MAX ? INT64_MAX : (int64_t)available.QuadPart;
+}
+
+static void TakeIdentity(const BY_HANDLE_FILE_INFORMATION *info, FileIdentity *identity)
+{
+    identity->volume = info->dwVolumeSerialNumber;
+    identity->index = ((uint64_t)info->nFileIndexHigh << 32) | info->nFileIndexLow;
+}
+
+bool GetFileIdentity(FileHandle file, FileIdentity *identity)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(ToHandle(file), &info)) return false;
+    TakeIdentity(&info, identity);
+    return true;
+}
+
 bool GetProgramPath(char *buffer, int size)
 {
     DWORD length = GetModuleFileNameA(NULL, buffer, size);
@@ -170,7 +221,7 @@ bool GetProgramPath(char *buffer, int size)
 
 // Opening with no access rights asks nothing of the file's sharing, so a
 // file that another program holds open is identified too.
-static bool GetFileIdentity(const char *path, BY_HANDLE_FILE_INFORMATION *info)
+static bool GetPathInformation(const char *path, BY_HANDLE_FILE_INFORMATION *info)
 {
     HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
                            FILE_FLAG_BACKUP_SEMANTICS, NULL);
@@ -192,7 +243,7 @@ static bool GetWideFullPath(const char *path, WCHAR *full)
 bool IsSameFile(const char *a, const char *b)
 {
     BY_HANDLE_FILE_INFORMATION infoA, infoB;
-    if (GetFileIdentity(a, &infoA) && GetFileIdentity(b, &infoB))
+    if (GetPathInformation(a, &infoA) && GetPathInformation(b, &infoB))
         return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
                infoA.nFileIndexHigh == infoB.nFileIndexHigh && infoA.nFileIndexLow == infoB.nFileIndexLow;
     // A missing file is known by its full path, compared as wide text:
@@ -201,6 +252,53 @@ bool IsSameFile(const char *a, const char *b)
     WCHAR fullA[2 * PATH_CHARS], fullB[2 * PATH_CHARS];
     if (!GetWideFullPath(a, fullA) || !GetWideFullPath(b, fullB)) return false;
     return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, fullA, -1, fullB, -1) == CSTR_EQUAL;
+}
+
+EntryKind LookUpEntry(const char *path, FileIdentity *identity)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return ENTRY_NONE;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY || !GetPathInformation(path, &info)) return ENTRY_OTHER;
+    TakeIdentity(&info, identity);
+    return ENTRY_FILE;
+}
+
+static char FoldLetter(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c; }
+
+// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices in every folder, with
+// any extension and with blanks before it.
+static bool IsDeviceName(const char *name)
+{
+    size_t length = 0;
+    while (name[length] && !strchr(".\\/", name[length])) length++;
+    while (length > 0 && name[length - 1] == ' ') length--;
+    char base[5] = "";
+    if (length < 3 || length > 4) return false;
+    for (size_t i = 0; i < length; i++) base[i] = FoldLetter(name[i]);
+    base[length] = '\0';
+    static const char *const kPlain[] = {"CON", "PRN", "AUX", "NUL"};
+    for (const char *device : kPlain)
+        if (!strcmp(base, device)) return true;
+    return length == 4 && (!strncmp(base, "COM", 3) || !strncmp(base, "LPT", 3)) && base[3] >= '1' && base[3] <= '9';
+}
+
+NameFault FindNameFault(const char *path)
+{
+    if ((path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/') && path[2] == '.' &&
+        (path[3] == '\\' || path[3] == '/'))
+        return NAME_DEVICE;
+    if (strpbrk(path, "*?")) return NAME_WILDCARD;
+    bool drive = ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') && path[1] == ':';
+    if (strchr(path + (drive ? 2 : 0), ':')) return NAME_STREAM;
+    // The system takes '/' for '\\' too.
+    for (const char *name = path; *name;) {
+        if (IsDeviceName(name)) return NAME_DEVICE;
+        const char *next = strpbrk(name, "\\/");
+        if (!next) break;
+        name = next + 1;
+    }
+    return NAME_USABLE;
 }
 
 bool ListFolder(const char *folder, const char *pattern, ListEntryProc each, void *context)

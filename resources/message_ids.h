@@ -37,5 +37,12 @@
 #define MSG_OVERWRITES_SOURCE   35
 #define MSG_NOT_CHECKED         36
 #define MSG_SOURCE_CHANGED      37
+#define MSG_PATH_TOO_LONG       38
+#define MSG_STREAM_NAME         39
+#define MSG_DEVICE_NAME         40
+#define MSG_WILDCARD_NAME       41
+#define MSG_NO_ROOM             42
+#define MSG_OUTPUT_APPEARED     43
+#define MSG_OUTPUT_MOVED        44
 
 #endif

@@ -18,8 +18,14 @@ NumberPlaces g_joinPlaces;
 
 // The output name exactly as the save picker returned it, after the picker
 // itself asked about replacing that file; "" when there is none. Other text
-// in the output name field, a new discovery or a join ends it.
+// in the output name field, a new discovery or a join ends it. The answer
+// covers only the file that was there then (`g_pickedFile`), none when
+// there was none.
 static char g_pickedOutput[PATH_SIZE];
+static bool g_pickedExisting;
+static FileIdentity g_pickedFile;
+// The user answered No to the replace question of the join running.
+static bool g_replaceDeclined;
 // Counts discoveries, so that one run while a question was open is seen.
 static unsigned g_discoveries;
 
@@ -158,6 +164,7 @@ static void BrowseOutput(HWND page)
     if (!PickSaveFile(g_mainWindow, title, NULL, name, NULL)) return;
     // Before the text: its change notification compares with it.
     strcpy(g_pickedOutput, name);
+    g_pickedExisting = LookUpEntry(name, &g_pickedFile) == ENTRY_FILE;
     PutItemText(page, IDC_JOIN_OUTPUT, name);
 }
 
@@ -168,13 +175,12 @@ static void TakeOutputChange(HWND page)
     ApplyJoinRuleTo(page);
 }
 
-// An existing file that the user did not choose in the save picker (typed,
-// left from an earlier join, or kept for a new set) is replaced only after
-// a Yes. The box is narrow like every other text: the name comes from the
-// field in the same code page.
-static bool MayReplaceOutput(const char *output)
+// Asked by the join, after its checks, about a file at the output name that
+// no answer covers: typed, left from an earlier join, kept for a new set,
+// or there since the picker's answer. The box is narrow like every other
+// text: the name comes from the field in the same code page.
+static bool AskReplaceOutput(const char *output)
 {
-    if (!IsFilePath(output) || strcmp(output, g_pickedOutput) == 0) return true;
     char text[MESSAGE_SIZE + PATH_SIZE], full[PATH_SIZE], caption[MESSAGE_SIZE] = "";
     DWORD length = GetFullPathNameA(output, sizeof full, full, NULL);
     LoadMessage(MSG_REPLACE_OUTPUT, text, MESSAGE_SIZE);
@@ -184,7 +190,14 @@ static bool MayReplaceOutput(const char *output)
     int answer = MessageBoxA(g_mainWindow, text, caption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING);
     // The box runs its own message loop: a drop meanwhile put another set in
     // the list, which is not what the user answered for.
-    return answer == IDYES && discoveries == g_discoveries;
+    g_replaceDeclined = answer != IDYES || discoveries != g_discoveries;
+    return !g_replaceDeclined;
+}
+
+// A name cut to the field's limit would be another file.
+static bool IsOutputTooLong(HWND page)
+{
+    return SendDlgItemMessageW(page, IDC_JOIN_OUTPUT, WM_GETTEXTLENGTH, 0, 0) > PATH_CHARS - 1;
 }
 
 static void RunJoin(HWND page)
@@ -192,11 +205,20 @@ static void RunJoin(HWND page)
     // A command sent past the disabled button must not join a list that is
     // gone over the file it was joined into.
     if (!IsReadyToJoin(page)) return;
+    if (IsOutputTooLong(page)) {
+        ShowError(MSG_PATH_TOO_LONG);
+        return;
+    }
     char output[PATH_SIZE];
     GetItemText(page, IDC_JOIN_OUTPUT, output);
-    if (!MayReplaceOutput(output)) return;
+    OutputRule rule;
+    memset(&rule, 0, sizeof rule);
+    rule.agreed = g_pickedExisting && strcmp(output, g_pickedOutput) == 0;
+    rule.agreedFile = g_pickedFile;
+    rule.askReplace = AskReplaceOutput;
     // The picker's question covered one join.
     g_pickedOutput[0] = '\0';
+    g_replaceDeclined = false;
     // OK goes off before the join starts, and the join never enables it
     // again; the join rule does.
     EnableItem(page, IDC_OK, false);
@@ -207,9 +229,11 @@ static void RunJoin(HWND page)
         return;
     }
     bool deleteParts = IsItemChecked(page, IDC_JOIN_DELETE_PARTS);
-    if (JoinPartSet(&set, output, deleteParts) == OPERATION_DONE && deleteParts)
+    if (JoinPartSet(&set, output, deleteParts, &rule) == OPERATION_DONE && deleteParts)
         RefreshJoinList(page, set.names.names[0]);
     ClearNameList(&set.names);
+    // No join ran: the page is as it was.
+    if (g_replaceDeclined) ApplyJoinRuleTo(page);
 }
 
 static void TakeJoinCommand(HWND page, WORD control, WORD code)

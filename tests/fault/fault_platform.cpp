@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "engine/discovery.h"
 #include "real_platform.h"
 
 namespace {
@@ -10,11 +11,15 @@ PlatformRecord g_record;
 CallKind g_armedKind;
 FaultMode g_armedMode;
 int g_armedAt;
+CallKind g_hookKind;
+int g_hookAt;
+void (*g_hook)();
 
 // Counts the call; true when it is the one to fail.
 bool IsFailed(CallKind kind)
 {
     int call = ++g_record.calls[kind];
+    if (g_hook && kind == g_hookKind && call == g_hookAt) g_hook();
     if (kind != g_armedKind || call != g_armedAt) return false;
     g_record.faultHit = true;
     return true;
@@ -39,6 +44,13 @@ void ArmFault(CallKind kind, FaultMode mode, int at)
 }
 
 const PlatformRecord &Record() { return g_record; }
+
+void HookCall(CallKind kind, int at, void (*hook)())
+{
+    g_hookKind = kind;
+    g_hookAt = at;
+    g_hook = hook;
+}
 
 const char PATH_SEPARATOR = '/';
 
@@ -130,7 +142,8 @@ bool CopyFileNoReplace(const char *from, const char *to)
 
 bool DeleteFilePath(const char *path)
 {
-    if (!g_record.flushed) g_record.deleteUnflushed = true;
+    // The unfinished output of a failed join is the program's own.
+    if (!g_record.flushed && !IsUnfinishedJoinName(path)) g_record.deleteUnflushed = true;
     return !IsFailed(CALL_DELETE) && RealDeleteFilePath(path);
 }
 
@@ -144,3 +157,22 @@ bool ListFolder(const char *folder, const char *pattern, ListEntryProc each, voi
 }
 
 size_t FitCharacters(const char *text, size_t limit) { return RealFitCharacters(text, limit); }
+
+FileHandle CreateNewFile(const char *path, bool *taken)
+{
+    *taken = false;
+    return IsFailed(CALL_CREATE_NEW) ? NO_FILE : Counted(RealCreateNewFile(path, taken));
+}
+
+bool MoveFileIntoPlace(const char *from, const char *to, bool replace)
+{
+    if (IsFailed(CALL_MOVE) || !RealMoveFileIntoPlace(from, to, replace)) return false;
+    g_record.moved = true;
+    return true;
+}
+
+bool SyncFolderOf(const char *path) { return !IsFailed(CALL_SYNC) && RealSyncFolderOf(path); }
+int64_t GetFreeSpace(const char *path) { return IsFailed(CALL_SPACE) ? -1 : RealGetFreeSpace(path); }
+EntryKind LookUpEntry(const char *path, FileIdentity *identity) { return RealLookUpEntry(path, identity); }
+bool GetFileIdentity(FileHandle file, FileIdentity *identity) { return RealGetFileIdentity(file, identity); }
+NameFault FindNameFault(const char *path) { return RealFindNameFault(path); }

@@ -17,6 +17,10 @@ enum CallKind {
     CALL_COPY,      // CopyFileNoReplace
     CALL_DELETE,    // DeleteFilePath
     CALL_FLUSH,     // FlushToDisk
+    CALL_CREATE_NEW,  // CreateNewFile
+    CALL_MOVE,      // MoveFileIntoPlace
+    CALL_SYNC,      // SyncFolderOf
+    CALL_SPACE,     // GetFreeSpace
     CALL_KINDS
 };
 
@@ -31,11 +35,15 @@ struct PlatformRecord {
     int openHandles, openMappings, openViews;
     bool flushed;           // a flush succeeded
     bool deleteUnflushed;   // a delete was asked for before any flush succeeded
+    bool moved;             // a move into place succeeded
 };
 
 // Clears the record; the `at`-th call of `kind` (from 1; 0 for none) will fail.
 void ArmFault(CallKind kind, FaultMode mode, int at);
 const PlatformRecord &Record();
+// Runs `hook` just before the `at`-th call of `kind` (from 1) of the next
+// run, as another program would act at that moment; NULL for none.
+void HookCall(CallKind kind, int at, void (*hook)());
 
 // Heap blocks taken and not given back since StartCountingBlocks; -1 where
 // the allocator cannot be counted (under the address sanitizer).

@@ -32,6 +32,13 @@
 #define PATH_SEPARATOR REAL_PATH_SEPARATOR
 #define ListFolder RealListFolder
 #define FitCharacters RealFitCharacters
+#define CreateNewFile RealCreateNewFile
+#define MoveFileIntoPlace RealMoveFileIntoPlace
+#define SyncFolderOf RealSyncFolderOf
+#define GetFreeSpace RealGetFreeSpace
+#define LookUpEntry RealLookUpEntry
+#define GetFileIdentity RealGetFileIdentity
+#define FindNameFault RealFindNameFault
 #else
 #include "engine/platform.h"
 
@@ -60,6 +67,13 @@ bool RealIsSameFile(const char *a, const char *b);
 bool RealIsPathSeparator(char c);
 bool RealListFolder(const char *folder, const char *pattern, ListEntryProc each, void *context);
 size_t RealFitCharacters(const char *text, size_t limit);
+FileHandle RealCreateNewFile(const char *path, bool *taken);
+bool RealMoveFileIntoPlace(const char *from, const char *to, bool replace);
+bool RealSyncFolderOf(const char *path);
+int64_t RealGetFreeSpace(const char *path);
+EntryKind RealLookUpEntry(const char *path, FileIdentity *identity);
+bool RealGetFileIdentity(FileHandle file, FileIdentity *identity);
+NameFault RealFindNameFault(const char *path);
 #endif
 
 #endif
