@@ -13,6 +13,7 @@
 
 #include "console_stubs.h"
 #include "engine/checksum.h"
+#include "engine/discovery.h"
 #include "fault_platform.h"
 #include "temp_dir.h"
 
@@ -21,6 +22,8 @@ namespace {
 typedef std::vector<unsigned char> Bytes;
 
 const int kPart = 120 * 1024;
+
+std::string g_raceOutput;  // the output name of the run in hand, for the hooks
 
 struct Fault {
     const char *name;
@@ -45,6 +48,10 @@ const Fault kFaults[] = {
     {"copy", CALL_COPY, FAULT_FAIL, false},  // the program's copy is not reported
     {"delete", CALL_DELETE, FAULT_FAIL, false, true},  // the output is whole by then
     {"flush", CALL_FLUSH, FAULT_FAIL, true},
+    {"temporary create", CALL_CREATE_NEW, FAULT_FAIL, true},
+    {"move into place", CALL_MOVE, FAULT_FAIL, true},
+    {"folder sync", CALL_SYNC, FAULT_FAIL, true},
+    {"free space", CALL_SPACE, FAULT_FAIL, false},  // unknown: the join tries
 };
 
 // A scratch folder's files: the ones the run must never change (its sources)
@@ -53,12 +60,15 @@ struct Fixture {
     std::vector<std::pair<std::string, Bytes>> sources;
     std::string output;
     Bytes whole;
+    Bytes old;  // what was at the output name before the run
 };
 
 struct Scenario {
     const char *what;
     void (*make)(const TempDir &dir, Fixture *fixture);
     std::vector<std::string> args;  // "@" starts a path in the scratch folder
+    void (*hook)() = nullptr;  // run before the first move: another program at work
+    CallKind hookKind = CALL_MOVE;
 };
 
 void AddSource(const TempDir &dir, Fixture *fixture, const std::string &name, const Bytes &bytes)
@@ -102,11 +112,34 @@ const Scenario kScenarios[] = {
     {"join over an existing output, empty last part",
      [](const TempDir &d, Fixture *f) {
          MakeSet(d, f, {kPart, kPart, 0}, true);
-         WriteBytes(f->output, MakeData(5000, 99));
+         f->old = MakeData(5000, 99);
+         WriteBytes(f->output, f->old);
      },
      {"join", "@x.999", "-o", "@joined", "-f", "--delete-parts"}},
+    // A second join that found the name free while the first one finished
+    // into it must not replace that output; one whose output is replaced
+    // after its move keeps its parts.
+    {"join racing another into the same name", [](const TempDir &d, Fixture *f) { MakeSet(d, f, {kPart, 1000}, true); },
+     {"join", "@x.001", "-o", "@joined", "--delete-parts"}, [] { WriteBytes(g_raceOutput, MakeData(7000, 5)); }},
+    {"join whose output is replaced after the move",
+     [](const TempDir &d, Fixture *f) { MakeSet(d, f, {kPart, 1000}, true); },
+     {"join", "@x.001", "-o", "@joined", "--delete-parts"},
+     [] {
+         unlink(g_raceOutput.c_str());
+         WriteBytes(g_raceOutput, MakeData(7000, 5));
+     },
+     CALL_SYNC},
     {"list", [](const TempDir &d, Fixture *f) { MakeSet(d, f, {1000, 1000}, true); }, {"list", "@x.001"}},
 };
+
+std::vector<std::string> ListNames(const TempDir &dir)
+{
+    std::vector<std::string> names;
+    DIR *folder = opendir(dir.Path().c_str());
+    while (struct dirent *entry = folder ? readdir(folder) : nullptr) names.push_back(entry->d_name);
+    if (folder) closedir(folder);
+    return names;
+}
 
 int CountOpenDescriptors()
 {
@@ -167,17 +200,26 @@ void CheckRun(const Scenario &scenario, const Fault *fault, int at)
         struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
         utimensat(AT_FDCWD, (dir / source.first).c_str(), times, 0);
     }
+    if (!fixture.old.empty()) {
+        struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+        utimensat(AT_FDCWD, fixture.output.c_str(), times, 0);
+    }
     ArmFault(fault ? fault->kind : CALL_OPEN, fault ? fault->mode : FAULT_FAIL, fault ? at : 0);
+    g_raceOutput = fixture.output;
+    HookCall(scenario.hookKind, 1, scenario.hook);
     ResetConsole();
     Outcome outcome = RunProgram(dir, scenario.args);
+    HookCall(CALL_MOVE, 0, nullptr);
     const PlatformRecord &record = Record();
-    bool lost = fault && fault->losesData && record.faultHit;
+    bool raced = scenario.hook && record.calls[scenario.hookKind] > 0;
+    bool lostByFault = fault && fault->losesData && record.faultHit;
+    bool lost = lostByFault || raced;
     bool failed = lost || (fault && fault->reported && record.faultHit);
 
     SCOPED_TRACE(std::string(scenario.what) + ", " + (fault ? fault->name : "no fault") + " at call " +
                  std::to_string(at));
     EXPECT_EQ(outcome.status != 0, failed);
-    EXPECT_FALSE(lost && Console().successAfterFault);
+    EXPECT_FALSE(lostByFault && Console().successAfterFault);
     EXPECT_EQ(record.openHandles, 0);
     EXPECT_EQ(record.openMappings, 0);
     EXPECT_EQ(record.openViews, 0);
@@ -185,6 +227,22 @@ void CheckRun(const Scenario &scenario, const Fault *fault, int at)
     EXPECT_EQ(outcome.descriptors, 0);
     if (outcome.blocks >= 0) EXPECT_EQ(outcome.blocks, 0);
     EXPECT_FALSE(record.deleteUnflushed);
+
+    // The output name holds what it held, or the whole join once moved
+    // there; nothing unfinished stays behind.
+    if (!record.moved && !fixture.old.empty()) {
+        EXPECT_EQ(ReadBytes(fixture.output), fixture.old);
+        EXPECT_EQ(ModifiedAt(fixture.output), 1000000000);
+    } else if (!record.moved && !raced) {
+        EXPECT_FALSE(Exists(fixture.output));
+    } else if (!raced) {
+        EXPECT_EQ(ReadBytes(fixture.output), fixture.whole);
+    } else {
+        EXPECT_EQ(ReadBytes(fixture.output), MakeData(7000, 5));
+    }
+    bool keptUnfinished = fault && fault->kind == CALL_DELETE && record.faultHit;  // its removal failed
+    for (const std::string &name : ListNames(dir))
+        EXPECT_FALSE(IsUnfinishedJoinName(name.c_str()) && !keptUnfinished) << name;
 
     bool anyDeleted = false;
     for (const auto &source : fixture.sources) {
