@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -338,6 +339,32 @@ TEST(Cli, CtrlCCancels)
     EXPECT_LT(SizeOf(parts / "big.bin"), 200 << 20);
     EXPECT_TRUE(Exists(parts / "big.bin.001"));
     EXPECT_TRUE(Exists(parts / kLastPart));
+}
+
+// A join with -f over an existing output, stopped by each signal while it
+// copies: the old output stays as it was and nothing unfinished is left.
+TEST(Cli, SignalDuringJoinKeepsTheOldOutput)
+{
+    TempDir parts;
+    for (int i = 1; i <= 800; i++) {
+        std::string name = parts / "big.bin." + std::string(i < 10 ? "00" : i < 100 ? "0" : "") + std::to_string(i);
+        WriteText(name, "");
+        ASSERT_EQ(truncate(name.c_str(), 256 << 10), 0);
+    }
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const std::vector<unsigned char> old = MakeData(5000, signal);
+        WriteBytes(parts / "big.bin", old);
+        Child join = StartPartello({"join", parts / "big.bin.001", "-f"}, parts.Path());
+        ASSERT_TRUE(WaitForText(join, "Joining files (ESC to cancel) ... 1\n"));
+        kill(join.pid, signal);
+        FinishChild(join);
+        EXPECT_EQ(join.status, signal == SIGINT ? 130 : 128 + signal) << join.errText;
+        EXPECT_EQ(ReadBytes(parts / "big.bin"), old);
+        int files = 0;
+        for (const auto &entry : std::filesystem::directory_iterator(parts.Path())) files += entry.is_regular_file();
+        EXPECT_EQ(files, 801);
+    }
 }
 
 // On a terminal: ESC and Ctrl-C cancel, Ctrl-Z (not stopping this orphaned
