@@ -77,6 +77,8 @@ TEST(FindPartSet, MatchesExactlyDropsTheChecksumFileAndSortsIntoJoinOrder)
         {"only the checksum file", "x.999", {"x.999"}, {}, "x.???"},
         {"nothing matches", folder + "x.001", {"y.001", "x.01", "x.0001"}, {kNotFound}, "x.???"},
         {"empty listing", "x.001", {}, {kNotFound}, "x.???"},
+        {"a join's unfinished output is no part", "a1.b.cdefgh.unfinished-join",
+         {"a1.b.cdefgh.unfinished-join", "a2.b.cdefgh.unfinished-join"}, {kNotFound}, "a?.b.cdefgh.unfinished-join"},
         {"case of the fixed part is ignored", "report.001", {"REPORT.010", "Report.002", "report.001"},
          {"report.001", "Report.002", "REPORT.010"}, "report.???"},
         {"letters at the open places sort after digits", "x.001", {"x.bak", "x.002", "x.001", "x.00B", "x.00a"},
