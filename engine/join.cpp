@@ -79,7 +79,7 @@ int FindOutputPathFault(const char *outputPath)
 // the output's file system; an unknown free space lets the join try.
 bool CheckRoom(const char *outputPath, int64_t total)
 {
-    int64_t space = GetFreeSpace(outputPath);
+    int64_t space = GetFreeDiskBytes(outputPath);
     if (space < 0 || total <= space) return true;
     const int64_t mb = 1 << 20;
     char format[MESSAGE_SIZE], text[MESSAGE_SIZE + 48];
@@ -258,6 +258,9 @@ OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleti
     Transfer work;
     work.file.handle = unfinished.Create(outputPath);
     if (work.file.handle == NO_FILE) return FailTransfer(MSG_CANT_CREATE, outputPath, true);
+    // Taken at its first name: some systems lose track of a moved file's volume.
+    FileIdentity mine;
+    bool known = GetFileIdentity(work.file.handle, &mine);
     work.cursor.Show();
     ShowMessage(MSG_JOINING);
 
@@ -324,10 +327,9 @@ OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleti
     if (haveTime) SetFileWriteTime(work.file.handle, time);
     // Deleting is the one step that loses data: the output name must still
     // lead to the file written and checked here.
-    FileIdentity mine, there;
+    FileIdentity there;
     if (deleteParts && verified &&
-        !(GetFileIdentity(work.file.handle, &mine) && LookUpEntry(outputPath, &there) == ENTRY_FILE &&
-          IsSameIdentity(mine, there)))
+        !(known && LookUpEntry(outputPath, &there) == ENTRY_FILE && IsSameIdentity(mine, there)))
         return FailTransfer(MSG_OUTPUT_MOVED, outputPath, false);
     *deleting = deleteParts && verified;
     return unchecked ? OPERATION_FAILED : OPERATION_DONE;

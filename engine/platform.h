@@ -87,7 +87,7 @@ bool MoveFileIntoPlace(const char *from, const char *to, bool replace);
 bool SyncFolderOf(const char *path);
 // Free bytes for this user on the file system that holds the folder of
 // `path`; -1 when unknown.
-int64_t GetFreeSpace(const char *path);
+int64_t GetFreeDiskBytes(const char *path);
 
 // What a name leads to, and which file: volume and index (Windows) or
 // device and inode (POSIX).

@@ -269,7 +269,7 @@ bool SyncFolderOf(const char *path)
     return synced;
 }
 
-int64_t GetFreeSpace(const char *path)
+int64_t GetFreeDiskBytes(const char *path)
 {
     char folder[PATH_MAX];
     CopyFolderOf(path, folder);

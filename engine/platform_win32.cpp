@@ -187,7 +187,7 @@ bool MoveFileIntoPlace(const char *from, const char *to, bool replace)
 
 bool SyncFolderOf(const char *) { return true; }
 
-int64_t GetFreeSpace(const char *path)
+int64_t GetFreeDiskBytes(const char *path)
 {
     char folder[PATH_SIZE];
     size_t length = (size_t)(FindFileName(path) - path);

@@ -172,7 +172,7 @@ bool MoveFileIntoPlace(const char *from, const char *to, bool replace)
 }
 
 bool SyncFolderOf(const char *path) { return !IsFailed(CALL_SYNC) && RealSyncFolderOf(path); }
-int64_t GetFreeSpace(const char *path) { return IsFailed(CALL_SPACE) ? -1 : RealGetFreeSpace(path); }
+int64_t GetFreeDiskBytes(const char *path) { return IsFailed(CALL_SPACE) ? -1 : RealGetFreeDiskBytes(path); }
 EntryKind LookUpEntry(const char *path, FileIdentity *identity) { return RealLookUpEntry(path, identity); }
 bool GetFileIdentity(FileHandle file, FileIdentity *identity) { return RealGetFileIdentity(file, identity); }
 NameFault FindNameFault(const char *path) { return RealFindNameFault(path); }

@@ -20,7 +20,7 @@ enum CallKind {
     CALL_CREATE_NEW,  // CreateNewFile
     CALL_MOVE,      // MoveFileIntoPlace
     CALL_SYNC,      // SyncFolderOf
-    CALL_SPACE,     // GetFreeSpace
+    CALL_SPACE,     // GetFreeDiskBytes
     CALL_KINDS
 };
 

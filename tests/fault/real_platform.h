@@ -35,7 +35,7 @@
 #define CreateNewFile RealCreateNewFile
 #define MoveFileIntoPlace RealMoveFileIntoPlace
 #define SyncFolderOf RealSyncFolderOf
-#define GetFreeSpace RealGetFreeSpace
+#define GetFreeDiskBytes RealGetFreeDiskBytes
 #define LookUpEntry RealLookUpEntry
 #define GetFileIdentity RealGetFileIdentity
 #define FindNameFault RealFindNameFault
@@ -70,7 +70,7 @@ size_t RealFitCharacters(const char *text, size_t limit);
 FileHandle RealCreateNewFile(const char *path, bool *taken);
 bool RealMoveFileIntoPlace(const char *from, const char *to, bool replace);
 bool RealSyncFolderOf(const char *path);
-int64_t RealGetFreeSpace(const char *path);
+int64_t RealGetFreeDiskBytes(const char *path);
 EntryKind RealLookUpEntry(const char *path, FileIdentity *identity);
 bool RealGetFileIdentity(FileHandle file, FileIdentity *identity);
 NameFault RealFindNameFault(const char *path);

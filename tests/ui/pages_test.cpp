@@ -321,34 +321,65 @@ std::vector<unsigned char> Concatenated(const TempDir &folder, const std::vector
 
 }  // namespace
 
-// A part that went or was locked after discovery stops the join before it
-// replaces an existing output, even when the user agreed to replace it.
-TEST_F(ProgramTest, PartThatWillNotOpenLeavesAnExistingOutput)
+// With an older file at the output name: a join that will be refused shows
+// its error without the question; a Yes covers only that join, and a part
+// gone after it keeps the file; a name picked while free is asked about once
+// a file has taken it.
+TEST_F(ProgramTest, ReplaceQuestionComesOnlyBeforeAJoinThatCanRun)
 {
     TempDir dir, out;
-    std::string output = out / "data.bin";
     const std::vector<unsigned char> earlier = MakeData(5000, 99);
+    const std::string existing = out / "data.bin", part = dir / "data.bin.002";
+    enum PartGone { KEPT, GONE, HELD, GONE_AFTER_YES };
+    struct Case {
+        const char *what;
+        std::string output;
+        bool picked;  // through the save picker, while no file had the name
+        PartGone gone;
+        size_t questions;
+        std::string status;
+    } cases[] = {
+        {"part gone", existing, false, GONE, 0, " Error: can't open file."},
+        {"part held by another program", existing, false, HELD, 0, " Error: can't open file."},
+        {"part gone after the Yes", existing, false, GONE_AFTER_YES, 1, " Error: can't open file."},
+        {"a part as the output", part, false, KEPT, 0, " Error: can't create file"},
+        {"a device name", out / "aux.txt", false, KEPT, 0,
+         " Error: the name is a device (such as CON, NUL or COM1), not a file."},
+        {"a stream name", existing + ":alt", false, KEPT, 0,
+         " Error: a ':' after the drive names a hidden stream, not a file."},
+        {"a name over the limit", out / std::string(300, 'n'), false, KEPT, 0,
+         " Error: the path is longer than 259 characters."},
+        {"picked while free", out / "later.bin", true, KEPT, 1, ""},
+    };
     Start();
     PressAltWith('J');
     SendDlgItemMessageA(g_joinPage, IDC_JOIN_DELETE_PARTS, BM_SETCHECK, BST_CHECKED, 0);
-    for (bool locked : {false, true}) {
-        SCOPED_TRACE(locked ? "locked" : "missing");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
         MakeParts(dir, "data.bin", 3, 5);
-        WriteBytes(output, earlier);
+        WriteBytes(existing, earlier);
         DropFiles({dir / "data.bin.001"});
-        SetText(g_joinPage, IDC_JOIN_OUTPUT, output);
+        ModalAnswers answers(IDYES, c.output);
+        if (c.picked) {
+            answers.answer = IDNO;
+            Click(g_joinPage, IDC_JOIN_BROWSE_OUTPUT);
+            ASSERT_EQ(answers.boxes.size(), 0u);
+            WriteBytes(c.output, earlier);
+        } else {
+            SetText(g_joinPage, IDC_JOIN_OUTPUT, c.output);
+        }
         ASSERT_TRUE(IsEnabled(g_joinPage, IDC_OK));
-        ASSERT_TRUE(DeleteFileA((dir / "data.bin.002").c_str()));
-        HANDLE held = locked ? CreateFileA((dir / "data.bin.002").c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW,
-                                           FILE_ATTRIBUTE_NORMAL, NULL)
-                             : INVALID_HANDLE_VALUE;
-        ModalAnswers answers(IDYES);
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.gone == GONE || c.gone == HELD) ASSERT_TRUE(DeleteFileA(part.c_str()));
+        if (c.gone == HELD)
+            held = CreateFileA(part.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (c.gone == GONE_AFTER_YES) answers.whileOpen = [&] { DeleteFileA(part.c_str()); };
         Click(g_joinPage, IDC_OK);
-        ASSERT_EQ(answers.boxes.size(), 1u);
-        EXPECT_EQ(answers.boxes[0].text, "Replace the existing file?\n" + output);
-        EXPECT_TRUE(answers.boxes[0].ownedByMainWindow);
-        EXPECT_EQ(Status(), " Error: can't open file.");
-        EXPECT_EQ(ReadBytes(output), earlier);
+        ASSERT_EQ(answers.boxes.size(), c.questions);
+        if (c.questions) EXPECT_TRUE(answers.boxes[0].ownedByMainWindow);
+        if (!c.status.empty()) EXPECT_EQ(Status(), c.status);
+        EXPECT_EQ(ReadBytes(existing), earlier);
+        if (c.picked) EXPECT_EQ(ReadBytes(c.output), earlier);
         EXPECT_TRUE(Exists(dir / "data.bin.001") && Exists(dir / "data.bin.003"));
         if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     }
