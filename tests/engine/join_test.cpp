@@ -63,7 +63,7 @@ public:
     }
 
     // The places are the first name's last digit run, as discovery takes them.
-    OperationResult Run(bool deleteParts, const std::string &output, OutputRule *rule = nullptr)
+    OperationResult Run(bool deleteParts, const std::string &output)
     {
         std::vector<const char *> entries;
         for (const std::string &name : names) entries.push_back(name.c_str());
@@ -71,7 +71,7 @@ public:
         size_t start = names[0].find_last_not_of("0123456789", end - 1) + 1;
         NumberPlaces places = {static_cast<int>(start), static_cast<int>(end - start)};
         return JoinFiles(entries.data(), static_cast<int>(entries.size()), dir.Path().c_str(), places,
-                         output.c_str(), deleteParts, rule);
+                         output.c_str(), deleteParts);
     }
     OperationResult Run(bool deleteParts = false) { return Run(deleteParts, Output()); }
 
@@ -260,48 +260,6 @@ TEST_F(Join, PartThatWillNotOpenLeavesAnExistingOutputAlone)
         EXPECT_TRUE(Exists(ChecksumFile())) << c.what;
         for (int k = 0; k < 3; k++)
             if (k != c.part) EXPECT_EQ(ReadBytes(PartPath(k)), data[k]) << c.what << " " << k;
-    }
-}
-
-int g_questions;
-bool g_answer;
-bool AnswerReplace(const char *) { return g_questions++, g_answer; }
-
-// Refused before the question and before anything is written; a file the
-// rule does not cover is asked about and kept without a Yes.
-TEST_F(Join, OutputNamesAndFilesThatMayNotBeReplaced)
-{
-    const std::string over(260 - dir.Path().size(), 'n');
-    struct Case {
-        std::string output;
-        int message;  // 0: none shown
-        bool ask;     // a question callback is given (answered No)
-        int questions;
-    } cases[] = {
-        {dir / over, MSG_PATH_TOO_LONG, true, 0},
-        {dir / "x.002", MSG_CANT_CREATE, true, 0},
-        {Output(), MSG_OUTPUT_APPEARED, false, 0},
-        {Output(), 0, true, 1},
-#ifdef _WIN32
-        {dir / "out.bin:alt", MSG_STREAM_NAME, true, 0},
-        {dir / "aux.txt", MSG_DEVICE_NAME, true, 0},
-        {"CON", MSG_DEVICE_NAME, true, 0},
-        {"\\\\.\\COM1", MSG_DEVICE_NAME, true, 0},
-        {dir / "a*b", MSG_WILDCARD_NAME, true, 0},
-#endif
-    };
-    const std::vector<unsigned char> earlier = MakeData(5000, 99);
-    for (const Case &c : cases) {
-        MakeSet({300, 200});
-        WriteBytes(Output(), earlier);
-        g_questions = 0;
-        g_answer = false;
-        OutputRule rule = {false, false, {0, 0}, c.ask ? AnswerReplace : nullptr, false};
-        EXPECT_EQ(Run(true, c.output, &rule), OPERATION_FAILED) << c.output;
-        EXPECT_EQ(Fake().events, (c.message ? Texts{Shown(c.message), kBeep} : Texts{})) << c.output;
-        EXPECT_EQ(g_questions, c.questions) << c.output;
-        EXPECT_EQ(ReadBytes(Output()), earlier) << c.output;
-        EXPECT_EQ(ReadBytes(PartPath(1)), data[1]) << c.output;
     }
 }
 

@@ -321,16 +321,16 @@ std::vector<unsigned char> Concatenated(const TempDir &folder, const std::vector
 
 }  // namespace
 
-// With an older file at the output name: a join that will be refused shows
-// its error without the question; a Yes covers only that join, and a part
-// gone after it keeps the file; a name picked while free is asked about once
-// a file has taken it.
+// A join that will be refused shows its error without the question; a part
+// gone after a Yes keeps the old file; a name picked while free is asked
+// about once a file has taken it.
 TEST_F(ProgramTest, ReplaceQuestionComesOnlyBeforeAJoinThatCanRun)
 {
     TempDir dir, out;
     const std::vector<unsigned char> earlier = MakeData(5000, 99);
     const std::string existing = out / "data.bin", part = dir / "data.bin.002";
     enum PartGone { KEPT, GONE, HELD, GONE_AFTER_YES };
+    const std::string kDevice = " Error: the name is a device (such as CON, NUL or COM1), not a file.";
     struct Case {
         const char *what;
         std::string output;
@@ -343,8 +343,9 @@ TEST_F(ProgramTest, ReplaceQuestionComesOnlyBeforeAJoinThatCanRun)
         {"part held by another program", existing, false, HELD, 0, " Error: can't open file."},
         {"part gone after the Yes", existing, false, GONE_AFTER_YES, 1, " Error: can't open file."},
         {"a part as the output", part, false, KEPT, 0, " Error: can't create file"},
-        {"a device name", out / "aux.txt", false, KEPT, 0,
-         " Error: the name is a device (such as CON, NUL or COM1), not a file."},
+        {"a device name", out / "aux.txt", false, KEPT, 0, kDevice},
+        {"a device path", "\\\\.\\COM1", false, KEPT, 0, kDevice},
+        {"a wildcard", out / "a*b", false, KEPT, 0, " Error: '*' and '?' cannot stand in a file name."},
         {"a stream name", existing + ":alt", false, KEPT, 0,
          " Error: a ':' after the drive names a hidden stream, not a file."},
         {"a name over the limit", out / std::string(300, 'n'), false, KEPT, 0,
@@ -359,15 +360,10 @@ TEST_F(ProgramTest, ReplaceQuestionComesOnlyBeforeAJoinThatCanRun)
         MakeParts(dir, "data.bin", 3, 5);
         WriteBytes(existing, earlier);
         DropFiles({dir / "data.bin.001"});
-        ModalAnswers answers(IDYES, c.output);
-        if (c.picked) {
-            answers.answer = IDNO;
-            Click(g_joinPage, IDC_JOIN_BROWSE_OUTPUT);
-            ASSERT_EQ(answers.boxes.size(), 0u);
-            WriteBytes(c.output, earlier);
-        } else {
-            SetText(g_joinPage, IDC_JOIN_OUTPUT, c.output);
-        }
+        ModalAnswers answers(c.picked ? IDNO : IDYES, c.output);
+        if (c.picked) Click(g_joinPage, IDC_JOIN_BROWSE_OUTPUT);  // a question there would be counted
+        else SetText(g_joinPage, IDC_JOIN_OUTPUT, c.output);
+        if (c.picked) WriteBytes(c.output, earlier);
         ASSERT_TRUE(IsEnabled(g_joinPage, IDC_OK));
         HANDLE held = INVALID_HANDLE_VALUE;
         if (c.gone == GONE || c.gone == HELD) ASSERT_TRUE(DeleteFileA(part.c_str()));
