@@ -151,8 +151,6 @@ struct UnfinishedOutput {
     void Forget() { g_unfinishedShown = 0; }
 };
 
-
-
 void DeleteOrNote(const char *path)
 {
     if (!DeleteFilePath(path)) NoteNotDeleted(path);
