@@ -37,5 +37,7 @@
 #define MSG_OVERWRITES_SOURCE   35
 #define MSG_NOT_CHECKED         36
 #define MSG_SOURCE_CHANGED      37
+#define MSG_SET_GOES_ON         38
+#define MSG_IRREGULAR_PART      39
 
 #endif
