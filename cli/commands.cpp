@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include "commands.h"
@@ -37,31 +38,97 @@ void DescribeFault(const char *path, int error, char *text, int size)
         text[0] = '\0';
 }
 
-// A part or the checksum file of a split of `source` into `folder` that is
-// already there, of any kind; its path is left in `path`.
-static bool FindEarlierSet(const char *source, const char *folder, char *path)
+// The entries of `folder` that a join would take for pieces of a split of
+// `source` there: its numbered names, letter case ignored as discovery
+// ignores it. `written` parts of the new set (and its checksum file) in
+// their exact spelling are not counted; -1 counts every one.
+struct EarlierSearch {
+    char name[PATH_SIZE];  // piece 1's bare name
+    NumberPlaces places;
+    int64_t written;
+    NameList found;
+    bool lost;  // out of memory
+};
+
+static bool IsNewPiece(const char *entry, const EarlierSearch *search)
 {
-    struct stat info;
-    for (int number = 0; number <= CHECKSUM_PART_NUMBER; number++)
-        if (MakeSplitPath(source, folder, number, path) && lstat(path, &info) == 0) return true;
-    return false;
+    int number = atoi(entry + search->places.start);
+    if (search->written < 0 || !((number >= 1 && number <= search->written) || number == CHECKSUM_PART_NUMBER))
+        return false;
+    char piece[PATH_SIZE];
+    snprintf(piece, sizeof piece, "%.*s%03d", search->places.start, search->name, number);
+    return strcmp(entry, piece) == 0;
 }
 
-// After a split with -f over an earlier set: its parts that the split did
-// not replace would join with the new ones, so they go.
+static void OfferEarlierPiece(const char *entry, EarlierSearch *search)
+{
+    if (!IsNumberedLike(entry, search->name, search->places) || IsNewPiece(entry, search)) return;
+    if (!AddName(&search->found, entry)) search->lost = true;
+}
+
+// Fills search->found; `prefix` (PATH_SIZE) gets the folder part of the
+// pieces' paths. A folder that is not there holds none. Otherwise an error
+// has been reported when the folder cannot be read through.
+static int FindEarlierPieces(const char *source, const char *folder, int64_t written, EarlierSearch *search,
+                             char *prefix)
+{
+    memset(search, 0, sizeof *search);
+    search->written = written;
+    // Too long a name: the split refuses it itself.
+    if (!MakeSplitPath(source, folder, 1, prefix)) return EXIT_DONE;
+    char *name = (char *)FindFileName(prefix);
+    snprintf(search->name, sizeof search->name, "%s", name);
+    *name = '\0';
+    search->places.start = (int)strlen(search->name) - 3;
+    search->places.width = 3;
+    DIR *dir = opendir(prefix);
+    if (!dir) return errno == ENOENT ? EXIT_DONE : ReportError("can't read the folder %s: %s", prefix, strerror(errno));
+    for (;;) {
+        errno = 0;
+        struct dirent *entry = readdir(dir);
+        if (!entry) break;
+        OfferEarlierPiece(entry->d_name, search);
+    }
+    int error = errno;
+    closedir(dir);
+    if (error) return ReportError("can't read the folder %s: %s", prefix, strerror(error));
+    if (search->lost) return ReportError("out of memory");
+    return EXIT_DONE;
+}
+
+// A piece of an earlier split of `source` into `folder`, the first in join
+// order; its path is left in `path`, or "" when there is none.
+static int FindEarlierSet(const char *source, const char *folder, char *path)
+{
+    EarlierSearch search;
+    int status = FindEarlierPieces(source, folder, -1, &search, path);
+    const char *first = NULL;
+    for (int i = 0; i < search.found.count; i++)
+        if (!first || CompareNames(search.found.names[i], first) < 0) first = search.found.names[i];
+    if (first)
+        strncat(path, first, PATH_SIZE - strlen(path) - 1);
+    else
+        path[0] = '\0';
+    ClearNameList(&search.found);
+    return status;
+}
+
+// After a split with -f over an earlier set: its pieces that the split did
+// not replace (other numbers, other spellings) would join with the new
+// ones, so they go.
 static int RemoveEarlierParts(const char *source, const char *folder, int64_t written)
 {
-    int status = EXIT_DONE;
-    char path[PATH_SIZE];
-    struct stat info;
-    for (int number = 0; number < CHECKSUM_PART_NUMBER; number++) {
-        if (number >= 1 && number <= written) continue;
-        if (!MakeSplitPath(source, folder, number, path) || lstat(path, &info) != 0) continue;
+    char prefix[PATH_SIZE], path[PATH_SIZE];
+    EarlierSearch search;
+    int status = FindEarlierPieces(source, folder, written, &search, prefix);
+    for (int i = 0; i < search.found.count; i++) {
+        snprintf(path, sizeof path, "%s%s", prefix, search.found.names[i]);
         if (!DeleteFilePath(path)) {
             NoteNotDeleted(path);
             status = EXIT_ERROR;
         }
     }
+    ClearNameList(&search.found);
     return status;
 }
 
@@ -101,9 +168,9 @@ int RunSplit(const CommandLine *line)
         return ReportError("%s fits in one part of %d KB; choose a smaller part size: -s %lld or less",
                            line->operand, partSizeKb, (long long)(size / 1024));
     }
-    char earlier[PATH_SIZE];
-    if (!line->force && FindEarlierSet(line->operand, folder, earlier))
-        return ReportError("%s is there from an earlier split; use -f to replace that set", earlier);
+    char earlier[PATH_SIZE] = "";
+    if (!line->force && FindEarlierSet(line->operand, folder, earlier) != EXIT_DONE) return EXIT_ERROR;
+    if (earlier[0]) return ReportError("%s is there from an earlier split; use -f to replace that set", earlier);
 
     BeginOperation();
     int status = FinishOperation(SplitFile(line->operand, folder, partSizeKb, line->copyProgram));
@@ -190,7 +257,7 @@ int RunList(const CommandLine *line)
     }
     SetCheck check;
     int count = set.names.count, width = set.places.width;
-    CheckPartSet(names, count, set.places, &check);
+    CheckWholeSet(names, count, set.places, set.otherRun, &check);
     // The first missing number is shown where it belongs: before the
     // first name that carries a higher one.
     int hole = -1;
@@ -203,6 +270,7 @@ int RunList(const CommandLine *line)
         if (i == hole) printf("  (missing %s)\n", check.number);
         printf("%s\n", names[i]);
     }
+    if (check.fault == SET_GOES_ON) printf("  (goes on in %s)\n", check.otherRun);
     if (check.fault != SET_WHOLE) {
         char text[MESSAGE_SIZE];
         FormatSetFault(&check, names, text, sizeof text);

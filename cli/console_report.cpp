@@ -238,6 +238,12 @@ void NoteNotDeleted(const char *path)
     ReportError("can't delete %s: %s", path, reason);
 }
 
+void NoteUnverified(const char *checksumPath)
+{
+    EndStatusLine();
+    fprintf(stderr, "partello: the join was not checked: there is no %s\n", checksumPath);
+}
+
 void SetStatus(const char *text)
 {
     if (!text) text = "";

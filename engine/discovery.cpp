@@ -23,6 +23,41 @@ int RankOf(unsigned char c)
     return c;
 }
 
+bool EndsInChecksumNumber(const char *name, size_t length)
+{
+    return length >= 4 && memcmp(name + length - 4, ".999", 4) == 0;
+}
+
+// A search for the first entry of another run (FindOtherRun).
+struct OtherRunSearch {
+    const char *name;
+    NumberPlaces places;
+    char *found;  // PATH_SIZE; "" until one is found
+};
+
+// Equal outside the number ignoring case, and a digit run of another width
+// in its place. The characters around a digit run are no digits, so the
+// run's width in `entry` is plain to see.
+bool IsOfOtherRun(const char *entry, const char *name, NumberPlaces places)
+{
+    size_t start = (size_t)places.start;
+    for (size_t i = 0; i < start; i++)
+        if (!entry[i] || FoldCase(entry[i]) != FoldCase(name[i])) return false;
+    size_t width = 0;
+    while (IsDigit(entry[start + width])) width++;
+    if (width == 0 || width == (size_t)places.width) return false;
+    return NamesEqualIgnoringCase(entry + start + width, name + start + places.width) &&
+           !EndsInChecksumNumber(entry, strlen(entry));
+}
+
+void OfferOtherRun(const char *entry, void *context)
+{
+    OtherRunSearch *search = (OtherRunSearch *)context;
+    if (!IsOfOtherRun(entry, search->name, search->places) || strlen(entry) >= PATH_SIZE) return;
+    if (search->found[0] && CompareNames(entry, search->found) >= 0) return;
+    strcpy(search->found, entry);
+}
+
 // One discovery in progress: the (cut) name whose last digit run is open.
 struct Matcher {
     PartSet *set;
@@ -31,6 +66,7 @@ struct Matcher {
     size_t runStart, runEnd;  // the open places
     bool found;               // some entry matched, ".999" included
     bool outOfMemory;
+    OtherRunSearch other;
 };
 
 // Sets the folder and the pattern. False when there is nothing to search
@@ -70,6 +106,9 @@ bool PrepareSearch(const char *path, PartSet *set, Matcher *matcher)
     matcher->runEnd = end;
     set->places.start = (int)start;
     set->places.width = (int)(end - start);
+    matcher->other.name = matcher->name;
+    matcher->other.places = set->places;
+    matcher->other.found = set->otherRun;
     return true;
 }
 
@@ -88,11 +127,14 @@ bool MatchesPattern(const Matcher *matcher, const char *entry)
 void OfferName(const char *entry, void *context)
 {
     Matcher *matcher = (Matcher *)context;
-    if (!MatchesPattern(matcher, entry) || IsUnfinishedJoinName(entry)) return;
+    if (IsUnfinishedJoinName(entry)) return;
+    if (!MatchesPattern(matcher, entry)) {
+        OfferOtherRun(entry, &matcher->other);
+        return;
+    }
     matcher->found = true;
     // The set's checksum file is no part.
-    size_t length = matcher->length;
-    if (length >= 4 && memcmp(entry + length - 4, ".999", 4) == 0) return;
+    if (EndsInChecksumNumber(entry, matcher->length)) return;
     if (!AddName(&matcher->set->names, entry)) matcher->outOfMemory = true;
 }
 
@@ -188,7 +230,8 @@ void DiscoverPartSet(const char *path, PartSet *set)
 {
     Matcher matcher;
     if (!PrepareSearch(path, set, &matcher)) return;
-    ListFolder(set->folder, set->pattern, OfferName, &matcher);
+    // Every entry: those of another run do not match the pattern.
+    ListFolder(set->folder, "*", OfferName, &matcher);
     FinishSearch(&matcher);
 }
 
@@ -216,6 +259,15 @@ bool NamesEqualIgnoringCase(const char *a, const char *b)
     return FoldCase(*a) == FoldCase(*b);
 }
 
+bool IsNumberedLike(const char *entry, const char *name, NumberPlaces places)
+{
+    size_t length = strlen(name), start = (size_t)places.start, end = start + (size_t)places.width;
+    if (places.start < 0 || places.width <= 0 || end > length || strlen(entry) != length) return false;
+    for (size_t i = 0; i < length; i++)
+        if (i >= start && i < end ? !IsDigit(entry[i]) : FoldCase(entry[i]) != FoldCase(name[i])) return false;
+    return true;
+}
+
 int CompareNames(const char *a, const char *b)
 {
     for (size_t i = 0;; i++) {
@@ -233,6 +285,7 @@ SetFault CheckPartSet(const char *const *names, int count, NumberPlaces places, 
     check->fault = SET_WHOLE;
     check->name = -1;
     check->number[0] = '\0';
+    check->otherRun[0] = '\0';
     for (int i = 0; i < count; i++)
         if (!HoldsNumber(names[i], places)) return RefuseSet(check, SET_NOT_NUMBERED, i);
     if (count == 0) return SET_WHOLE;
@@ -263,14 +316,37 @@ SetFault CheckPartSet(const char *const *names, int count, NumberPlaces places, 
     return SET_WHOLE;
 }
 
+bool FindOtherRun(const char *folder, const char *name, NumberPlaces places, char *entry)
+{
+    entry[0] = '\0';
+    // A name without the places fails the set check anyway.
+    if (places.start < 0 || places.width <= 0 || strlen(name) < (size_t)(places.start + places.width)) return true;
+    OtherRunSearch search = {name, places, entry};
+    return ListFolder(folder, "*", OfferOtherRun, &search);
+}
+
+SetFault CheckWholeSet(const char *const *names, int count, NumberPlaces places, const char *otherRun,
+                       SetCheck *check)
+{
+    if (!otherRun || !otherRun[0]) return CheckPartSet(names, count, places, check);
+    check->fault = SET_GOES_ON;
+    check->name = -1;
+    check->number[0] = '\0';
+    snprintf(check->otherRun, sizeof check->otherRun, "%s", otherRun);
+    return SET_GOES_ON;
+}
+
 void FormatSetFault(const SetCheck *check, const char *const *names, char *text, int size)
 {
-    static const int kMessages[] = {0, MSG_NOT_NUMBERED, MSG_NUMBER_TWICE, MSG_OUT_OF_ORDER, MSG_PART_MISSING};
+    static const int kMessages[] = {0, MSG_NOT_NUMBERED, MSG_NUMBER_TWICE, MSG_OUT_OF_ORDER, MSG_PART_MISSING,
+                                    MSG_SET_GOES_ON};
     if (size <= 0) return;
     text[0] = '\0';
     if (check->fault == SET_WHOLE) return;
     char message[MESSAGE_SIZE];
     LoadMessage(kMessages[check->fault], message, sizeof message);
-    const char *detail = check->name >= 0 ? names[check->name] : check->number;
+    const char *detail = check->fault == SET_GOES_ON ? check->otherRun
+                         : check->name >= 0            ? names[check->name]
+                                                       : check->number;
     snprintf(text, (size_t)size, "%s%s", message, detail);
 }

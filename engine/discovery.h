@@ -39,12 +39,14 @@ struct PartSet {
     NumberPlaces places;      // the '?' of the pattern
     DiscoveryOutcome outcome;
     NameList names;           // sorted: case-insensitive, digits before letters
+    char otherRun[PATH_SIZE]; // see FindOtherRun; "" when there is none
 };
 
 // The platform-free step: splits `path` into folder and name, makes the part
 // pattern and keeps the names of `listing` that match it exactly (same
 // length, '?' any character, others equal ignoring case), less those ending
-// in ".999", sorted into join order. `listing` may hold unrelated names.
+// in ".999", sorted into join order, and notes the first listed name of
+// another run (`otherRun`). `listing` may hold unrelated names.
 // Every field of `set` is overwritten: ClearNameList a set before reusing it.
 // DISCOVERY_NOT_FOUND (empty list) when no listed name matched, ".999" ones
 // included.
@@ -74,12 +76,14 @@ enum SetFault {
     SET_NUMBER_TWICE,  // a name carries the number of the one before it
     SET_OUT_OF_ORDER,  // a name carries a lower number than the one before
     SET_PART_MISSING,  // a number is missing, the first one maybe
+    SET_GOES_ON,       // the folder holds numbers of another width as well
 };
 
 struct SetCheck {
     SetFault fault;
     int name;                // the offending name's index, or -1
     char number[PATH_SIZE];  // the first missing number, as wide as the places
+    char otherRun[PATH_SIZE];  // SET_GOES_ON: the entry of the other run
 };
 
 // The set check, over bare names in join order. Numbers are compared as
@@ -88,13 +92,33 @@ struct SetCheck {
 // its predecessor's. No names at all is a whole (empty) set.
 SetFault CheckPartSet(const char *const *names, int count, NumberPlaces places, SetCheck *check);
 
+// A numbering that grew past its width (x00 ... x89, x9000 ...; file.1 ...
+// file.9, file.10 ...) spreads one set over runs of different widths, and
+// the part pattern finds only one of them. An entry of another run is
+// equal to `name` (a name of the set) outside its number, ignoring case, and
+// holds a run of digits of another width in the number's place. Checksum
+// files (".999") are none. The first such entry of `folder` in join order
+// goes into `entry` (PATH_SIZE), or "". False when the folder, which holds
+// the set, could not be searched.
+bool FindOtherRun(const char *folder, const char *name, NumberPlaces places, char *entry);
+
+// The whole check of a discovered set: SET_GOES_ON when `otherRun` names an
+// entry, otherwise CheckPartSet.
+SetFault CheckWholeSet(const char *const *names, int count, NumberPlaces places, const char *otherRun,
+                       SetCheck *check);
+
 // The status text of a refused set: its catalogue message followed by the
-// missing number or the offending name.
+// missing number or the offending name (of the set or of the other run).
 void FormatSetFault(const SetCheck *check, const char *const *names, char *text, int size);
 
 // Discovery's rule for letter case: true when the names are equal with
 // ASCII letters compared without regard to case, every other byte as is.
 bool NamesEqualIgnoringCase(const char *a, const char *b);
+
+// Discovery's rule for a numbered name of a set: `entry` is as long as
+// `name`, equal to it outside `places` ignoring case, and holds digits in
+// them.
+bool IsNumberedLike(const char *entry, const char *name, NumberPlaces places);
 
 // Orders two names of a set: case-insensitive, digits before letters.
 int CompareNames(const char *a, const char *b);

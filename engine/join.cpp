@@ -208,6 +208,44 @@ bool ReadStoredChecksum(const char *path, uint32_t *stored)
     return read;
 }
 
+// Without a checksum file nothing proves a join whole. A part before the
+// last that is shorter than the first (a cut or emptied one) is a sign of
+// damage, and then the parts stay. `*irregular` gets the index of the
+// first such part, or -1. A part that cannot be measured gives the
+// message to fail with, its path left in `path`; otherwise 0.
+int FindIrregularPart(const char *const *names, int count, const char *folder, int *irregular, char *path)
+{
+    *irregular = -1;
+    int64_t first = 0;
+    for (int i = 0; i + 1 < count; i++) {
+        FileGuard part(MakePartPath(folder, names[i], path) ? OpenFileForRead(path) : NO_FILE);
+        if (part.handle == NO_FILE) return MSG_CANT_OPEN;
+        int64_t size = GetFileLength(part.handle);
+        if (size < 0) return MSG_CANT_READ_WRITE;
+        if (i == 0) first = size;
+        if (size < first) {
+            *irregular = i;
+            break;
+        }
+    }
+    return 0;
+}
+
+// The join ran, but an irregular part kept the parts: a failure only when
+// deleting them was asked for.
+OperationResult ReportIrregularPart(const char *name, bool deleteParts)
+{
+    char text[MESSAGE_SIZE + PATH_SIZE];
+    LoadMessage(MSG_IRREGULAR_PART, text, MESSAGE_SIZE);
+    strcat(text, name);
+    if (!deleteParts) {
+        SetStatus(text);
+        return OPERATION_DONE;
+    }
+    ShowErrorText(text, NULL, false);
+    return OPERATION_FAILED;
+}
+
 // A join that passed its checks before anything is written.
 struct JoinPlan {
     const char *const *names;
@@ -344,7 +382,10 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     int parts = 0;
     while (parts < count && names[parts] && names[parts][0]) parts++;
     SetCheck check;
-    if (CheckPartSet(names, parts, places, &check) != SET_WHOLE) {
+    char otherRun[PATH_SIZE] = "";
+    // Unsearched, the folder might hold more of the set.
+    if (parts > 0 && !FindOtherRun(folder, names[0], places, otherRun)) return FailTransfer(MSG_CANT_OPEN, folder, true);
+    if (CheckWholeSet(names, parts, places, otherRun, &check) != SET_WHOLE) {
         char text[MESSAGE_SIZE];
         FormatSetFault(&check, names, text, sizeof text);
         ShowErrorText(text, NULL, false);
@@ -362,6 +403,10 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     if (!OpenEveryPart(names, parts, folder, path, &total)) return FailTransfer(MSG_CANT_OPEN, path, true);
     if (!CheckRoom(outputPath, total)) return OPERATION_FAILED;
 
+    int irregular = -1;
+    int message = lookup == CHECKSUM_ABSENT ? FindIrregularPart(names, parts, folder, &irregular, path) : 0;
+    if (message) return FailTransfer(message, path, true);
+
     // The question comes last: a join that would be refused asks nothing.
     JoinPlan plan = {names, parts, folder, outputPath, lookup, checksumPath, !rule || rule->replaceAny,
                      rule && rule->agreed, {0, 0}, rule};
@@ -375,8 +420,11 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
         plan.agreedFile = existing;
     }
     bool deleting;
-    OperationResult result = WriteOutput(&plan, deleteParts, &deleting);
+    OperationResult result = WriteOutput(&plan, deleteParts && irregular < 0, &deleting);
     if (deleting) DeleteSet(names, parts, folder, checksumPath, lookup == CHECKSUM_FOUND);
+    if (result != OPERATION_DONE || lookup != CHECKSUM_ABSENT) return result;
+    if (irregular >= 0) result = ReportIrregularPart(names[irregular], deleteParts);
+    NoteUnverified(checksumPath);
     return result;
 }
 

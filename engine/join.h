@@ -22,9 +22,12 @@ struct OutputRule {
 // an empty name ends the list) into `outputPath`, verifies against the set's
 // checksum file and, when `deleteParts`, deletes the checksum file and the
 // parts, but only after a verified join (checksums matched, or there was no
-// checksum file and the sizes agreed) whose output reached the disk. Refused
-// before anything is written: a list that fails the set check over `places`
-// (discovery's), an output path that is one of the parts or the checksum
+// checksum file, the sizes agreed and no part before the last was shorter
+// than the first, which is named instead) whose output reached the disk.
+// A join without a checksum file is noted as unverified. Refused before
+// anything is written: a list that fails the set check over `places`
+// (discovery's), a folder that holds a run of numbers of another width
+// (FindOtherRun), an output path that is one of the parts or the checksum
 // file, and a part that cannot be opened. The checksum file is the entry
 // named like the last part with ".999" for its extension, letter case
 // ignored as discovery ignores it; one that is there but cannot be read as

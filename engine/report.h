@@ -27,6 +27,10 @@ void NoteError(const char *path, bool bySystem);
 // POSIX, holds why). The window keeps quiet about it; the console names it
 // and fails.
 void NoteNotDeleted(const char *path);
+// A join that ended with no checksum file to compare its output with
+// (`checksumPath` names the one looked for): nothing proves it whole. The
+// window's status text says no more; the console adds a line.
+void NoteUnverified(const char *checksumPath);
 // Puts up the wait cursor and returns the cursor shown before.
 void *ShowWaitCursor();
 void RestoreCursor(void *previous);

@@ -44,5 +44,7 @@
 #define MSG_NO_ROOM             42
 #define MSG_OUTPUT_APPEARED     43
 #define MSG_OUTPUT_MOVED        44
+#define MSG_SET_GOES_ON         45
+#define MSG_IRREGULAR_PART      46
 
 #endif

@@ -11,6 +11,7 @@ struct FakeReport {
     std::vector<std::string> events;
     std::vector<std::string> errorFiles;  // named by each error, "" for none
     std::vector<std::string> notDeleted;
+    int unverified = 0;  // joins that had no checksum file
     int probeCalls = 0;
     int cursorDepth = 0;  // wait cursors put up and not yet restored
     // Decides the probe's answer for its n-th call (counting from 1).

@@ -55,7 +55,7 @@ static void ShowSetFault(const PartSet *set)
     const char **names = PointToNames(&set->names);
     if (!names) return;
     SetCheck check;
-    if (CheckPartSet(names, set->names.count, set->places, &check) != SET_WHOLE) {
+    if (CheckWholeSet(names, set->names.count, set->places, set->otherRun, &check) != SET_WHOLE) {
         char text[MESSAGE_SIZE];
         FormatSetFault(&check, names, text, sizeof text);
         SetStatus(text);

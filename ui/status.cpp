@@ -28,6 +28,7 @@ void ErrorBeep() { MessageBeep(0); }
 // verified join stays silent here.
 void NoteError(const char *, bool) {}
 void NoteNotDeleted(const char *) {}
+void NoteUnverified(const char *) {}
 
 bool CancelProbe()
 {

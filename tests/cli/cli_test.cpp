@@ -215,6 +215,13 @@ void LimitFileSize()
 
 void OutputToFullDevice() { dup2(open("/dev/full", O_WRONLY), 1); }
 
+// The set in set/ renamed to upper case.
+void UpperCaseSet(const TempDir &d)
+{
+    for (const char *number : {"001", "002", "003", "999"})
+        rename((d / "set/data.bin." + number).c_str(), (d / "set/DATA.BIN." + number).c_str());
+}
+
 // Hostile input and odd file systems. Each case starts from data.bin and
 // its three parts and checksum file in set/, with out/ open to anyone.
 TEST(Cli, HostileInputAndOddFileSystems)
@@ -257,6 +264,22 @@ TEST(Cli, HostileInputAndOddFileSystems)
          "@out/j", ""},
         {"a split over an earlier set", nullptr, {"split", "@data.bin", "-s", "120", "-d", "@set"}, nullptr, 1,
          "partello: @set/data.bin.001 is there from an earlier split; use -f to replace that set\n", "", ""},
+        {"an earlier set in other case", UpperCaseSet, {"split", "@data.bin", "-s", "120", "-d", "@set"}, nullptr, 1,
+         "partello: @set/DATA.BIN.001 is there from an earlier split", "", ""},
+        {"-f over one in other case", UpperCaseSet, {"split", "@data.bin", "-s", "120", "-d", "@set", "-f"}, nullptr,
+         0, "File split successfully.\n", "@set/data.bin.003", "@set/DATA.BIN.999"},
+        {"a set that goes on", [](const TempDir &d) { rename((d / "set/data.bin.003").c_str(), (d / "set/data.bin.1003").c_str()); },
+         {"join", "@set/data.bin.001", "-o", "@out/j", "--delete-parts"}, nullptr, 1,
+         "partello: Error: the set goes on in data.bin.1003\n", "@set/data.bin.001", "@out/j"},
+        {"a short part without a checksum file",
+         [](const TempDir &d) {
+             unlink((d / "set/data.bin.999").c_str());
+             truncate((d / "set/data.bin.002").c_str(), 1000);
+         },
+         {"join", "@set/data.bin.001", "-o", "@out/j", "--delete-parts"}, nullptr, 1,
+         "partello: Join Finished; parts kept, short part: data.bin.002\n"
+         "partello: the join was not checked: there is no @set/data.bin.999\n",
+         "@set/data.bin.002", ""},
         {"-f leaves one whole set", [](const TempDir &d) { truncate((d / "data.bin").c_str(), 130000); },
          {"split", "@data.bin", "-s", "120", "-d", "@set", "-f"}, nullptr, 0, "File split successfully.\n",
          "@set/data.bin.002", "@set/data.bin.003"},

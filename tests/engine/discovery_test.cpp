@@ -35,15 +35,23 @@ Names Find(const std::string &path, const Names &listing, PartSet *set)
     return Outcome(*set);
 }
 
-Names Numbered(const std::string &base, int first, int last)
+std::string Padded(int number, int width)
+{
+    std::string digits = std::to_string(number);
+    return std::string(digits.size() < size_t(width) ? width - digits.size() : 0, '0') + digits;
+}
+
+// prefix + each number in `width` digits at least.
+Names Numbers(const std::string &prefix, int first, int last, int width)
 {
     Names names;
-    for (int k = first; k <= last; k++) {
-        char suffix[16];
-        snprintf(suffix, sizeof suffix, ".%03d", k);
-        names.push_back(base + suffix);
-    }
+    for (int k = first; k <= last; k++) names.push_back(prefix + Padded(k, width));
     return names;
+}
+
+Names Numbered(const std::string &base, int first, int last)
+{
+    return Numbers(base + ".", first, last, 3);
 }
 
 Names Join(Names a, const Names &b)
@@ -65,6 +73,7 @@ TEST(FindPartSet, MatchesExactlyDropsTheChecksumFileAndSortsIntoJoinOrder)
         Names listing;
         Names expected;
         std::string pattern;
+        std::string otherRun = "";  // the first entry of a run of another width
     } cases[] = {
         {"a middle part", folder + "movie.avi.003", Join(movie, {"movie.avi", "notes.txt"}),
          Numbered("movie.avi", 1, 5), "movie.avi.???"},
@@ -75,7 +84,7 @@ TEST(FindPartSet, MatchesExactlyDropsTheChecksumFileAndSortsIntoJoinOrder)
         {"no name", folder, {"x.001"}, {kNoDigit}, ""},
         {"one part and its checksum file", "x.001", {"x.001", "x.999"}, {"x.001"}, "x.???"},
         {"only the checksum file", "x.999", {"x.999"}, {}, "x.???"},
-        {"nothing matches", folder + "x.001", {"y.001", "x.01", "x.0001"}, {kNotFound}, "x.???"},
+        {"nothing matches", folder + "x.001", {"y.001", "x.01", "x.0001"}, {kNotFound}, "x.???", "x.0001"},
         {"empty listing", "x.001", {}, {kNotFound}, "x.???"},
         {"a join's unfinished output is no part", "a1.b.cdefgh.unfinished-join",
          {"a1.b.cdefgh.unfinished-join", "a2.b.cdefgh.unfinished-join"}, {kNotFound}, "a?.b.cdefgh.unfinished-join"},
@@ -84,11 +93,20 @@ TEST(FindPartSet, MatchesExactlyDropsTheChecksumFileAndSortsIntoJoinOrder)
         {"letters at the open places sort after digits", "x.001", {"x.bak", "x.002", "x.001", "x.00B", "x.00a"},
          {"x.001", "x.002", "x.00a", "x.00B", "x.bak"}, "x.???"},
         {"only the last digit run is open", "a1b22", {"a1b07", "a2b22", "a1b2", "a1b22", "A1B99"},
-         {"a1b07", "a1b22", "A1B99"}, "a1b??"},
+         {"a1b07", "a1b22", "A1B99"}, "a1b??", "a1b2"},
         {"digits inside the name", "file007.txt", {"file001.txt", "file002.txt", "file003.txt", "file003.999"},
          {"file001.txt", "file002.txt", "file003.txt"}, "file???.txt"},
         {"shorter and longer names do not match", "x.001", {"x.1", "x.01", "x.0001", "x.001 ", "x.002"},
-         {"x.002"}, "x.???"},
+         {"x.002"}, "x.???", "x.0001"},
+        {"numbering grown past its width", "x17", Join(Numbers("X", 0, 89, 2), Numbers("x", 9000, 9009, 4)),
+         Numbers("X", 0, 89, 2), "x??", "x9000"},
+        {"unpadded numbers", "file.5", Numbers("file.", 1, 12, 1), Numbers("file.", 1, 9, 1), "file.?", "file.10"},
+        {"started from the wider run", "w.bin.10", Numbers("w.bin.", 1, 12, 1), Numbers("w.bin.", 10, 12, 1), "w.bin.??",
+         "w.bin.1"},
+        {"one width with its checksum file", "file.5", Join(Numbers("file.", 1, 9, 1), {"file.999", "file.txt"}),
+         Numbers("file.", 1, 9, 1), "file.?"},
+        {"from 000 beside volumes", "x000", Join(Numbers("x", 0, 12, 3), Numbered("x.7z", 1, 3)),
+         Numbers("x", 0, 12, 3), "x???"},
         {"a name cut to 255 characters", x250 + "12345" + std::string(45, 'y'),
          {x250 + "00002", x250 + "00001", x250 + "12345" + std::string(45, 'y')},
          {x250 + "00001", x250 + "00002"}, x250 + "?????"},
@@ -98,6 +116,7 @@ TEST(FindPartSet, MatchesExactlyDropsTheChecksumFileAndSortsIntoJoinOrder)
         PartSet set;
         EXPECT_EQ(Find(c.path, c.listing, &set), c.expected) << c.what;
         if (set.outcome != DISCOVERY_NO_DIGIT) EXPECT_EQ(set.pattern, c.pattern) << c.what;
+        EXPECT_EQ(set.otherRun, c.otherRun) << c.what;
         ClearNameList(&set.names);
     }
 }
@@ -165,6 +184,7 @@ TEST(DiscoverPartSet, ListsTheRealFolder)
     PartSet set;
     DiscoverPartSet((dir / "movie.avi.003").c_str(), &set);
     EXPECT_EQ(Outcome(set), Numbered("movie.avi", 1, 6));
+    EXPECT_STREQ(set.otherRun, "movie.avi.1");
     EXPECT_EQ(set.folder, dir.Path());
     EXPECT_STREQ(set.pattern, "movie.avi.???");
     ClearNameList(&set.names);
@@ -256,6 +276,9 @@ TEST(CheckPartSet, TextNamesTheMissingNumberOrTheName)
     CheckPartSet(stray, 1, {2, 3}, &check);
     FormatSetFault(&check, stray, text, sizeof text);
     EXPECT_STREQ(text, "");
+    EXPECT_EQ(CheckWholeSet(holed, 3, {2, 3}, "x.0004", &check), SET_GOES_ON);  // before any other fault
+    FormatSetFault(&check, holed, text, sizeof text);
+    EXPECT_STREQ(text, "Error: the set goes on in x.0004");
 }
 
 TEST(FindPartSet, KeepsThePlacesOfThePattern)

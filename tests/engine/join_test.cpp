@@ -114,8 +114,15 @@ TEST_F(Join, OutcomesAndWhatTheyDelete)
         int partsInOutput;  // -1: all; 0: no output written
         bool stamped, deleted;
     } cases[] = {
-        {"no checksum file", {300, 200, 100}, [](Join *t) { fs::remove(fs::path(t->ChecksumFile())); }, 0,
+        {"no checksum file", {300, 300, 100}, [](Join *t) { fs::remove(fs::path(t->ChecksumFile())); }, 0,
          Then(Progress(3), {Shown(MSG_JOIN_FINISHED)}), OPERATION_DONE, -1, true, true},
+        {"no checksum file, a part cut short", {300, 200, 100}, [](Join *t) { fs::remove(fs::path(t->ChecksumFile())); },
+         0, Then(Progress(3), {Shown(MSG_JOIN_FINISHED), Shown(MSG_IRREGULAR_PART) + "x.002", kBeep}),
+         OPERATION_FAILED, -1, true, false},
+        {"no checksum file, an empty part", {300, 300, 0, 100},
+         [](Join *t) { fs::remove(fs::path(t->ChecksumFile())); }, 0,
+         Then(Progress(4), {Shown(MSG_JOIN_FINISHED), Shown(MSG_IRREGULAR_PART) + "x.003", kBeep}),
+         OPERATION_FAILED, -1, true, false},
         {"checksums match", {300, 200, 100}, nullptr, 0,
          Then(Progress(3), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, -1, true, true},
         {"checksum file of 8 bytes", {300, 200, 100},
@@ -161,6 +168,7 @@ TEST_F(Join, OutcomesAndWhatTheyDelete)
         Fake().cancelAt = [cancelCall](int call) { return call == cancelCall; };
         EXPECT_EQ(Run(true), c.result) << c.what;
         EXPECT_EQ(Fake().events, c.events) << c.what;
+        EXPECT_EQ(Fake().unverified, !hadChecksum && c.stamped) << c.what;
         EXPECT_EQ(Exists(Output()), c.partsInOutput != 0) << c.what;
         if (c.partsInOutput != 0) {
             EXPECT_EQ(ReadBytes(Output()), c.partsInOutput < 0 ? Concat(data) : FirstParts(c.partsInOutput)) << c.what;
@@ -398,7 +406,7 @@ TEST_F(Join, CountsEveryPartWithoutLeadingZeros)
 TEST_F(Join, ChecksumFileIsNamedFromTheLastEntry)
 {
     // file001.txt ... file003.txt look for file003.999.
-    MakeSet({30, 20, 10}, "file");
+    MakeSet({30, 30, 10}, "file");
     for (int k = 0; k < 3; k++) {
         std::string renamed = "file00" + std::to_string(k + 1) + ".txt";
         fs::rename(fs::path(PartPath(k)), fs::path(dir / renamed));

@@ -40,6 +40,8 @@ void NoteError(const char *, bool) {}
 // Counted as an error, as the console counts it.
 void NoteNotDeleted(const char *) { g_console.beeps++; }
 
+void NoteUnverified(const char *) {}
+
 bool CancelProbe() { return false; }
 
 void *ShowWaitCursor()

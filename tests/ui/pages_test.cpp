@@ -452,3 +452,19 @@ TEST_F(ProgramTest, NameConfirmedInThePickerIsNotAskedAgain)
     ASSERT_EQ(answers.boxes.size(), 5u);
     EXPECT_TRUE(answers.boxes[4].ownedByMainWindow);
 }
+
+// Numbers that grew a digit: the list holds one width, and the join is
+// refused at once and on OK, before anything is written.
+TEST_F(ProgramTest, SetThatGoesOnInWiderNumbersIsRefused)
+{
+    TempDir dir, joined;
+    for (int k = 1; k <= 10; k++) MakeFile(dir / ("p." + std::to_string(k)), 1000, k);
+    Start();
+    DropFiles({dir / "p.1"});
+    EXPECT_EQ(JoinList().size(), 9u);
+    EXPECT_EQ(Status(), " Error: the set goes on in p.10");
+    SetText(g_joinPage, IDC_JOIN_OUTPUT, joined / "p");
+    Click(g_joinPage, IDC_OK);
+    EXPECT_EQ(Status(), " Error: the set goes on in p.10");
+    EXPECT_FALSE(Exists(joined / "p"));
+}
