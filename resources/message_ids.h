@@ -37,5 +37,7 @@
 #define MSG_OVERWRITES_SOURCE   35
 #define MSG_NOT_CHECKED         36
 #define MSG_SOURCE_CHANGED      37
+#define MSG_SOURCE_EMPTY        38
+#define MSG_LIST_CHANGED        39
 
 #endif

@@ -183,8 +183,12 @@ static bool MayReplaceOutput(const char *output)
     unsigned discoveries = g_discoveries;
     int answer = MessageBoxA(g_mainWindow, text, caption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING);
     // The box runs its own message loop: a drop meanwhile put another set in
-    // the list, which is not what the user answered for.
-    return answer == IDYES && discoveries == g_discoveries;
+    // the list, which is not what the user answered for. A Yes then says
+    // why nothing happens.
+    if (answer != IDYES) return false;
+    if (discoveries == g_discoveries) return true;
+    ShowMessage(MSG_LIST_CHANGED);
+    return false;
 }
 
 static void RunJoin(HWND page)

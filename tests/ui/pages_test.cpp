@@ -123,6 +123,28 @@ TEST_F(ProgramTest, SplitFromThePageWritesThePartsAndDisablesOk)
     EXPECT_TRUE(IsEnabled(g_splitPage, IDC_OK));
 }
 
+// A source that went bad after its count was shown: the split says why,
+// and the window does not go on looking busy.
+TEST_F(ProgramTest, SplitOfASourceThatWentBadSaysWhy)
+{
+    TempDir dir, out;
+    struct Case {
+        const char *name;
+        DWORD share, disposition;
+        const char *status;
+    } cases[] = {{"emptied", FILE_SHARE_READ | FILE_SHARE_WRITE, TRUNCATE_EXISTING, " Error: the file is empty."},
+                 {"held", 0, OPEN_EXISTING, " Error: can't open file."}};
+    Start();
+    for (const Case &c : cases) {
+        MakeFile(dir / c.name, 2 * kPart + 1);
+        FillSplitPage(dir / c.name, out.Path());
+        HANDLE held = CreateFileA((dir / c.name).c_str(), GENERIC_WRITE, c.share, NULL, c.disposition, 0, NULL);
+        Click(g_splitPage, IDC_OK);
+        CloseHandle(held);
+        EXPECT_EQ(Status(), c.status) << c.name;
+    }
+}
+
 // Enter starts the split through the loop; the ESC queued behind it is the
 // probe's, not the quit accelerator's.
 TEST_F(ProgramTest, EscapeQueuedDuringASplitCancelsItWithoutQuitting)
@@ -388,6 +410,7 @@ TEST_F(ProgramTest, SetDroppedDuringAJoinAsksBeforeReplacingTheJoinedFile)
     answers.whileOpen = [&] { PostDrop({dir / "c.001"}); };
     Click(g_joinPage, IDC_OK);
     EXPECT_EQ(answers.boxes.size(), 2u);
+    EXPECT_EQ(Status(), " The list changed; nothing was joined.");
     EXPECT_EQ(JoinList(), (std::vector<std::string>{"c.001", "c.002"}));
     EXPECT_EQ(ReadBytes(output), joined);
 }
