@@ -1,5 +1,6 @@
 #include "split.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -102,6 +103,18 @@ void TakeSourceState(FileHandle source, SourceState *state)
     state->haveTime = GetFileWriteTime(source, &state->time);
 }
 
+// Says why the checksum pass failed when nobody cancelled it, so that the
+// status line does not go on looking busy. A source whose length moved
+// changed under the pass; otherwise the system would not read it.
+OperationResult FailChecksumPass(const char *sourcePath, FileHandle source, int64_t length)
+{
+    if (length == 0) return FailTransfer(MSG_SOURCE_EMPTY, sourcePath, false);
+    int error = errno;
+    if (GetFileLength(source) != length) return FailTransfer(MSG_SOURCE_CHANGED, sourcePath, false);
+    errno = error;
+    return FailTransfer(MSG_CANT_READ_WRITE, sourcePath, true);
+}
+
 // Into the folder that `partPath` is in.
 void CopyProgramBeside(const char *partPath)
 {
@@ -137,7 +150,8 @@ OperationResult CutParts(const char *sourcePath, const char *folder, int64_t par
     ShowMessage(MSG_CREATING_CHECKSUM);
     bool cancelled = false;
     uint32_t checksum = ComputeFileChecksum(work.file.handle, &cancelled);
-    if (checksum == CHECKSUM_FAILED) return cancelled ? OPERATION_CANCELLED : OPERATION_FAILED;
+    if (checksum == CHECKSUM_FAILED && cancelled) return OPERATION_CANCELLED;
+    if (checksum == CHECKSUM_FAILED) return FailChecksumPass(sourcePath, work.file.handle, before.length);
 
     // Parts without their checksum file could not be verified when joined.
     MakeSplitPath(sourcePath, folder, CHECKSUM_PART_NUMBER, path);

@@ -46,5 +46,7 @@
 #define MSG_OUTPUT_MOVED        44
 #define MSG_SET_GOES_ON         45
 #define MSG_IRREGULAR_PART      46
+#define MSG_SOURCE_EMPTY        47
+#define MSG_LIST_CHANGED        48
 
 #endif

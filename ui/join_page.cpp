@@ -189,8 +189,10 @@ static bool AskReplaceOutput(const char *output)
     unsigned discoveries = g_discoveries;
     int answer = MessageBoxA(g_mainWindow, text, caption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING);
     // The box runs its own message loop: a drop meanwhile put another set in
-    // the list, which is not what the user answered for.
+    // the list, which is not what the user answered for. A Yes then says
+    // why nothing happens.
     g_replaceDeclined = answer != IDYES || discoveries != g_discoveries;
+    if (answer == IDYES && g_replaceDeclined) ShowMessage(MSG_LIST_CHANGED);
     return !g_replaceDeclined;
 }
 

@@ -231,7 +231,7 @@ TEST_F(Split, StopsBeforeWritingAnything)
          },
          kPartKb, {Shown(MSG_TOO_MANY_PARTS), beep}, OPERATION_FAILED},
         {"empty source", [](Split *t) { t->MakeSource(0); }, kPartKb,
-         {Shown(MSG_SPLITTING), Shown(MSG_CREATING_CHECKSUM)}, OPERATION_FAILED},
+         {Shown(MSG_SPLITTING), Shown(MSG_CREATING_CHECKSUM), Shown(MSG_SOURCE_EMPTY), beep}, OPERATION_FAILED},
         {"source cannot be opened", nullptr, kPartKb,
          {Shown(MSG_SPLITTING), Shown(MSG_CANT_OPEN), beep}, OPERATION_FAILED},
         {"cancel in the checksum pass", [](Split *t) { t->MakeSource(3 << 20); }, kPartKb,

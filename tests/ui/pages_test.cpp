@@ -117,6 +117,15 @@ TEST_F(ProgramTest, SplitFromThePageWritesThePartsAndDisablesOk)
     EXPECT_EQ(SizeOf(out / "data.bin.999"), 4);
     EXPECT_FALSE(Exists(out / "data.bin.004"));
     EXPECT_FALSE(IsEnabled(g_splitPage, IDC_OK));
+    // Emptied, or held by another program, after its count showed: the split says why.
+    for (DWORD share : {DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE), DWORD(0)}) {
+        MakeFile(source, 2 * kPart + 1);
+        SetText(g_splitPage, IDC_SPLIT_SIZE, share ? "121" : "122");
+        HANDLE held = CreateFileA(source.c_str(), GENERIC_WRITE, share, 0, share ? TRUNCATE_EXISTING : OPEN_EXISTING, 0, 0);
+        Click(g_splitPage, IDC_OK);
+        CloseHandle(held);
+        EXPECT_EQ(Status(), share ? " Error: the file is empty." : " Error: can't open file.");
+    }
     EXPECT_EQ(Pump(), kNoQuit);
     // Any change of an edit brings OK back while the rule holds.
     Type(g_splitPage, IDC_SPLIT_FOLDER, 'x');
@@ -415,6 +424,7 @@ TEST_F(ProgramTest, SetDroppedDuringAJoinAsksBeforeReplacingTheJoinedFile)
     answers.whileOpen = [&] { PostDrop({dir / "c.001"}); };
     Click(g_joinPage, IDC_OK);
     EXPECT_EQ(answers.boxes.size(), 2u);
+    EXPECT_EQ(Status(), " The list changed; nothing was joined.");
     EXPECT_EQ(JoinList(), (std::vector<std::string>{"c.001", "c.002"}));
     EXPECT_EQ(ReadBytes(output), joined);
 }
