@@ -25,14 +25,23 @@ bool MakePartPath(const char *folder, const char *name, char *path)
     return length >= 0 && length < PATH_SIZE;
 }
 
+// How far the join is: part `part` of `parts`, `done` of `total` bytes.
+struct JoinProgress {
+    int part, parts;
+    int64_t done, total;
+};
+
 // NULL when the part was appended whole, otherwise the file that failed.
-const char *AppendPart(Transfer *work, FileHandle part, int64_t size, const char *partPath, const char *outputPath)
+const char *AppendPart(Transfer *work, FileHandle part, int64_t size, const char *partPath, const char *outputPath,
+                       JoinProgress *progress)
 {
     for (int64_t left = size; left > 0;) {
         int64_t chunk = left < work->buffer.size ? left : work->buffer.size;
         if (ReadFileBytes(part, work->buffer.bytes, chunk) != chunk) return partPath;
         if (WriteFileBytes(work->file.handle, work->buffer.bytes, chunk) != chunk) return outputPath;
         left -= chunk;
+        progress->done += chunk;
+        ReportProgress(progress->part, progress->parts, progress->done, progress->total);
     }
     return NULL;
 }
@@ -49,12 +58,15 @@ bool NamesAnInput(const char *outputPath, const char *const *names, int count, c
 
 // Replacing the output is the one step that can lose what was there, so
 // every part must open before it happens. A part that does not is left in
-// `path`.
-bool OpenEveryPart(const char *const *names, int count, const char *folder, char *path)
+// `path`. Their lengths are summed into `total`, for the progress.
+bool OpenEveryPart(const char *const *names, int count, const char *folder, char *path, int64_t *total)
 {
+    *total = 0;
     for (int i = 0; i < count; i++) {
         FileHandle part = MakePartPath(folder, names[i], path) ? OpenFileForRead(path) : NO_FILE;
         if (part == NO_FILE) return false;
+        int64_t length = GetFileLength(part);
+        if (length > 0) *total += length;
         CloseFileHandle(part);
     }
     return true;
@@ -125,6 +137,7 @@ struct JoinPlan {
     const char *outputPath;
     ChecksumLookup lookup;
     const char *checksumPath;
+    int64_t total;  // the parts' lengths when they were opened
 };
 
 // Writes the output from the parts and checks it. `*deleting` when
@@ -146,8 +159,10 @@ OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleti
     FileTime time;
     bool haveTime = false;
     const char *failed = NULL;  // the file a transfer failed on
+    JoinProgress progress = {0, plan->parts, 0, plan->total};
     for (int i = 0; i < plan->parts && !failed; i++) {
         ShowMessageNumber(MSG_JOINING, i + 1);
+        progress.part = i + 1;
         FileGuard part(MakePartPath(plan->folder, names[i], path) ? OpenFileForRead(path) : NO_FILE);
         if (part.handle == NO_FILE) return FailTransfer(MSG_CANT_OPEN, path, true);
         if (i == 0) haveTime = GetFileWriteTime(part.handle, &time);
@@ -159,7 +174,7 @@ OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleti
         }
         total += size;
         if (!work.buffer.Fit(size)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, false);
-        failed = AppendPart(&work, part.handle, size, path, outputPath);
+        failed = AppendPart(&work, part.handle, size, path, outputPath, &progress);
         if (!failed && CancelProbe()) return OPERATION_CANCELLED;
     }
     if (failed) return FailTransfer(MSG_CANT_READ_WRITE, failed, true);
@@ -225,9 +240,10 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     char path[PATH_SIZE], checksumPath[PATH_SIZE] = "";
     ChecksumLookup lookup = parts > 0 ? LookUpChecksumFile(folder, names[parts - 1], checksumPath) : CHECKSUM_ABSENT;
     if (NamesAnInput(outputPath, names, parts, folder, checksumPath)) return FailTransfer(MSG_CANT_CREATE, outputPath, false);
-    if (!OpenEveryPart(names, parts, folder, path)) return FailTransfer(MSG_CANT_OPEN, path, true);
+    int64_t total;
+    if (!OpenEveryPart(names, parts, folder, path, &total)) return FailTransfer(MSG_CANT_OPEN, path, true);
 
-    JoinPlan plan = {names, parts, folder, outputPath, lookup, checksumPath};
+    JoinPlan plan = {names, parts, folder, outputPath, lookup, checksumPath, total};
     bool deleting;
     OperationResult result = WriteOutput(&plan, deleteParts, &deleting);
     if (deleting) DeleteSet(names, parts, folder, checksumPath, lookup == CHECKSUM_FOUND);

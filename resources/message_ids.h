@@ -37,5 +37,11 @@
 #define MSG_OVERWRITES_SOURCE   35
 #define MSG_NOT_CHECKED         36
 #define MSG_SOURCE_CHANGED      37
+#define MSG_VERIFYING           38
+#define MSG_PARTS_MATCH         39
+#define MSG_NO_CHECKSUM_FILE    40
+#define MSG_RESERVED_CHECKSUM   41
+#define MSG_COMPUTING_CHECKSUM  42
+#define MSG_ESC_HINT            43
 
 #endif

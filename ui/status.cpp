@@ -29,6 +29,9 @@ void ErrorBeep() { MessageBeep(0); }
 void NoteError(const char *, bool) {}
 void NoteNotDeleted(const char *) {}
 
+// The status line keeps the engine's texts; progress in between is not shown.
+void ReportProgress(int, int, int64_t, int64_t) {}
+
 bool CancelProbe()
 {
     MSG message;

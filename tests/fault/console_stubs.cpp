@@ -40,6 +40,8 @@ void NoteError(const char *, bool) {}
 // Counted as an error, as the console counts it.
 void NoteNotDeleted(const char *) { g_console.beeps++; }
 
+void ReportProgress(int, int, int64_t, int64_t) {}
+
 bool CancelProbe() { return false; }
 
 void *ShowWaitCursor()
@@ -55,3 +57,6 @@ void EndOperation() {}
 bool OperationCancelled() { return false; }
 int OperationErrors() { return g_console.beeps - g_console.operationBeeps; }
 void EndStatusLine() {}
+void SetQuiet(bool) {}
+void ShowNote(const char *) {}
+bool IsStatusOnTerminal() { return false; }
