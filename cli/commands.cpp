@@ -107,13 +107,22 @@ static int ReadSizeOption(const char *text, int64_t *partKb)
 
 // -n as the part size in KB for the file's `size`; EXIT_DONE or an error
 // already reported, with the nearest count that works.
-static int ChooseSizeOption(const CommandLine *line, int64_t size, int64_t *partKb)
+// -n as a number, into `count` when given; EXIT_DONE or a usage error
+// already reported. Whether the file takes that many parts comes later.
+static int ReadCountOption(const char *text, long *count)
 {
     char *end;
-    long count = strtol(line->countText, &end, 10);
-    if (*end || end == line->countText || count < 1 || count > 100000)
-        return ReportUsageError("bad part count %s: a whole number from 2 to %d", QuoteName(line->countText),
-                                MAX_PARTS);
+    long value = strtol(text, &end, 10);
+    if (*end || end == text || value < 1 || value > 100000)
+        return ReportUsageError("bad part count %s: a whole number from 2 to %d", QuoteName(text), MAX_PARTS);
+    if (count) *count = value;
+    return EXIT_DONE;
+}
+
+static int ChooseSizeOption(const CommandLine *line, int64_t size, int64_t *partKb)
+{
+    long count = 0;
+    ReadCountOption(line->countText, &count);
     *partKb = ChooseSizeForCount(size, (int)count);
     if (*partKb) return EXIT_DONE;
     int nearest = NearestPossibleCount(size, count > MAX_PARTS ? MAX_PARTS + 1 : (int)count);
@@ -160,7 +169,8 @@ int RunSplit(const CommandLine *line)
 {
     const char *source = line->operand;
     int64_t partKb = 0;
-    int status = line->countText ? EXIT_DONE : ReadSizeOption(line->sizeText ? line->sizeText : DEFAULT_PART_SIZE_TEXT, &partKb);
+    int status = line->countText ? ReadCountOption(line->countText, NULL)
+                                 : ReadSizeOption(line->sizeText ? line->sizeText : DEFAULT_PART_SIZE_TEXT, &partKb);
     if (status != EXIT_DONE) return status;
     if ((status = CheckIsFile(source)) != EXIT_DONE) return status;
 
@@ -334,11 +344,15 @@ int RunList(const CommandLine *line)
         printf("%s\n", QuoteName(names[i], QUOTE_AS_NEEDED));
     }
     char checksumPath[PATH_SIZE];
-    if (FindChecksumFile(&set, checksumPath) && !checksumPath[0]) printf("  (no .999: the set cannot be checked)\n");
+    if (!FindChecksumFile(&set, checksumPath))
+        status = ReportError(set.folder[0] ? set.folder : ".", strerror(errno), "can't look for the .999");
+    else if (!checksumPath[0])
+        printf("  (no .999: the set cannot be checked)\n");
     if (check.fault != SET_WHOLE) {
         char text[MESSAGE_SIZE];
         FormatSetFault(&check, names, text, sizeof text);
-        status = ReportError(NULL, NULL, "%s", text);
+        ShowErrorText(text, NULL, false);  // as the join shows it
+        status = EXIT_ERROR;
     }
     free(names);
     ClearNameList(&set.names);

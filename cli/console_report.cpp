@@ -296,12 +296,16 @@ void DrawLine(const char *text)
     g_drawn = true;
 }
 
-// An error in the program's one shape; the catalogue's "Error: " lead goes,
-// since the file's name now comes first.
-void ShowErrorLine(const char *text)
+// An error in the program's one shape; the catalogue's "Error: " lead and
+// closing stop go, since the file's name comes first and the reason after.
+void ShowErrorLine(const char *message)
 {
     const char kLead[] = "Error: ";
-    if (!strncmp(text, kLead, sizeof kLead - 1)) text += sizeof kLead - 1;
+    if (!strncmp(message, kLead, sizeof kLead - 1)) message += sizeof kLead - 1;
+    char text[MESSAGE_SIZE];
+    snprintf(text, sizeof text, "%s", message);
+    size_t length = strlen(text);
+    if (length > 0 && (text[length - 1] == '.' || text[length - 1] == '!')) text[length - 1] = '\0';
     char reason[MESSAGE_SIZE] = "";
     if (g_errorFile[0]) DescribeFault(g_errorFile, g_errorReason, reason, sizeof reason);
     ReportError(g_errorFile[0] ? g_errorFile : NULL, reason, "%s", text);

@@ -58,7 +58,8 @@ bool NamesAnInput(const char *outputPath, const char *const *names, int count, c
 
 // Replacing the output is the one step that can lose what was there, so
 // every part must open before it happens. A part that does not is left in
-// `path`. Their lengths are summed into `total`, for the progress.
+// `path`, as is one whose length cannot be read. Their lengths are summed
+// into `total`, for the progress.
 bool OpenEveryPart(const char *const *names, int count, const char *folder, char *path, int64_t *total)
 {
     *total = 0;
@@ -66,8 +67,9 @@ bool OpenEveryPart(const char *const *names, int count, const char *folder, char
         FileHandle part = MakePartPath(folder, names[i], path) ? OpenFileForRead(path) : NO_FILE;
         if (part == NO_FILE) return false;
         int64_t length = GetFileLength(part);
-        if (length > 0) *total += length;
         CloseFileHandle(part);
+        if (length < 0) return false;
+        *total += length;
     }
     return true;
 }
