@@ -37,6 +37,8 @@ void DescribeFault(const char *path, int error, char *text, int size)
         snprintf(text, size, "is a folder");
     else if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
         snprintf(text, size, "is a device");
+    else if (S_ISFIFO(info.st_mode))
+        snprintf(text, size, "is a FIFO");
     else if (!S_ISREG(info.st_mode))
         snprintf(text, size, "is not a regular file");
     else
@@ -253,7 +255,13 @@ static int MakeOutputPath(const CommandLine *line, const PartSet *set, char *out
         if (snprintf(output, PATH_SIZE, "%s%s%s", folder, separator, suggested) >= PATH_SIZE)
             return ReportError(folder, NULL, "is too long a folder for the output %s", QuoteName(suggested));
     }
+    // -f could not help where no file can be written.
     struct stat info;
+    if (stat(output, &info) == 0 && !S_ISREG(info.st_mode)) {
+        char reason[MESSAGE_SIZE];
+        DescribeFault(output, 0, reason, sizeof reason);
+        return ReportError(output, NULL, "%s, not a file; verify checks a set without writing it", reason);
+    }
     if (!line->force && lstat(output, &info) == 0)
         return ReportError(output, NULL, "already exists; use -f to replace it");
     return EXIT_DONE;
@@ -281,6 +289,20 @@ static int JoinToStandardOutput(const PartSet *set)
                          MSG_JOIN_FINISHED);
 }
 
+// A checksum file that holds the failure value can never check the join,
+// and the join would blame the output for it: refused before writing.
+static int RefuseReservedChecksum(const PartSet *set)
+{
+    char path[PATH_SIZE];
+    uint32_t stored;
+    FileHandle file = FindChecksumFile(set, path) && path[0] ? OpenFileForRead(path) : NO_FILE;
+    bool reserved = file != NO_FILE && ReadChecksum(file, &stored) && stored == CHECKSUM_FAILED;
+    CloseFileHandle(file);
+    if (!reserved) return EXIT_DONE;
+    return ReportError(path, NULL, "holds ffffffff, the value reserved for failure, so the join could not be checked; "
+                                   "without this .999 it joins unchecked");
+}
+
 int RunJoin(const CommandLine *line)
 {
     PartSet set;
@@ -292,6 +314,7 @@ int RunJoin(const CommandLine *line)
         ClearNameList(&set.names);
         return status;
     }
+    if (status == EXIT_DONE) status = RefuseReservedChecksum(&set);
     if (status == EXIT_DONE) status = MakeOutputPath(line, &set, output);
     if (status != EXIT_DONE) {
         ClearNameList(&set.names);

@@ -276,7 +276,7 @@ TEST(Cli, HostileInputAndOddFileSystems)
          1, "partello: '@out/data.bin.001': can't read or write file (File too large)\n", "", "@out/data.bin.002"},
         {"a FIFO as the output", [](const TempDir &d) { mkfifo((d / "out/fifo").c_str(), 0666); },
          {"join", "@set/data.bin.001", "-o", "@out/fifo", "-f"}, nullptr, 1,
-         "partello: '@out/fifo': can't create file (is not a regular file)\n", "", ""},
+         "partello: '@out/fifo': is a FIFO, not a file; verify checks a set without writing it\n", "", ""},
         {"one part at the default size", nullptr, {"split", "@data.bin", "-d", "@out"}, nullptr, 1,
          "partello: '@data.bin': fits in one part of 1440 KB; choose a smaller part size: -s 292 or less\n", "",
          "@out/data.bin.999"},
