@@ -72,7 +72,7 @@ const Option kOptions[] = {
 };
 
 const char kUsage[] =
-    "Usage: partello split FILE [-s SIZE | -n COUNT] [-d DIR] [--copy-program] [-f] [-q]\n"
+    "Usage: partello split FILE [-s SIZE | -n COUNT] [-d DIR] [--copy-program] [-f]\n"
     "       partello join PART [-o OUTPUT | -o -] [--delete-parts] [-f] [-q]\n"
     "       partello verify PART [-q]\n"
     "       partello list PART\n"
@@ -83,7 +83,7 @@ const char kHelp[] =
     "\n"
     "Commands:\n"
     "  split FILE      cut FILE into FILE.001, FILE.002, ... and FILE.999, its CRC-32\n"
-    "  join PART       join the set that PART (any of its files) belongs to, and check it\n"
+    "  join PART       join the set of PART (any of its files) and check it\n"
     "  verify PART     read the set and check it against its .999, writing nothing\n"
     "  list PART       print the set's folder, then its parts in join order\n"
     "  checksum FILE   print the CRC-32 of FILE as 8 hex digits\n"
@@ -93,7 +93,7 @@ const char kHelp[] =
     "  -n COUNT        number of parts, 2 to 998, instead of a size\n"
     "  -d DIR          folder for the parts (default: FILE's folder)\n"
     "  --copy-program  copy this program beside the parts as well\n"
-    "  -o OUTPUT       joined file, or folder for it (default: PART's name less its number)\n"
+    "  -o OUTPUT       joined file or its folder (default: PART less its number)\n"
     "  -o -            join to standard output, which must not be a terminal\n"
     "  --delete-parts  delete the parts and the .999 after a join that checked out\n"
     "  -f              replace an existing OUTPUT, or an earlier set of parts\n"
@@ -104,8 +104,9 @@ const char kHelp[] =
     "SIZE is a number of KB, or a number with a unit: K, M, G count 1024, 1024^2\n"
     "and 1024^3 bytes; KB, MB, GB count 1000, 1000^2 and 1000^3 bytes, rounded down\n"
     "to whole KB. So 25M is 25,600 KB and 25MB is 24,414 KB.\n"
-    "A join or a split keeps existing files unless -f; a set with a part missing,\n"
-    "a number twice or an unnumbered name is refused before anything is written.\n"
+    "Every command takes -q. A join or a split keeps existing files unless -f;\n"
+    "a set with a part missing, a number twice or an unnumbered name is refused\n"
+    "before anything is written.\n"
     "ESC (on a terminal) or Ctrl-C cancels a running split, join, verify or checksum.\n"
     "Exit status: 0 done (verify: the set checked out), 1 error, 2 bad arguments,\n"
     "130 cancelled.\n";
