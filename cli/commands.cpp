@@ -290,15 +290,27 @@ static int JoinToStandardOutput(const PartSet *set)
 }
 
 // A checksum file that holds the failure value can never check the join,
-// and the join would blame the output for it: refused before writing.
-static int RefuseReservedChecksum(const PartSet *set)
+// and the join would blame the output for it; one that cannot be read
+// leaves the join unchecked. Both are refused before anything is written.
+static int CheckChecksumFile(const PartSet *set)
 {
     char path[PATH_SIZE];
+    if (!FindChecksumFile(set, path)) {
+        ShowError(MSG_NOT_CHECKED);
+        return EXIT_ERROR;
+    }
+    if (!path[0]) return EXIT_DONE;
     uint32_t stored;
-    FileHandle file = FindChecksumFile(set, path) && path[0] ? OpenFileForRead(path) : NO_FILE;
-    bool reserved = file != NO_FILE && ReadChecksum(file, &stored) && stored == CHECKSUM_FAILED;
+    FileHandle file = OpenFileForRead(path);
+    bool read = file != NO_FILE && ReadChecksum(file, &stored);
+    int error = errno;
     CloseFileHandle(file);
-    if (!reserved) return EXIT_DONE;
+    errno = error;
+    if (!read) {
+        ShowFileError(MSG_NOT_CHECKED, path, true);
+        return EXIT_ERROR;
+    }
+    if (stored != CHECKSUM_FAILED) return EXIT_DONE;
     return ReportError(path, NULL, "holds ffffffff, the value reserved for failure, so the join could not be checked; "
                                    "without this .999 it joins unchecked");
 }
@@ -314,7 +326,7 @@ int RunJoin(const CommandLine *line)
         ClearNameList(&set.names);
         return status;
     }
-    if (status == EXIT_DONE) status = RefuseReservedChecksum(&set);
+    if (status == EXIT_DONE) status = CheckChecksumFile(&set);
     if (status == EXIT_DONE) status = MakeOutputPath(line, &set, output);
     if (status != EXIT_DONE) {
         ClearNameList(&set.names);
