@@ -7,12 +7,16 @@
 #include <string.h>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "commands.h"
 #include "console.h"
+#include "quoting.h"
+#include "sizes.h"
 #include "engine/checksum.h"
 #include "engine/discovery.h"
 #include "engine/join.h"
+#include "engine/set_reader.h"
 #include "engine/messages.h"
 #include "engine/split.h"
 
@@ -32,10 +36,26 @@ void DescribeFault(const char *path, int error, char *text, int size)
         snprintf(text, size, "%s", lstat(path, &info) == 0 ? "a link that leads nowhere" : strerror(errno));
     else if (S_ISDIR(info.st_mode))
         snprintf(text, size, "is a folder");
+    else if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
+        snprintf(text, size, "is a device");
+    else if (S_ISFIFO(info.st_mode))
+        snprintf(text, size, "is a FIFO");
     else if (!S_ISREG(info.st_mode))
         snprintf(text, size, "is not a regular file");
     else
         text[0] = '\0';
+}
+
+// A FILE operand must be a regular file: anything else is refused with what
+// it is, before any other check could misread it (a device as empty, say).
+static int CheckIsFile(const char *path)
+{
+    char reason[MESSAGE_SIZE];
+    errno = 0;
+    DescribeFault(path, 0, reason, sizeof reason);
+    if (!reason[0]) return EXIT_DONE;
+    if (errno) return ReportError(path, reason, "can't open file");
+    return ReportError(path, NULL, "%s, not a file", reason);
 }
 
 // The entries of `folder` that a join would take for pieces of a split of
@@ -82,7 +102,7 @@ static int FindEarlierPieces(const char *source, const char *folder, int64_t wri
     search->places.start = (int)strlen(search->name) - 3;
     search->places.width = 3;
     DIR *dir = opendir(prefix);
-    if (!dir) return errno == ENOENT ? EXIT_DONE : ReportError("can't read the folder %s: %s", prefix, strerror(errno));
+    if (!dir) return errno == ENOENT ? EXIT_DONE : ReportError(prefix, strerror(errno), "can't read the folder");
     for (;;) {
         errno = 0;
         struct dirent *entry = readdir(dir);
@@ -91,8 +111,8 @@ static int FindEarlierPieces(const char *source, const char *folder, int64_t wri
     }
     int error = errno;
     closedir(dir);
-    if (error) return ReportError("can't read the folder %s: %s", prefix, strerror(error));
-    if (search->lost) return ReportError("out of memory");
+    if (error) return ReportError(prefix, strerror(error), "can't read the folder");
+    if (search->lost) return ReportError(NULL, NULL, "out of memory");
     return EXIT_DONE;
 }
 
@@ -139,46 +159,129 @@ static void TakeFolder(const char *path, char *folder)
     snprintf(folder, PATH_SIZE, "%.*s", length ? length : 1, length ? path : ".");
 }
 
+// -s as a part size in KB; EXIT_DONE or a usage error already reported.
+static int ReadSizeOption(const char *text, int64_t *partKb)
+{
+    *partKb = ReadSizeArgument(text);
+    if (*partKb < 0)
+        return ReportUsageError("bad part size %s: a number of KB, or one with K, M, G or KB, MB, GB after it",
+                                QuoteName(text));
+    if (*partKb < MIN_PART_KB)
+        return ReportUsageError("part size %s is below the smallest, %d KB: -s %d or more", QuoteName(text),
+                                MIN_PART_KB, MIN_PART_KB);
+    if (*partKb > MAX_PART_KB)
+        return ReportUsageError("part size %s is over the largest, %lld KB", QuoteName(text), (long long)MAX_PART_KB);
+    return EXIT_DONE;
+}
+
+// -n as a number, into `count` when given; EXIT_DONE or a usage error
+// already reported. Whether the file takes that many parts comes later.
+static int ReadCountOption(const char *text, long *count)
+{
+    char *end;
+    long value = strtol(text, &end, 10);
+    if (*end || end == text || value < 1 || value > 100000)
+        return ReportUsageError("bad part count %s: a whole number from 2 to %d", QuoteName(text), MAX_PARTS);
+    if (count) *count = value;
+    return EXIT_DONE;
+}
+
+static int ChooseSizeOption(const CommandLine *line, int64_t size, int64_t *partKb)
+{
+    long count = 0;
+    ReadCountOption(line->countText, &count);
+    *partKb = ChooseSizeForCount(size, (int)count);
+    if (*partKb) return EXIT_DONE;
+    int nearest = NearestPossibleCount(size, count > MAX_PARTS ? MAX_PARTS + 1 : (int)count);
+    if (!nearest)
+        return ReportError(line->operand, NULL, "is too small for two parts of %d KB; there is nothing to split",
+                           MIN_PART_KB);
+    return ReportError(line->operand, NULL, "can't be cut into %ld parts of %d KB to %lld KB; the nearest is -n %d",
+                       count, MIN_PART_KB, (long long)MAX_PART_KB, nearest);
+}
+
+// The program's copy beside the parts, unless a file of that name is there
+// (the program itself, when the parts are in its folder).
+static int CopyProgramInto(const char *folder)
+{
+    char program[PATH_SIZE], target[PATH_SIZE];
+    if (!GetProgramPath(program, sizeof program))
+        return ReportError(NULL, strerror(errno), "can't find this program's file to copy");
+    size_t length = strlen(folder);
+    const char *separator = length && !IsPathSeparator(folder[length - 1]) ? "/" : "";
+    if (snprintf(target, sizeof target, "%s%s%s", folder, separator, FindFileName(program)) >= (int)sizeof target)
+        return ReportError(folder, NULL, "is too long a path for the program's copy");
+    struct stat info;
+    if (lstat(target, &info) == 0) return EXIT_DONE;
+    if (CopyFileNoReplace(program, target)) return EXIT_DONE;
+    return ReportError(target, strerror(errno), "can't copy the program; the parts are written");
+}
+
+// Why the checksum pass of a split stopped without a message: the file
+// could not be read, or its CRC-32 is the failure value.
+static int ExplainChecksumFailure(const char *path)
+{
+    FileHandle file = OpenFileForRead(path);
+    uint32_t checksum = 0;
+    OperationResult result = file == NO_FILE ? OPERATION_FAILED : ReadFileChecksum(file, &checksum);
+    int error = errno;
+    CloseFileHandle(file);
+    if (result == OPERATION_DONE && checksum == CHECKSUM_FAILED)
+        return ReportError(path, NULL, "has the CRC-32 ffffffff, the value reserved for failure; nothing was written");
+    return ReportError(path, result == OPERATION_FAILED ? strerror(error) : NULL,
+                       "the checksum could not be computed; nothing was written");
+}
+
 int RunSplit(const CommandLine *line)
 {
-    const char *sizeText = line->sizeText ? line->sizeText : DEFAULT_PART_SIZE_TEXT;
-    int partSizeKb = ReadPartSize(sizeText);
-    if (!partSizeKb)
-        return ReportUsageError("bad part size '%s': whole kilobytes, at least %d (hex after '$')", sizeText,
-                                MIN_PART_KB);
+    const char *source = line->operand;
+    int64_t partKb = 0;
+    int status = line->countText ? ReadCountOption(line->countText, NULL)
+                                 : ReadSizeOption(line->sizeText ? line->sizeText : DEFAULT_PART_SIZE_TEXT, &partKb);
+    if (status != EXIT_DONE) return status;
+    if ((status = CheckIsFile(source)) != EXIT_DONE) return status;
 
     char folder[PATH_SIZE];
     if (line->folder)
         snprintf(folder, sizeof folder, "%s", line->folder);
     else
-        TakeFolder(line->operand, folder);
-    if (IsFolderPath(line->operand)) return ReportError("%s is a folder; split takes a file", line->operand);
+        TakeFolder(source, folder);
     struct stat info;
     if (line->folder && lstat(folder, &info) == 0 && !IsFolderPath(folder))
-        return ReportError("%s is not a folder", folder);
+        return ReportError(folder, NULL, "is not a folder");
     // The engine would stop silently after the checksum pass.
-    int64_t size = IsFilePath(line->operand) ? GetPathFileSize(line->operand) : -1;
-    if (size == 0) return ReportError("%s is empty; there is nothing to split", line->operand);
+    int64_t size = GetPathFileSize(source);
+    if (size == 0) return ReportError(source, NULL, "is empty; there is nothing to split");
+    if (line->countText && (status = ChooseSizeOption(line, size, &partKb)) != EXIT_DONE) return status;
     // The window's rule: a split needs at least two parts, or the set
     // could not be joined.
-    if (CountParts(line->operand, partSizeKb) == 1) {
+    int64_t parts = CountParts(source, (int)partKb);
+    if (parts == 1) {
         if (size / 1024 < MIN_PART_KB)
-            return ReportError("%s is smaller than the smallest part size (%d KB); there is nothing to split",
-                               line->operand, MIN_PART_KB);
-        return ReportError("%s fits in one part of %d KB; choose a smaller part size: -s %lld or less",
-                           line->operand, partSizeKb, (long long)(size / 1024));
+            return ReportError(source, NULL, "is smaller than the smallest part size (%d KB); there is nothing to split",
+                               MIN_PART_KB);
+        return ReportError(source, NULL, "fits in one part of %lld KB; choose a smaller part size: -s %lld or less",
+                           (long long)partKb, (long long)(size / 1024));
     }
+    if (parts > MAX_PARTS)
+        return ReportError(source, NULL, "would need %lld parts of %lld KB (%d at most); the smallest size that fits is -s %lld",
+                           (long long)parts, (long long)partKb, MAX_PARTS, (long long)SmallestFittingSize(size));
     char earlier[PATH_SIZE] = "";
-    if (!line->force && FindEarlierSet(line->operand, folder, earlier) != EXIT_DONE) return EXIT_ERROR;
-    if (earlier[0]) return ReportError("%s is there from an earlier split; use -f to replace that set", earlier);
+    if (!line->force && FindEarlierSet(source, folder, earlier) != EXIT_DONE) return EXIT_ERROR;
+    if (earlier[0]) return ReportError(earlier, NULL, "is there from an earlier split; use -f to replace that set");
+
+    char layout[MESSAGE_SIZE], note[MESSAGE_SIZE + PATH_SIZE * 10], checksumPath[PATH_SIZE];
+    FormatLayout(size, partKb, layout, sizeof layout);
+    MakeSplitPath(source, folder, CHECKSUM_PART_NUMBER, checksumPath);
+    snprintf(note, sizeof note, "%s, plus %s", layout, QuoteName(FindFileName(checksumPath), QUOTE_AS_NEEDED));
+    ShowNote(note);
 
     BeginOperation();
-    int status = FinishOperation(SplitFile(line->operand, folder, partSizeKb, line->copyProgram));
-    if (status == EXIT_ERROR && OperationErrors() == 0)
-        return ReportError("the checksum of %s could not be computed; nothing was written", line->operand);
+    status = FinishOperation(SplitFile(source, folder, (int)partKb, false));
+    if (status == EXIT_ERROR && OperationErrors() == 0) return ExplainChecksumFailure(source);
     // The source did not change, or the split would have failed.
-    if (status == EXIT_DONE && line->force)
-        status = RemoveEarlierParts(line->operand, folder, CountParts(line->operand, partSizeKb));
+    if (status == EXIT_DONE && line->force) status = RemoveEarlierParts(source, folder, parts);
+    if (status == EXIT_DONE && line->copyProgram) status = CopyProgramInto(folder);
     return status;
 }
 
@@ -189,14 +292,13 @@ static int FindParts(const char *path, PartSet *set)
     memset(set, 0, sizeof *set);
     DiscoverPartSet(path, set);
     char text[MESSAGE_SIZE];
-    if (IsUnnumbered(set)) {
-        fprintf(stderr, "%s\n", LoadMessage(MSG_ONLY_NUMBERED, text, sizeof text));
-        return EXIT_ERROR;
-    }
-    if (set->outcome == DISCOVERY_NOT_FOUND)
-        return ReportError("no files match '%s%s'", set->folder, set->pattern);
-    if (!CanJoinPartSet(set))
-        return ReportError("only a checksum file matches '%s%s'; there are no parts", set->folder, set->pattern);
+    if (set->outcome == DISCOVERY_FOUND && set->names.count == 1)
+        return ReportError(path, NULL, "only one part was found; a set has two at least");
+    if (IsUnnumbered(set)) return ReportError(path, NULL, "%s", LoadMessage(MSG_ONLY_NUMBERED, text, sizeof text));
+    char pattern[PATH_SIZE * 2];
+    snprintf(pattern, sizeof pattern, "%s%s", set->folder, set->pattern);
+    if (set->outcome == DISCOVERY_NOT_FOUND) return ReportError(pattern, NULL, "no files match");
+    if (!CanJoinPartSet(set)) return ReportError(pattern, NULL, "only a checksum file matches; there are no parts");
     return EXIT_DONE;
 }
 
@@ -211,17 +313,71 @@ static int MakeOutputPath(const CommandLine *line, const PartSet *set, char *out
         snprintf(output, PATH_SIZE, "%s", line->output);
     } else {
         if (!suggested[0])
-            return ReportError("no output name can be made from '%s'; give one with -o", set->names.names[0]);
+            return ReportError(set->names.names[0], NULL, "no output name can be made from it; give one with -o");
         const char *folder = intoFolder ? line->output : "";
         size_t length = strlen(folder);
         const char *separator = length && !IsPathSeparator(folder[length - 1]) ? "/" : "";
         if (snprintf(output, PATH_SIZE, "%s%s%s", folder, separator, suggested) >= PATH_SIZE)
-            return ReportError("the output path %s%s%s is too long", folder, separator, suggested);
+            return ReportError(folder, NULL, "is too long a folder for the output %s", QuoteName(suggested));
     }
+    // -f could not help where no file can be written.
     struct stat info;
+    if (stat(output, &info) == 0 && !S_ISREG(info.st_mode)) {
+        char reason[MESSAGE_SIZE];
+        DescribeFault(output, 0, reason, sizeof reason);
+        return ReportError(output, NULL, "%s, not a file; verify checks a set without writing it", reason);
+    }
     if (!line->force && lstat(output, &info) == 0)
-        return ReportError("%s already exists; use -f to replace it", output);
+        return ReportError(output, NULL, "already exists; use -f to replace it");
     return EXIT_DONE;
+}
+
+// ReadPartSet's outcome as an exit status; a set without a checksum file
+// passes only where `unchecked` is the message for it.
+static int FinishReading(SetReading reading, int unchecked)
+{
+    if (reading == READING_NO_CHECKSUM) ShowMessage(unchecked);
+    EndOperation();
+    if (OperationCancelled()) return EXIT_CANCELLED;
+    bool passed = reading == READING_MATCHED || (reading == READING_NO_CHECKSUM && unchecked == MSG_JOIN_FINISHED);
+    return passed && OperationErrors() == 0 ? EXIT_DONE : EXIT_ERROR;
+}
+
+// -o -: the joined bytes go down a pipe or into a file that the shell
+// opened, checked on the way, since they cannot be read back.
+static int JoinToStandardOutput(const PartSet *set)
+{
+    if (isatty(STDOUT_FILENO))
+        return ReportError(NULL, NULL, "standard output is a terminal; send the join to a file or a pipe");
+    BeginOperation();
+    return FinishReading(ReadPartSet(set, STDOUT_FILENO, "standard output", MSG_JOINING, MSG_CHECKSUMS_MATCH),
+                         MSG_JOIN_FINISHED);
+}
+
+// A checksum file that holds the failure value can never check the join,
+// and the join would blame the output for it; one that cannot be read
+// leaves the join unchecked. Both are refused before anything is written.
+static int CheckChecksumFile(const PartSet *set)
+{
+    char path[PATH_SIZE];
+    if (!FindChecksumFile(set, path)) {
+        ShowError(MSG_NOT_CHECKED);
+        return EXIT_ERROR;
+    }
+    if (!path[0]) return EXIT_DONE;
+    uint32_t stored;
+    FileHandle file = OpenFileForRead(path);
+    bool read = file != NO_FILE && ReadChecksum(file, &stored);
+    int error = errno;
+    CloseFileHandle(file);
+    errno = error;
+    if (!read) {
+        ShowFileError(MSG_NOT_CHECKED, path, true);
+        return EXIT_ERROR;
+    }
+    if (stored != CHECKSUM_FAILED) return EXIT_DONE;
+    return ReportError(path, NULL, "holds ffffffff, the value reserved for failure, so the join could not be checked; "
+                                   "without this .999 it joins unchecked");
 }
 
 int RunJoin(const CommandLine *line)
@@ -229,6 +385,13 @@ int RunJoin(const CommandLine *line)
     PartSet set;
     char output[PATH_SIZE];
     int status = FindParts(line->operand, &set);
+    bool toStandardOutput = line->output && !strcmp(line->output, "-");
+    if (status == EXIT_DONE && toStandardOutput) {
+        status = JoinToStandardOutput(&set);
+        ClearNameList(&set.names);
+        return status;
+    }
+    if (status == EXIT_DONE) status = CheckChecksumFile(&set);
     if (status == EXIT_DONE) status = MakeOutputPath(line, &set, output);
     if (status != EXIT_DONE) {
         ClearNameList(&set.names);
@@ -241,7 +404,21 @@ int RunJoin(const CommandLine *line)
     BeginOperation();
     status = FinishOperation(JoinPartSet(&set, output, line->deleteParts, &rule));
     ClearNameList(&set.names);
-    if (rule.keptExisting) ReportError("%s already exists; use -f to replace it", output);
+    if (rule.keptExisting) ReportError(output, NULL, "already exists; use -f to replace it");
+    return status;
+}
+
+int RunVerify(const CommandLine *line)
+{
+    PartSet set;
+    int status = FindParts(line->operand, &set);
+    if (status == EXIT_DONE) {
+        BeginOperation();
+        SetReading reading = ReadPartSet(&set, NO_FILE, NULL, MSG_VERIFYING, MSG_PARTS_MATCH);
+        if (reading == READING_NO_CHECKSUM) ShowError(MSG_NO_CHECKSUM_FILE);
+        status = FinishReading(reading, MSG_NO_CHECKSUM_FILE);
+    }
+    ClearNameList(&set.names);
     return status;
 }
 
@@ -250,7 +427,7 @@ int RunList(const CommandLine *line)
     PartSet set;
     int status = FindParts(line->operand, &set);
     const char **names = status == EXIT_DONE ? PointToNames(&set.names) : NULL;
-    if (status == EXIT_DONE && !names) status = ReportError("out of memory");
+    if (status == EXIT_DONE && !names) status = ReportError(NULL, NULL, "out of memory");
     if (status != EXIT_DONE) {
         ClearNameList(&set.names);
         return status;
@@ -264,46 +441,62 @@ int RunList(const CommandLine *line)
     if (check.fault == SET_PART_MISSING)
         for (hole = 0; memcmp(names[hole] + set.places.start, check.number, width) < 0; hole++) {
         }
-    // An empty join folder means the current one.
-    printf("%s\n", set.folder[0] ? set.folder : "./");
+    // An empty join folder means the current one. Each name is one line,
+    // whatever bytes it holds.
+    printf("%s\n", QuoteName(set.folder[0] ? set.folder : "./", QUOTE_AS_NEEDED));
     for (int i = 0; i < count; i++) {
         if (i == hole) printf("  (missing %s)\n", check.number);
-        printf("%s\n", names[i]);
+        printf("%s\n", QuoteName(names[i], QUOTE_AS_NEEDED));
     }
-    if (check.fault == SET_GOES_ON) printf("  (goes on in %s)\n", check.otherRun);
+    if (check.fault == SET_GOES_ON) printf("  (goes on in %s)\n", QuoteName(check.otherRun, QUOTE_AS_NEEDED));
+    char checksumPath[PATH_SIZE];
+    if (!FindChecksumFile(&set, checksumPath))
+        status = ReportError(set.folder[0] ? set.folder : ".", strerror(errno), "can't look for the .999");
+    else if (!checksumPath[0])
+        printf("  (no .999: the set cannot be checked)\n");
     if (check.fault != SET_WHOLE) {
         char text[MESSAGE_SIZE];
         FormatSetFault(&check, names, text, sizeof text);
-        status = ReportError("%s", text);
+        ShowErrorText(text, NULL, false);  // as the join shows it
+        status = EXIT_ERROR;
     }
     free(names);
     ClearNameList(&set.names);
     return status;
 }
 
+// Files up to this size are checksummed without a progress line.
+const int64_t kQuietChecksumSize = 64 << 20;
+
 int RunChecksum(const CommandLine *line)
 {
     const char *path = line->operand;
-    if (IsFolderPath(path)) return ReportError("%s is a folder", path);
+    int status = CheckIsFile(path);
+    if (status != EXIT_DONE) return status;
     FileHandle file = OpenFileForRead(path);
     if (file == NO_FILE) {
         char reason[MESSAGE_SIZE];
         DescribeFault(path, errno, reason, sizeof reason);
-        return ReportError("can't open %s: %s", path, reason);
+        return ReportError(path, reason, "can't open file");
     }
-    if (GetFileLength(file) == 0) {
+    int64_t length = GetFileLength(file);
+    if (length == 0) {
         CloseFileHandle(file);
-        return ReportError("%s is empty; it has no checksum", path);
+        return ReportError(path, NULL, "is empty; it has no checksum");
     }
 
     BeginOperation();
-    uint32_t checksum = ComputeFileChecksum(file);
+    if (length > kQuietChecksumSize) ShowMessage(MSG_COMPUTING_CHECKSUM);
+    uint32_t checksum = 0;
+    OperationResult result = ReadFileChecksum(file, &checksum);
+    int error = errno;
     EndOperation();
     CloseFileHandle(file);
     if (OperationCancelled()) return EXIT_CANCELLED;
+    if (result != OPERATION_DONE) return ReportError(path, strerror(error), "can't read file");
     // The failure value is never a checksum, not even a true one.
     if (checksum == CHECKSUM_FAILED)
-        return ReportError("no checksum for %s: it could not be read, or its CRC-32 is the reserved ffffffff", path);
+        return ReportError(path, NULL, "has the CRC-32 ffffffff, the value reserved for failure; no .999 can hold it");
     printf("%08x\n", (unsigned)checksum);
     return EXIT_DONE;
 }

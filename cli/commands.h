@@ -6,15 +6,18 @@ struct CommandLine {
     const char *operand;   // the FILE or PART
     const char *folder;    // split -d
     const char *sizeText;  // split -s
+    const char *countText; // split -n
     const char *output;    // join -o
     bool copyProgram;
     bool deleteParts;
     bool force;
+    bool quiet;
 };
 
 // Each returns the program's exit status.
 int RunSplit(const CommandLine *line);
 int RunJoin(const CommandLine *line);
+int RunVerify(const CommandLine *line);
 int RunList(const CommandLine *line);
 int RunChecksum(const CommandLine *line);
 
@@ -23,9 +26,12 @@ int RunChecksum(const CommandLine *line);
 // when nothing more is known.
 void DescribeFault(const char *path, int error, char *text, int size);
 
-// "partello: <reason>" on stderr; EXIT_ERROR.
-int ReportError(const char *format, ...) __attribute__((format(printf, 1, 2)));
-// "partello: <reason>" and the usage on stderr; EXIT_USAGE.
+// The one error line on stderr, "partello: 'NAME': what (reason)", with the
+// name quoted (left out when NULL) and the reason left out when NULL or "";
+// EXIT_ERROR.
+int ReportError(const char *name, const char *reason, const char *format, ...)
+    __attribute__((format(printf, 3, 4)));
+// "partello: what" and the line that points to --help; EXIT_USAGE.
 int ReportUsageError(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 #endif

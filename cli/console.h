@@ -24,6 +24,14 @@ bool OperationCancelled();
 // its beep) and files that a join could not delete.
 int OperationErrors();
 
+// -q: from here on only errors are shown.
+void SetQuiet(bool quiet);
+// A line of information on stderr (not an error), unless quiet.
+void ShowNote(const char *text);
+// Whether the running texts go to a terminal that takes control sequences
+// (stderr is one, and TERM is not "dumb"), as one line rewritten in place.
+bool IsStatusOnTerminal();
+
 // Ends a status line left open on the terminal, so that other text starts
 // on a line of its own.
 void EndStatusLine();

@@ -11,9 +11,10 @@ const int64_t kProbeInterval = 1 << 20;  // the cancel probe runs once per mebib
 const int64_t kWindowSize = 4 << 20;
 
 // Feeds `length` bytes that start at absolute offset `offset` of the data,
-// asking the probe after every byte whose offset is a multiple of a MiB.
-// False when the user cancelled.
-bool FeedWithProbe(uint32_t *state, const unsigned char *data, int64_t offset, int64_t length)
+// asking the probe after every byte whose offset is a multiple of a MiB and
+// reporting the progress through `total` bytes there. False when the user
+// cancelled.
+bool FeedWithProbe(uint32_t *state, const unsigned char *data, int64_t offset, int64_t length, int64_t total)
 {
     int64_t done = 0;
     while (done < length) {
@@ -21,6 +22,7 @@ bool FeedWithProbe(uint32_t *state, const unsigned char *data, int64_t offset, i
         if (position % kProbeInterval == 0) {
             *state = UpdateCrc(*state, data + done, 1);
             done++;
+            ReportProgress(0, 0, position, total);
             if (CancelProbe()) return false;
             continue;
         }
@@ -38,7 +40,7 @@ uint32_t ComputeBufferChecksum(const unsigned char *data, int64_t length)
 {
     if (length <= 0) return 0;
     uint32_t state = 0xFFFFFFFFu;
-    if (!FeedWithProbe(&state, data, 0, length)) return CHECKSUM_FAILED;
+    if (!FeedWithProbe(&state, data, 0, length, length)) return CHECKSUM_FAILED;
     return ~state;
 }
 
@@ -59,7 +61,7 @@ uint32_t ComputeFileChecksum(FileHandle file, bool *cancelled)
         size_t window = (size_t)(length - offset < kWindowSize ? length - offset : kWindowSize);
         const unsigned char *view = MapFileWindow(mapping, offset, window);
         if (!view) break;
-        bool going = FeedWithProbe(&state, view, offset, (int64_t)window);
+        bool going = FeedWithProbe(&state, view, offset, (int64_t)window, length);
         UnmapFileWindow(view, window);
         if (!going) {
             if (cancelled) *cancelled = true;

@@ -28,14 +28,23 @@ bool MakePartPath(const char *folder, const char *name, char *path)
     return length >= 0 && length < PATH_SIZE;
 }
 
+// How far the join is: part `part` of `parts`, `done` of `total` bytes.
+struct JoinProgress {
+    int part, parts;
+    int64_t done, total;
+};
+
 // NULL when the part was appended whole, otherwise the file that failed.
-const char *AppendPart(Transfer *work, FileHandle part, int64_t size, const char *partPath, const char *outputPath)
+const char *AppendPart(Transfer *work, FileHandle part, int64_t size, const char *partPath, const char *outputPath,
+                       JoinProgress *progress)
 {
     for (int64_t left = size; left > 0;) {
         int64_t chunk = left < work->buffer.size ? left : work->buffer.size;
         if (ReadFileBytes(part, work->buffer.bytes, chunk) != chunk) return partPath;
         if (WriteFileBytes(work->file.handle, work->buffer.bytes, chunk) != chunk) return outputPath;
         left -= chunk;
+        progress->done += chunk;
+        ReportProgress(progress->part, progress->parts, progress->done, progress->total);
     }
     return NULL;
 }
@@ -51,7 +60,8 @@ bool NamesAnInput(const char *outputPath, const char *const *names, int count, c
 }
 
 // Every part must open before anything is written. A part that does not is
-// left in `path`; `*total` is the sum of their lengths.
+// left in `path`, as is one whose length cannot be read; `*total` is the
+// sum of their lengths.
 bool OpenEveryPart(const char *const *names, int count, const char *folder, char *path, int64_t *total)
 {
     *total = 0;
@@ -257,6 +267,7 @@ struct JoinPlan {
     bool replaceAny, agreed;  // see OutputRule
     FileIdentity agreedFile;
     OutputRule *rule;  // NULL when any file may be replaced
+    int64_t total;  // the parts' lengths when they were opened
 };
 
 // The move onto the output name. Without `plan->replaceAny`, only the
@@ -304,8 +315,10 @@ OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleti
     FileTime time;
     bool haveTime = false;
     const char *failed = NULL;  // the file a transfer failed on
+    JoinProgress progress = {0, plan->parts, 0, plan->total};
     for (int i = 0; i < plan->parts && !failed; i++) {
         ShowMessageNumber(MSG_JOINING, i + 1);
+        progress.part = i + 1;
         FileGuard part(MakePartPath(plan->folder, names[i], path) ? OpenFileForRead(path) : NO_FILE);
         if (part.handle == NO_FILE) return FailTransfer(MSG_CANT_OPEN, path, true);
         if (i == 0) haveTime = GetFileWriteTime(part.handle, &time);
@@ -317,7 +330,7 @@ OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleti
         }
         total += size;
         if (!work.buffer.Fit(size)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, false);
-        failed = AppendPart(&work, part.handle, size, path, outputPath);
+        failed = AppendPart(&work, part.handle, size, path, outputPath, &progress);
         if (!failed && CancelProbe()) return OPERATION_CANCELLED;
     }
     if (failed) return FailTransfer(MSG_CANT_READ_WRITE, failed, true);
@@ -409,7 +422,7 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
 
     // The question comes last: a join that would be refused asks nothing.
     JoinPlan plan = {names, parts, folder, outputPath, lookup, checksumPath, !rule || rule->replaceAny,
-                     rule && rule->agreed, {0, 0}, rule};
+                     rule && rule->agreed, {0, 0}, rule, total};
     if (rule) plan.agreedFile = rule->agreedFile;
     if (there == ENTRY_FILE && !plan.replaceAny && !(plan.agreed && IsSameIdentity(existing, plan.agreedFile))) {
         rule->keptExisting = true;

@@ -3,6 +3,8 @@
 #ifndef PARTELLO_REPORT_H
 #define PARTELLO_REPORT_H
 
+#include <stdint.h>
+
 // How an operation ended, for front ends that need more than the status
 // line (the console's exit status).
 enum OperationResult {
@@ -31,6 +33,11 @@ void NoteNotDeleted(const char *path);
 // (`checksumPath` names the one looked for): nothing proves it whole. The
 // window's status text says no more; the console adds a line.
 void NoteUnverified(const char *checksumPath);
+// How far the running step is: `done` of `total` bytes, while part `part`
+// of `parts` is in hand (0 of 0 in a checksum pass). Called often, up to
+// once per transfer block or mebibyte; a front end shows it as rarely as it
+// likes, or not at all.
+void ReportProgress(int part, int parts, int64_t done, int64_t total);
 // Puts up the wait cursor and returns the cursor shown before.
 void *ShowWaitCursor();
 void RestoreCursor(void *previous);

@@ -53,11 +53,17 @@ bool ParseInt32(const char *text, int64_t *value)
     return true;
 }
 
+// How far the parts are: part `part` of `parts`, `done` of `total` bytes.
+struct PartProgress {
+    int part, parts;
+    int64_t done, total;
+};
+
 // Moves `size` bytes from the source's position into a new part file.
 // 0 when done; otherwise the message for what failed, `*failed` naming the
 // file it failed on.
 int WritePart(const char *path, const char *sourcePath, Transfer *work, int64_t size, const FileTime *time,
-              const char **failed)
+              PartProgress *progress, const char **failed)
 {
     *failed = path;
     FileGuard part(CreateFileForWrite(path));
@@ -70,6 +76,8 @@ int WritePart(const char *path, const char *sourcePath, Transfer *work, int64_t 
         }
         if (WriteFileBytes(part.handle, work->buffer.bytes, chunk) != chunk) return MSG_CANT_READ_WRITE;
         left -= chunk;
+        progress->done += chunk;
+        ReportProgress(progress->part, progress->parts, progress->done, progress->total);
     }
     if (time) SetFileWriteTime(part.handle, *time);
     return 0;
@@ -158,12 +166,15 @@ OperationResult CutParts(const char *sourcePath, const char *folder, int64_t par
     if (!WriteChecksumFile(path, checksum)) return FailTransfer(MSG_CANT_CREATE, path, true);
 
     int64_t left = before.length;
+    PartProgress progress = {0, (int)(before.length / partSize + 1), 0, before.length};
     for (int k = 1;; k++) {
         ShowMessageNumber(MSG_SPLITTING, k);
+        progress.part = k;
         int64_t size = left < partSize ? left : partSize;
         MakeSplitPath(sourcePath, folder, k, path);  // k <= MAX_PARTS: fits as the checksum file did
         const char *failed;
-        int message = WritePart(path, sourcePath, &work, size, before.haveTime ? &before.time : NULL, &failed);
+        int message =
+            WritePart(path, sourcePath, &work, size, before.haveTime ? &before.time : NULL, &progress, &failed);
         if (message) return FailTransfer(message, failed, true);
         left -= size;
         if (CancelProbe()) return OPERATION_CANCELLED;

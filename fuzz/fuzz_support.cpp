@@ -11,8 +11,8 @@ void SetStatus(const char *) {}
 void ErrorBeep() {}
 void NoteError(const char *, bool) {}
 void NoteNotDeleted(const char *) {}
-
 void NoteUnverified(const char *) {}
+void ReportProgress(int, int, int64_t, int64_t) {}
 bool CancelProbe() { return false; }
 void *ShowWaitCursor() { return nullptr; }
 void RestoreCursor(void *) {}

@@ -48,5 +48,11 @@
 #define MSG_IRREGULAR_PART      46
 #define MSG_SOURCE_EMPTY        47
 #define MSG_LIST_CHANGED        48
+#define MSG_VERIFYING           49
+#define MSG_PARTS_MATCH         50
+#define MSG_NO_CHECKSUM_FILE    51
+#define MSG_RESERVED_CHECKSUM   52
+#define MSG_COMPUTING_CHECKSUM  53
+#define MSG_ESC_HINT            54
 
 #endif

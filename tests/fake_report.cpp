@@ -39,6 +39,7 @@ void NoteError(const char *path, bool) { g_fake.errorFiles.push_back(path ? path
 void NoteNotDeleted(const char *path) { g_fake.notDeleted.push_back(path); }
 
 void NoteUnverified(const char *) { g_fake.unverified++; }
+void ReportProgress(int, int, int64_t, int64_t) {}
 
 bool CancelProbe()
 {

@@ -30,6 +30,9 @@ void NoteError(const char *, bool) {}
 void NoteNotDeleted(const char *) {}
 void NoteUnverified(const char *) {}
 
+// The status line keeps the engine's texts; progress in between is not shown.
+void ReportProgress(int, int, int64_t, int64_t) {}
+
 bool CancelProbe()
 {
     MSG message;

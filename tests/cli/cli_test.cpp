@@ -39,16 +39,24 @@ TEST(Cli, SplitListJoinRoundTrip)
     // '$78' is 120 in hex; the parts land beside the file by default.
     Child split = RunPartello({"split", dir / "data.bin", "-s", "$78", "--copy-program"});
     EXPECT_EQ(split.status, 0) << split.errText;
+    // Not on a terminal: the layout, then one line for each step, no hint
+    // about ESC that cannot be read, and the result.
     EXPECT_EQ(split.errText,
-              "Splitting file (ESC to cancel) ... \nCreating Checksum (ESC to cancel) ...\n"
-              "Splitting file (ESC to cancel) ... 1\nSplitting file (ESC to cancel) ... 2\n"
-              "Splitting file (ESC to cancel) ... 3\nFile split successfully.\n");
+              "2 parts of 120 KB and one of 1 KB, plus data.bin.999\nSplitting file ...\nCreating Checksum ...\n"
+              "Splitting file ...\nFile split successfully.\n");
     EXPECT_EQ(SizeOf(dir / "data.bin.003"), 17);
     EXPECT_EQ(SizeOf(dir / "partello"), SizeOf(PARTELLO_PROGRAM));
 
     Child list = RunPartello({"list", dir / "data.bin.999"});
     EXPECT_EQ(list.status, 0) << list.errText;
     EXPECT_EQ(list.outText, dir.Path() + "\ndata.bin.001\ndata.bin.002\ndata.bin.003\n");
+    Child verify = RunPartello({"verify", dir / "data.bin.003"});
+    EXPECT_EQ(verify.status, 0) << verify.errText;
+    EXPECT_EQ(SplitLines(verify.errText).back(), "Parts checked. (Checksums match)");
+    EXPECT_EQ(RunPartello({"verify", dir / "data.bin.001", "-q"}).errText, "");
+    Child piped = RunPartello({"join", dir / "data.bin.001", "-o", "-"});
+    EXPECT_EQ(piped.status, 0) << piped.errText;
+    EXPECT_EQ(piped.outText, std::string(data.begin(), data.end()));
 
     // The output goes to the current folder under the suggested name.
     ASSERT_EQ(mkdir((dir / "out").c_str(), 0777), 0);
@@ -81,7 +89,7 @@ TEST(Cli, ANameThatIsNotUtf8SplitsAndJoinsBack)
     Child split = RunPartello({"split", dir / name, "-s", "120"});
     EXPECT_EQ(split.status, 0) << split.errText;
     Child list = RunPartello({"list", dir / (name + ".001")});
-    EXPECT_EQ(list.outText, dir.Path() + "\n" + name + ".001\n" + name + ".002\n");
+    EXPECT_EQ(list.outText, dir.Path() + "\n'" + name + ".001'\n'" + name + ".002'\n");
     Child join = RunPartello({"join", dir / (name + ".002"), "-o", dir / "joined", "--delete-parts"});
     EXPECT_EQ(join.status, 0) << join.errText;
     EXPECT_EQ(ReadBytes(dir / "joined"), data);
@@ -98,6 +106,9 @@ TEST(Cli, RefusalsAndFailures)
     part[5] ^= 1;
     WriteBytes(dir / "data.bin.002", part);
     for (const char *name : {"notes.txt", "lone.001", "sum.999", "empty"}) WriteText(dir / name, "");
+    // Names that would move the cursor and hide text if shown raw.
+    const std::string hostile = "h\r\033[Kok\n";
+    for (const char *number : {".001", ".002", ".999"}) WriteText(dir / (hostile + number), "1234");
 
     struct Case {
         Args args;
@@ -108,28 +119,34 @@ TEST(Cli, RefusalsAndFailures)
         {{"frobnicate"}, 2, "partello: unknown command 'frobnicate'"},
         {{"split"}, 2, "partello: split needs a FILE"},
         {{"checksum"}, 2, "partello: checksum needs a FILE"},
-        {{"split", "f", "-s", "119"}, 2, "partello: bad part size '119'"},
+        {{"split", "f", "-s", "119"}, 2, "partello: part size '119' is below the smallest, 120 KB: -s 120"},
         {{"split", "f", "-s", "12x"}, 2, "partello: bad part size '12x'"},
         {{"split", "f", "-s"}, 2, "partello: option -s needs a value"},
         {{"split", "f", "-d", ""}, 2, "partello: option -d needs a value"},
-        {{"split", "f", "-o", "x"}, 2, "partello: split does not take the option -o"},
-        {{"list", "a.001", "-f"}, 2, "partello: list does not take the option -f"},
+        {{"split", "f", "-o", "x"}, 2, "partello: split does not take the option '-o'"},
+        {{"list", "a.001", "-f"}, 2, "partello: list does not take the option '-f'"},
+        {{"split", "f", "-n", "3x"}, 2, "partello: bad part count '3x'"},
+        {{"split", "f", "-s", "1M", "-n", "3"}, 2, "partello: -s and -n do not go together"},
+        {{"join", "a.001", "-o", "-", "--delete-parts"}, 2, "partello: --delete-parts does not go with -o -"},
         {{"join", "a.001", "b.001"}, 2, "partello: unexpected argument 'b.001'"},
         {{"join", "a.001", "--bogus"}, 2, "partello: unknown option '--bogus'"},
         {{"join", std::string(300, 'x')}, 2, "partello: path longer than 259"},
         {{"split", dir / "missing"}, 1,
-         "partello: Error: file does not exist. (" + dir / "missing: No such file or directory)\n"},
+         "partello: '" + dir / "missing': can't open file (No such file or directory)\n"},
+        {{"split", "/dev/null"}, 1, "partello: '/dev/null': is a device, not a file\n"},
         {{"split", dir / "data.bin", "-s", "120", "-d", dir / "nowhere"}, 1,
-         "partello: Error: folder does not exist. (" + dir / "nowhere: No such file or directory)\n"},
+         "partello: '" + dir / "nowhere': folder does not exist (No such file or directory)\n"},
         {{"split", dir / "empty"}, 1, "is empty"},
         {{"join", dir / "data.bin.001", "-o", dir / "joined", "--delete-parts"}, 1,
-         "partello: Error: Checksums do not match! (" + dir / "joined)\n"},
+         "partello: '" + dir / "joined': Checksums do not match\n"},
+        {{"verify", dir / "data.bin.002"}, 1, "partello: '" + dir / "data.bin.999': Checksums do not match\n"},
         {{"join", dir / "data.bin.001", "-o", dir / "nowhere/joined"}, 1,
-         "partello: Error: can't create file (" + dir / "nowhere/joined: No such file or directory)\n"},
-        {{"join", dir / "data.bin.001", "-o", dir / "notes.txt"}, 1, "notes.txt already exists; use -f"},
-        {{"list", dir / "notes.txt"}, 1, kOnlyNumbered},
-        {{"join", dir / "lone.001", "-f"}, 1, kOnlyNumbered},
-        {{"list", dir / "absent.001"}, 1, "no files match '" + dir.Path() + "absent.???" "'"},
+         "partello: '" + dir / "nowhere/joined': can't create file (No such file or directory)\n"},
+        {{"join", dir / "data.bin.001", "-o", dir / "notes.txt"}, 1, "notes.txt': already exists; use -f"},
+        {{"list", dir / "notes.txt"}, 1, "notes.txt': Only numbered files can be joined!\n"},
+        {{"join", dir / "lone.001", "-f"}, 1, "lone.001': only one part was found"},
+        {{"list", dir / "absent.001"}, 1, "partello: '" + dir.Path() + "absent.???': no files match\n"},
+        {{"verify", dir / (hostile + ".001")}, 1, "/h'$'\\r'$'\\033''[Kok'$'\\n''.999': Checksums do not match\n"},
         {{"join", dir / "sum.999"}, 1, "only a checksum file"},
         {{"checksum", dir / "empty"}, 1, "is empty"},
         {{"checksum", dir / "missing"}, 1, "can't open"},
@@ -140,9 +157,16 @@ TEST(Cli, RefusalsAndFailures)
         Child run = RunPartello(test.args);
         EXPECT_EQ(run.status, test.status);
         EXPECT_TRUE(Contains(run.errText, test.message)) << run.errText;
-        EXPECT_EQ(Contains(run.errText, "\nUsage: partello split FILE"), test.status == 2);
+        // A usage error is one line and a pointer to --help.
+        EXPECT_EQ(Contains(run.errText, "\nTry 'partello --help' for more information.\n"), test.status == 2);
+        if (test.status == 2) EXPECT_EQ(SplitLines(run.errText).size(), 2u);
         EXPECT_EQ(run.outText, "");
     }
+    // One name, one line, nothing raw; and a set without a .999 says so.
+    unlink((dir / (hostile + ".999")).c_str());
+    EXPECT_EQ(RunPartello({"list", dir / (hostile + ".002")}).outText,
+              dir.Path() + "\n'h'$'\\r'$'\\033''[Kok'$'\\n''.001'\n'h'$'\\r'$'\\033''[Kok'$'\\n''.002'\n"
+              "  (no .999: the set cannot be checked)\n");
     // Nothing was deleted or overwritten on the way.
     EXPECT_TRUE(Exists(dir / "data.bin.001") && Exists(dir / "data.bin.999"));
     EXPECT_EQ(SizeOf(dir / "notes.txt"), 0);
@@ -162,13 +186,13 @@ TEST(Cli, BrokenSetIsRefusedAndListedWithItsHole)
     Child list = RunPartello({"list", dir / "data.bin.001"});
     EXPECT_EQ(list.status, 1);
     EXPECT_EQ(list.outText, dir.Path() + "\ndata.bin.001\ndata.bin.002\n  (missing 003)\ndata.bin.004\ndata.bin.005\n");
-    EXPECT_EQ(list.errText, "partello: Error: missing part 003\n");
+    EXPECT_EQ(list.errText, "partello: missing part 003\n");
 
     for (bool withChecksum : {true, false}) {
         if (!withChecksum) unlink((dir / "data.bin.999").c_str());
         Child join = RunPartello({"join", dir / "data.bin.002", "-o", dir / "joined", "--delete-parts"});
         EXPECT_EQ(join.status, 1);
-        EXPECT_EQ(join.errText, "partello: Error: missing part 003\n");
+        EXPECT_EQ(join.errText, "partello: missing part 003\n");
         EXPECT_FALSE(Exists(dir / "joined"));
         EXPECT_EQ(ReadBytes(dir / "data.bin.004"), fourth);
         EXPECT_EQ(Exists(dir / "data.bin.999"), withChecksum);
@@ -222,6 +246,14 @@ void UpperCaseSet(const TempDir &d)
         rename((d / "set/data.bin." + number).c_str(), (d / "set/DATA.BIN." + number).c_str());
 }
 
+void ErrorsIntoClosedPipe()
+{
+    int ends[2];
+    if (pipe(ends) == 0) close(ends[0]), dup2(ends[1], 2);
+}
+
+void WriteChecksumFile(const TempDir &d, const char *bytes) { WriteText(d / "set/data.bin.999", bytes); }
+
 // Hostile input and odd file systems. Each case starts from data.bin and
 // its three parts and checksum file in set/, with out/ open to anyone.
 TEST(Cli, HostileInputAndOddFileSystems)
@@ -238,16 +270,25 @@ TEST(Cli, HostileInputAndOddFileSystems)
     } cases[] = {
         {"stderr closed: status texts stay out of the output", nullptr, {"join", "@set/data.bin.001", "-o", "@out/j"},
          [] { close(2); }, 0, "", "@out/j", ""},
+        {"stdout closed: the result due there fails", nullptr, {"checksum", "@data.bin"}, [] { close(1); }, 1,
+         "partello: can't write the result to standard output (Bad file descriptor)\n", "", ""},
+        {"stderr into a closed pipe: the join goes on", nullptr, {"join", "@set/data.bin.001", "-o", "@out/j"},
+         ErrorsIntoClosedPipe, 0, "", "@out/j", ""},
+        {"verify without a .999", [](const TempDir &d) { unlink((d / "set/data.bin.999").c_str()); },
+         {"verify", "@set/data.bin.001"}, nullptr, 1, "partello: no .999, parts not checked\n", "", ""},
+        {"a .999 with the reserved value", [](const TempDir &d) { WriteChecksumFile(d, "\xff\xff\xff\xff"); },
+         {"verify", "@set/data.bin.001"}, nullptr, 1,
+         "partello: '@set/data.bin.999': .999 holds ffffffff, the value reserved for failure\n", "", ""},
         {"a file-size limit fails the write", nullptr, {"split", "@data.bin", "-s", "120", "-d", "@out"}, LimitFileSize,
-         1, "partello: Error: can't read or write file. (@out/data.bin.001: File too large)\n", "", "@out/data.bin.002"},
+         1, "partello: '@out/data.bin.001': can't read or write file (File too large)\n", "", "@out/data.bin.002"},
         {"a FIFO as the output", [](const TempDir &d) { mkfifo((d / "out/fifo").c_str(), 0666); },
          {"join", "@set/data.bin.001", "-o", "@out/fifo", "-f"}, nullptr, 1,
-         "partello: Error: can't create file (@out/fifo: is not a regular file)\n", "", ""},
+         "partello: '@out/fifo': is a FIFO, not a file; verify checks a set without writing it\n", "", ""},
         {"one part at the default size", nullptr, {"split", "@data.bin", "-d", "@out"}, nullptr, 1,
-         "partello: @data.bin fits in one part of 1440 KB; choose a smaller part size: -s 292 or less\n", "",
+         "partello: '@data.bin': fits in one part of 1440 KB; choose a smaller part size: -s 292 or less\n", "",
          "@out/data.bin.999"},
         {"smaller than the smallest part", [](const TempDir &d) { WriteText(d / "small", "x"); },
-         {"split", "@small", "-s", "120"}, nullptr, 1, "partello: @small is smaller than the smallest part size (120 KB)",
+         {"split", "@small", "-s", "120"}, nullptr, 1, "partello: '@small': is smaller than the smallest part size (120 KB)",
          "", "@small.999"},
         {"a folder as the checksum file",
          [](const TempDir &d) {
@@ -255,22 +296,22 @@ TEST(Cli, HostileInputAndOddFileSystems)
              mkdir((d / "set/data.bin.999").c_str(), 0777);
          },
          {"join", "@set/data.bin.001", "-o", "@out/j", "--delete-parts"}, nullptr, 1,
-         "partello: Error: .999 unreadable, join not checked. (@set/data.bin.999: is a folder)\n", "@set/data.bin.001",
+         "partello: '@set/data.bin.999': .999 unreadable, join not checked (is a folder)\n", "@set/data.bin.001",
          ""},
         {"parts that cannot be deleted", [](const TempDir &d) { chmod((d / "set").c_str(), 0555); },
          {"join", "@set/data.bin.001", "-o", "@out/j", "--delete-parts"}, BecomeUser, 1,
-         "Joined successfully. (Checksums match)\npartello: can't delete @set/data.bin.999: Permission denied\n"
-         "partello: can't delete @set/data.bin.001: Permission denied\n",
+         "Joined successfully. (Checksums match)\npartello: '@set/data.bin.999': can't delete (Permission denied)\n"
+         "partello: '@set/data.bin.001': can't delete (Permission denied)\n",
          "@out/j", ""},
         {"a split over an earlier set", nullptr, {"split", "@data.bin", "-s", "120", "-d", "@set"}, nullptr, 1,
-         "partello: @set/data.bin.001 is there from an earlier split; use -f to replace that set\n", "", ""},
+         "partello: '@set/data.bin.001': is there from an earlier split; use -f to replace that set\n", "", ""},
         {"an earlier set in other case", UpperCaseSet, {"split", "@data.bin", "-s", "120", "-d", "@set"}, nullptr, 1,
-         "partello: @set/DATA.BIN.001 is there from an earlier split", "", ""},
+         "partello: '@set/DATA.BIN.001': is there from an earlier split", "", ""},
         {"-f over one in other case", UpperCaseSet, {"split", "@data.bin", "-s", "120", "-d", "@set", "-f"}, nullptr,
          0, "File split successfully.\n", "@set/data.bin.003", "@set/DATA.BIN.999"},
         {"a set that goes on", [](const TempDir &d) { rename((d / "set/data.bin.003").c_str(), (d / "set/data.bin.1003").c_str()); },
          {"join", "@set/data.bin.001", "-o", "@out/j", "--delete-parts"}, nullptr, 1,
-         "partello: Error: the set goes on in data.bin.1003\n", "@set/data.bin.001", "@out/j"},
+         "partello: the set goes on in data.bin.1003\n", "@set/data.bin.001", "@out/j"},
         {"a short part without a checksum file",
          [](const TempDir &d) {
              unlink((d / "set/data.bin.999").c_str());
@@ -278,18 +319,18 @@ TEST(Cli, HostileInputAndOddFileSystems)
          },
          {"join", "@set/data.bin.001", "-o", "@out/j", "--delete-parts"}, nullptr, 1,
          "partello: Join Finished; parts kept, short part: data.bin.002\n"
-         "partello: the join was not checked: there is no @set/data.bin.999\n",
+         "partello: the join was not checked: there is no '@set/data.bin.999'\n",
          "@set/data.bin.002", ""},
         {"-f leaves one whole set", [](const TempDir &d) { truncate((d / "data.bin").c_str(), 130000); },
          {"split", "@data.bin", "-s", "120", "-d", "@set", "-f"}, nullptr, 0, "File split successfully.\n",
          "@set/data.bin.002", "@set/data.bin.003"},
         {"a part that cannot be read", [](const TempDir &d) { chmod((d / "set/data.bin.002").c_str(), 0); },
          {"join", "@set/data.bin.001", "-o", "@out/j"}, BecomeUser, 1,
-         "partello: Error: can't open file. (@set/data.bin.002: Permission denied)\n", "", ""},
-        {"a folder to split", nullptr, {"split", "@set"}, nullptr, 1, "partello: @set is a folder; split takes a file\n",
+         "partello: '@set/data.bin.002': can't open file (Permission denied)\n", "", ""},
+        {"a folder to split", nullptr, {"split", "@set"}, nullptr, 1, "partello: '@set': is a folder, not a file\n",
          "", ""},
         {"a file as the folder", nullptr, {"split", "@data.bin", "-s", "120", "-d", "@data.bin"}, nullptr, 1,
-         "partello: @data.bin is not a folder\n", "", ""},
+         "partello: '@data.bin': is not a folder\n", "", ""},
         {"help into a full device", nullptr, {"--help"}, OutputToFullDevice, 1, "partello: can't write the result", "", ""},
         {"version into a full device", nullptr, {"--version"}, OutputToFullDevice, 1, "partello: can't write the result",
          "", ""},
@@ -319,6 +360,42 @@ TEST(Cli, HostileInputAndOddFileSystems)
     }
 }
 
+// What -s and -n make of a file of `size` bytes: the layout line, or why
+// not. The folder is missing, so nothing is ever written.
+TEST(Cli, SizesAndCounts)
+{
+    TempDir dir;
+    struct Case {
+        int64_t size;
+        Args args;
+        int status;
+        std::string message;
+    } cases[] = {
+        {50000000, {"-s", "25M"}, 1, "1 part of 25,600 KB and one of 23,229 KB, plus big.999\n"},
+        {50000000, {"-s", "25mb"}, 1, "2 parts of 24,414 KB and one of 1 KB, plus big.999\n"},  // rounded down
+        {50000000, {"-s", "200K"}, 1, "244 parts of 200 KB and one of 29 KB"},
+        {50000000, {"-s", "1G"}, 1, "fits in one part of 1048576 KB"},
+        {50000000, {"-s", "100K"}, 2, "part size '100K' is below the smallest, 120 KB"},
+        {50000000, {"-s", "3GB"}, 2, "part size '3GB' is over the largest"},
+        {50000000, {"-n", "2"}, 1, "1 part of 24,415 KB and one of 24,414 KB"},
+        {50000000, {"-n", "1"}, 1, "can't be cut into 1 parts of 120 KB to 2097151 KB; the nearest is -n 2\n"},
+        {50000000, {"-n", "999"}, 1, "the nearest is -n 407\n"},
+        {1228800, {"-s", "120"}, 1, "10 parts of 120 KB and an empty one"},  // an exact multiple...
+        {1228800, {"-n", "10"}, 1, "9 parts of 121 KB and one of 111 KB"},  // ...that -n avoids
+        {200000000, {"-s", "120"}, 1, "would need 1628 parts of 120 KB (998 at most); the smallest size that fits is -s 196\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message);
+        WriteText(dir / "big", "");
+        ASSERT_EQ(truncate((dir / "big").c_str(), c.size), 0);
+        Args args = {"split", dir / "big", "-d", dir / "nowhere"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        Child run = RunPartello(args);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_TRUE(Contains(run.errText, c.message)) << run.errText;
+    }
+}
+
 // A source long enough that a cancel lands while the split runs: sparse, so
 // it costs no disk until parts are written, which the cancel stops.
 std::string MakeLongSource(const TempDir &dir)
@@ -338,7 +415,7 @@ TEST(Cli, CtrlCCancels)
 {
     TempDir dir;
     Child split = StartPartello({"split", MakeLongSource(dir), "-s", "256"});
-    ASSERT_TRUE(WaitForText(split, "Splitting file (ESC to cancel) ... 1\n"));
+    ASSERT_TRUE(WaitForText(split, "Creating Checksum ...\nSplitting file ...\n"));
     kill(split.pid, SIGINT);
     FinishChild(split);
     EXPECT_EQ(split.status, 130) << split.errText;
@@ -354,7 +431,7 @@ TEST(Cli, CtrlCCancels)
         ASSERT_EQ(truncate(name.c_str(), 256 << 10), 0);
     }
     Child join = StartPartello({"join", parts / "big.bin.001", "--delete-parts"}, parts.Path());
-    ASSERT_TRUE(WaitForText(join, "Joining files (ESC to cancel) ... 1\n"));
+    ASSERT_TRUE(WaitForText(join, "Joining files ...\n"));
     kill(join.pid, SIGINT);
     FinishChild(join);
     EXPECT_EQ(join.status, 130) << join.errText;
@@ -369,7 +446,7 @@ TEST(Cli, CtrlCCancels)
         const std::vector<unsigned char> old = MakeData(5000, signal);
         WriteBytes(parts / "big.bin", old);
         Child over = StartPartello({"join", parts / "big.bin.001", "-f"}, parts.Path());
-        ASSERT_TRUE(WaitForText(over, "Joining files (ESC to cancel) ... 1\n"));
+        ASSERT_TRUE(WaitForText(over, "Joining files ...\n"));
         kill(over.pid, signal);
         FinishChild(over);
         EXPECT_EQ(over.status, signal == SIGINT ? 130 : 128 + signal) << over.errText;

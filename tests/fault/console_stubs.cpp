@@ -41,6 +41,7 @@ void NoteError(const char *, bool) {}
 void NoteNotDeleted(const char *) { g_console.beeps++; }
 
 void NoteUnverified(const char *) {}
+void ReportProgress(int, int, int64_t, int64_t) {}
 
 bool CancelProbe() { return false; }
 
@@ -57,3 +58,6 @@ void EndOperation() {}
 bool OperationCancelled() { return false; }
 int OperationErrors() { return g_console.beeps - g_console.operationBeeps; }
 void EndStatusLine() {}
+void SetQuiet(bool) {}
+void ShowNote(const char *) {}
+bool IsStatusOnTerminal() { return false; }

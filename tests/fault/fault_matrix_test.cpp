@@ -46,7 +46,7 @@ const Fault kFaults[] = {
     {"time set", CALL_TIME_SET, FAULT_FAIL, false},
     {"mapping window", CALL_MAPPING, FAULT_FAIL, true},
     {"directory listing", CALL_LISTING, FAULT_FAIL, true},
-    {"copy", CALL_COPY, FAULT_FAIL, false},  // the program's copy is not reported
+    {"copy", CALL_COPY, FAULT_FAIL, false, true},  // the parts are whole; the console says the copy failed
     {"delete", CALL_DELETE, FAULT_FAIL, false, true},  // the output is whole by then
     {"flush", CALL_FLUSH, FAULT_FAIL, true},
     {"temporary create", CALL_CREATE_NEW, FAULT_FAIL, true},
