@@ -4,13 +4,10 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <sstream>
 
@@ -18,14 +15,14 @@
 
 namespace {
 
-// The program the children run: a copy in a scratch folder that anyone may
-// enter, so that a child dropped to an ordinary user runs it wherever the
-// build lies (a checkout under /root, or in a folder only its owner enters).
+// The program the children run: a copy in a scratch folder of the system's
+// temporary one, so that a child dropped to an ordinary user runs it wherever
+// the build lies (a checkout under /root, or in a folder only its owner
+// enters).
 const char *ProgramCopy()
 {
     static TempDir folder;
     static const std::string copy = [] {
-        chmod(folder.Path().c_str(), 0755);
         std::filesystem::copy_file(PARTELLO_PROGRAM, folder / "partello");
         return folder / "partello";
     }();
@@ -88,7 +85,7 @@ Child StartPartello(const std::vector<std::string> &args, const std::string &fol
         for (const std::string &arg : args) argv.push_back(const_cast<char *>(arg.c_str()));
         argv.push_back(nullptr);
         execv(program, argv.data());
-        fprintf(stderr, "cannot run %s as user %d: %s\n", program, (int)geteuid(), strerror(errno));
+        perror(program);  // the reason, where the test shows what the child wrote
         _exit(127);
     }
     child.out = out[0];
