@@ -1,5 +1,5 @@
-// The engine's reporting, silenced: the benchmarks show nothing and never
-// cancel.
+// The engine's reporting, silenced: the benchmarks and the fuzz targets
+// show nothing and never cancel.
 #include "report.h"
 
 void SetStatus(const char *) {}

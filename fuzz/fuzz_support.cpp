@@ -4,19 +4,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "report.h"
-
-// The engine reports to nobody here.
-void SetStatus(const char *) {}
-void ErrorBeep() {}
-void NoteError(const char *, bool) {}
-void NoteNotDeleted(const char *) {}
-void NoteUnverified(const char *) {}
-void ReportProgress(int, int, int64_t, int64_t) {}
-bool CancelProbe() { return false; }
-void *ShowWaitCursor() { return nullptr; }
-void RestoreCursor(void *) {}
-
 char *CopyText(const uint8_t *data, size_t size)
 {
     char *text = (char *)malloc(size + 1);

@@ -7,9 +7,27 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <sstream>
 
+#include "temp_dir.h"
+
 namespace {
+
+// The program the children run: a copy in a scratch folder of the system's
+// temporary one, so that a child dropped to an ordinary user runs it wherever
+// the build lies (a checkout under /root, or in a folder only its owner
+// enters).
+const char *ProgramCopy()
+{
+    static TempDir folder;
+    static const std::string copy = [] {
+        std::filesystem::copy_file(PARTELLO_PROGRAM, folder / "partello");
+        return folder / "partello";
+    }();
+    return copy.c_str();
+}
 
 // Reads what arrives within 10 s; false once every output has closed (a
 // terminal's master side reports EIO when the child is gone).
@@ -44,6 +62,7 @@ Child StartPartello(const std::vector<std::string> &args, const std::string &fol
 {
     Child child;
     child.onTerminal = onTerminal;
+    const char *program = ProgramCopy();
     int out[2], err[2], terminal = -1;
     if (onTerminal ? openpty(&out[0], &terminal, nullptr, nullptr, nullptr) != 0 : pipe(out) || pipe(err)) return child;
     if (onTerminal) tcgetattr(terminal, &child.terminalBefore);
@@ -62,10 +81,11 @@ Child StartPartello(const std::vector<std::string> &args, const std::string &fol
         if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
         if (setup) setup();
         alarm(60);
-        std::vector<char *> argv{const_cast<char *>(PARTELLO_PROGRAM)};
+        std::vector<char *> argv{const_cast<char *>(program)};
         for (const std::string &arg : args) argv.push_back(const_cast<char *>(arg.c_str()));
         argv.push_back(nullptr);
-        execv(PARTELLO_PROGRAM, argv.data());
+        execv(program, argv.data());
+        perror(program);  // the reason, where the test shows what the child wrote
         _exit(127);
     }
     child.out = out[0];

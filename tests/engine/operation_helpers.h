@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/messages.h"
+#include "catalogue_text.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -22,15 +22,6 @@
 
 #include <cstring>
 #endif
-
-// A status text as the fake records it: one blank, then the catalogue text.
-inline std::string Shown(int id)
-{
-    char text[MESSAGE_SIZE];
-    return std::string(" ") + LoadMessage(id, text, sizeof text);
-}
-
-inline std::string Shown(int id, long long number) { return Shown(id) + std::to_string(number); }
 
 inline std::filesystem::file_time_type TimeOf(const std::string &path)
 {

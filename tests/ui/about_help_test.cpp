@@ -9,12 +9,13 @@
 
 #include "program_fixture.h"
 #include "resources/ids.h"
+#include "resources/version.h"
 #include "ui/about_help.h"
 #include "ui/app.h"
 
 namespace {
 
-const char kLink[] = "http://partello.example.org/";
+const char kLink[] = PARTELLO_WEB_ADDRESS;
 
 // ---- Driving a modal window from inside its own loop ----------------------
 // Each step runs on its own timer tick once a dialog of the main window is
@@ -331,7 +332,7 @@ TEST_F(AboutHelpTest, Command1002ShowsAboutInTheStartUpFontsEveryTime)
             PressEscIn(dialog);
         }}));
         EXPECT_EQ(caption, L"\u5173\u4e8e");
-        for (const char *text : {"Partello", "Version 1.6", kLink})
+        for (const char *text : {"Partello", "Version " PARTELLO_VERSION, kLink})
             EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << text;
         EXPECT_EQ(titleFont, g_titleFont);
         EXPECT_EQ(linkFont, g_linkFont);

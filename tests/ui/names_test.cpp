@@ -119,7 +119,7 @@ TEST_F(ProgramTest, EveryScriptSplitsAndJoinsBackThroughTheWindows)
         EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_COUNT), "3");
         ASSERT_TRUE(IsEnabled(g_splitPage, IDC_OK));
         Click(g_splitPage, IDC_OK);
-        EXPECT_EQ(Status(), " File split successfully.");
+        EXPECT_EQ(Status(), Shown(MSG_SPLIT_DONE));
         std::vector<std::string> written = Numbered(file, 3);
         written.push_back(file + ".999");
         EXPECT_EQ(NamesIn(parts), written);
@@ -133,7 +133,7 @@ TEST_F(ProgramTest, EveryScriptSplitsAndJoinsBackThroughTheWindows)
         EXPECT_EQ(ItemText(g_joinPage, IDC_JOIN_OUTPUT), output);
         SendDlgItemMessageW(g_joinPage, IDC_JOIN_DELETE_PARTS, BM_SETCHECK, BST_CHECKED, 0);
         Click(g_joinPage, IDC_OK);
-        EXPECT_EQ(Status(), " Joined successfully. (Checksums match)");
+        EXPECT_EQ(Status(), Shown(MSG_CHECKSUMS_MATCH));
         EXPECT_EQ(ReadBytes(output), ReadBytes(folder + file));
         EXPECT_TRUE(NamesIn(parts).empty());
     }
@@ -157,12 +157,12 @@ TEST_F(ProgramTest, APathOfNearlyTheSystemsLengthSplitsAndJoins)
     FillSplitPage(folder + file, folder);
     EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_COUNT), "2");
     Click(g_splitPage, IDC_OK);
-    EXPECT_EQ(Status(), " File split successfully.");
+    EXPECT_EQ(Status(), Shown(MSG_SPLIT_DONE));
     DropFiles({folder + file + ".001"});
     EXPECT_EQ(JoinList(), Numbered(file, 2));
     SetText(g_joinPage, IDC_JOIN_OUTPUT, dir / "joined");
     Click(g_joinPage, IDC_OK);
-    EXPECT_EQ(Status(), " Joined successfully. (Checksums match)");
+    EXPECT_EQ(Status(), Shown(MSG_CHECKSUMS_MATCH));
     EXPECT_EQ(ReadBytes(dir / "joined"), ReadBytes(folder + file));
 }
 
@@ -177,7 +177,7 @@ TEST_F(ProgramTest, AnOutputNamingAPartInOtherLetterCaseIsRefused)
     SetText(g_joinPage, IDC_JOIN_OUTPUT, dir / "ÉTÉ ΩΜΈΓΑ.002");
     ModalAnswers answers(IDYES);  // to replacing what exists
     Click(g_joinPage, IDC_OK);
-    EXPECT_EQ(Status(), " Error: can't create file");
+    EXPECT_EQ(Status(), Shown(MSG_CANT_CREATE));
     EXPECT_EQ(ReadBytes(dir / "été Ωμέγα.002").size(), 10u);
 }
 

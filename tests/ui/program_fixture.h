@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue_text.h"
 #include "resources/ids.h"
 #include "temp_dir.h"
 #include "ui/app.h"

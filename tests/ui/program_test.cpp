@@ -7,7 +7,7 @@
 
 namespace {
 
-const char kOnlyNumbered[] = "Only numbered files can be joined!";
+const std::string kOnlyNumbered = CatalogueText(MSG_ONLY_NUMBERED);
 
 std::string TabLabel(int index)
 {

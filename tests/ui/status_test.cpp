@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue_text.h"
 #include "engine/report.h"
 #include "resources/ids.h"
 #include "ui/status.h"
@@ -71,7 +72,7 @@ TEST_F(StatusLine, ProbeTakesKeyDownsUpToTheFirstEscape)
     SetStatus("working");
     for (WPARAM key : {WPARAM('A'), WPARAM('B'), WPARAM(VK_ESCAPE), WPARAM('D')}) PostKey(WM_KEYDOWN, key);
     EXPECT_TRUE(CancelProbe());
-    EXPECT_EQ(Text(), " Operation cancelled.");
+    EXPECT_EQ(Text(), Shown(MSG_CANCELLED));
     std::vector<std::pair<UINT, WPARAM>> left = DrainQueue();
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0], std::make_pair(UINT(WM_KEYDOWN), WPARAM('D')));
