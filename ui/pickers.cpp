@@ -47,7 +47,7 @@ void FillFileDialogRecord(OPENFILENAMEA *record, HWND owner, const char *title, 
                           DWORD fileSize, const char *initialFolder, DWORD flags)
 {
     memset(record, 0, sizeof *record);
-    record->lStructSize = GetFileDialogRecordSize(&g_osVersion);
+    record->lStructSize = GetFileDialogRecordSize(&g_app.osVersion);
     record->hwndOwner = owner;
     record->lpstrFilter = filter;
     record->nFilterIndex = 1;

@@ -54,7 +54,7 @@ static void BrowseFileToSplit(HWND page)
     char filter[FILTER_TEXT_SIZE], title[MESSAGE_SIZE], path[PATH_SIZE] = "";
     MakePagesFilterText(filter);
     LoadMessage(MSG_PICK_SPLIT_TITLE, title, sizeof title);
-    if (!PickOpenFile(g_mainWindow, title, filter, false, path, NULL)) return;
+    if (!PickOpenFile(g_app.mainWindow, title, filter, false, path, NULL)) return;
     SetItemText(page, IDC_SPLIT_FILE, path);
     SendDlgItemMessageA(page, IDC_SPLIT_FILE, EM_SETSEL, 0, -1);
     char folder[PATH_SIZE];

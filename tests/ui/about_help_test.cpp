@@ -50,7 +50,7 @@ private:
     {
         char name[16] = "";
         GetClassNameA(window, name, sizeof name);
-        if (strcmp(name, "#32770") || GetWindow(window, GW_OWNER) != g_mainWindow) return TRUE;
+        if (strcmp(name, "#32770") || GetWindow(window, GW_OWNER) != g_app.mainWindow) return TRUE;
         *(HWND *)found = window;
         return FALSE;
     }
@@ -145,13 +145,13 @@ protected:
     }
     bool Command(WORD command, Steps steps)
     {
-        return Drive([command] { PostMessageA(g_mainWindow, WM_COMMAND, command, 0); }, std::move(steps));
+        return Drive([command] { PostMessageA(g_app.mainWindow, WM_COMMAND, command, 0); }, std::move(steps));
     }
     // Shown directly, to see what the window ends with.
     static INT_PTR ShowModal(int templateId, Steps steps)
     {
         DialogScript script(std::move(steps));
-        INT_PTR result = DialogBoxParamW(g_instance, MAKEINTRESOURCEW(templateId), g_mainWindow,
+        INT_PTR result = DialogBoxParamW(g_app.instance, MAKEINTRESOURCEW(templateId), g_app.mainWindow,
                                          templateId == IDD_HELP ? HelpDialogProc : AboutDialogProc, 0);
         script.ExpectFinished();
         return result;
@@ -226,7 +226,7 @@ TEST_F(AboutHelpTest, F1AndCommand1001ShowTheDocumentOnPaleYellowWithoutACaret)
         std::function<void()> open;
     } openers[] = {
         {"F1", [this] { PostKeyDown(VK_F1); }},
-        {"command 1001", [] { PostMessageA(g_mainWindow, WM_COMMAND, IDM_HELP, 0); }},
+        {"command 1001", [] { PostMessageA(g_app.mainWindow, WM_COMMAND, IDM_HELP, 0); }},
     };
     for (const auto &opener : openers) {
         SCOPED_TRACE(opener.name);
@@ -305,7 +305,7 @@ TEST_F(AboutHelpTest, WithoutRichEditF1ShowsNothingAndTheProgramGoesOn)
     g_loadLibrary = LoadNothing;
     Start();
     EXPECT_EQ(g_askedToLoad, "Riched32.dll");
-    EXPECT_EQ(g_richEdit, (HMODULE)NULL);
+    EXPECT_EQ(g_app.richEdit, (HMODULE)NULL);
     WNDCLASSA richEdit;
     ASSERT_FALSE(GetClassInfoA(NULL, "RICHEDIT", &richEdit)) << "the library is still loaded from elsewhere";
     EXPECT_FALSE(Drive([this] { PostKeyDown(VK_F1); }, {}));
@@ -334,11 +334,11 @@ TEST_F(AboutHelpTest, Command1002ShowsAboutInTheStartUpFontsEveryTime)
         EXPECT_EQ(caption, L"\u5173\u4e8e");
         for (const char *text : {"Partello", "Version " PARTELLO_VERSION, kLink})
             EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << text;
-        EXPECT_EQ(titleFont, g_titleFont);
-        EXPECT_EQ(linkFont, g_linkFont);
+        EXPECT_EQ(titleFont, g_app.titleFont);
+        EXPECT_EQ(linkFont, g_app.linkFont);
     }
     LOGFONTA title = {};
-    EXPECT_EQ(GetObjectA(g_titleFont, sizeof title, &title), (int)sizeof title);
+    EXPECT_EQ(GetObjectA(g_app.titleFont, sizeof title, &title), (int)sizeof title);
     EXPECT_EQ(title.lfWeight, 800);
 }
 
@@ -347,13 +347,13 @@ TEST_F(AboutHelpTest, Command1002ShowsAboutInTheStartUpFontsEveryTime)
 TEST_F(AboutHelpTest, TheMenuShowsAboutAndQuits)
 {
     Start();
-    HMENU menu = GetMenu(g_mainWindow);
+    HMENU menu = GetMenu(g_app.mainWindow);
     ASSERT_EQ(GetMenuItemCount(menu), 2);
     EXPECT_TRUE(Command((WORD)GetMenuItemID(GetSubMenu(menu, 1), 0), {[](HWND dialog) {
         ExpectControlsInsideAndUncovered(dialog);
         PressEscIn(dialog);
     }}));
-    PostMessageA(g_mainWindow, WM_COMMAND, GetMenuItemID(GetSubMenu(menu, 0), 0), 0);
+    PostMessageA(g_app.mainWindow, WM_COMMAND, GetMenuItemID(GetSubMenu(menu, 0), 0), 0);
     EXPECT_EQ(Pump(), 1);
 }
 
@@ -385,7 +385,7 @@ TEST_F(AboutHelpTest, OnlyTheLinkIsBlueOnButtonFaceAndShowsTheHand)
     SetTextColor(dc, RGB(1, 2, 3));
     INT_PTR linkBrush = 0, titleResult = -1;
     COLORREF titleText = 0;
-    HCURSOR hand = LoadCursorA(g_instance, MAKEINTRESOURCEA(IDC_HAND_CURSOR));
+    HCURSOR hand = LoadCursorA(g_app.instance, MAKEINTRESOURCEA(IDC_HAND_CURSOR));
     std::vector<int> underHand;  // where the hand showed
     EXPECT_TRUE(Command(IDM_ABOUT, {[&](HWND dialog) {
         HWND title = GetDlgItem(dialog, IDC_ABOUT_TITLE), link = GetDlgItem(dialog, IDC_ABOUT_LINK);

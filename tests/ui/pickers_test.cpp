@@ -73,9 +73,9 @@ TEST(Pickers, RecordSizeFollowsTheSystemVersion)
 // anywhere but the name buffer.
 TEST(Pickers, EachRecordAsksForWhatItsPickerNeeds)
 {
-    g_osVersion = {};
-    g_osVersion.dwOSVersionInfoSize = sizeof g_osVersion;
-    GetVersionExA(&g_osVersion);
+    g_app.osVersion = {};
+    g_app.osVersion.dwOSVersionInfoSize = sizeof g_app.osVersion;
+    GetVersionExA(&g_app.osVersion);
     const DWORD never = OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_NOVALIDATE;
     const struct {
         const char *picker;
