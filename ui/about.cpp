@@ -54,7 +54,7 @@ void CloseOnOkOrCancel(HWND dialog, WORD command)
     if (command == IDOK || command == IDCANCEL) EndDialog(dialog, 1);
 }
 
-static void TakeAboutCommand(HWND dialog, WORD control, WORD code)
+static void OnAboutCommand(HWND dialog, WORD control, WORD code)
 {
     if (control == IDC_ABOUT_LINK && code == STN_CLICKED)
         OpenLink(dialog);
@@ -84,7 +84,7 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 {
     switch (message) {
     case WM_INITDIALOG: SetAboutFonts(dialog); return TRUE;
-    case WM_COMMAND: TakeAboutCommand(dialog, LOWORD(wParam), HIWORD(wParam)); return TRUE;
+    case WM_COMMAND: OnAboutCommand(dialog, LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_SETCURSOR: return SetLinkCursor(dialog, (HWND)wParam);
     case WM_CTLCOLORSTATIC: return ColorLink(dialog, (HWND)lParam, (HDC)wParam);
     }

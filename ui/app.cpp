@@ -145,7 +145,7 @@ void OpenPath(const char *path, bool join)
         return;
     }
     SwitchPage(SPLIT_PAGE);
-    PutItemText(g_app.splitPage, IDC_SPLIT_FILE, path);
+    SetItemTextAndSelect(g_app.splitPage, IDC_SPLIT_FILE, path);
 }
 
 static void ShowModal(int templateId, DLGPROC procedure)
@@ -158,7 +158,7 @@ static void SetMainIcon(HWND dialog)
     SetClassLongPtrA(dialog, GCLP_HICON, (LONG_PTR)LoadIconA(g_app.instance, "MAINICON"));
 }
 
-static void TakeTabNotification(const NMHDR *header)
+static void OnTabNotification(const NMHDR *header)
 {
     if (header->idFrom != IDC_TABS || header->code != (UINT)TCN_SELCHANGE) return;
     LRESULT selected = SendMessageA(g_app.tabControl, TCM_GETCURSEL, 0, 0);
@@ -186,7 +186,7 @@ static void OpenDroppedFiles(HDROP drop)
     SetForegroundWindow(g_app.mainWindow);
 }
 
-static void RunMainCommand(WORD command)
+static void OnMainCommand(WORD command)
 {
     switch (command) {
     case IDM_EXIT: PostQuitMessage(1); break;
@@ -201,8 +201,8 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 {
     switch (message) {
     case WM_INITDIALOG: SetMainIcon(dialog); return TRUE;
-    case WM_COMMAND: RunMainCommand(LOWORD(wParam)); return TRUE;
-    case WM_NOTIFY: TakeTabNotification((const NMHDR *)lParam); return TRUE;
+    case WM_COMMAND: OnMainCommand(LOWORD(wParam)); return TRUE;
+    case WM_NOTIFY: OnTabNotification((const NMHDR *)lParam); return TRUE;
     case WM_DROPFILES: OpenDroppedFiles((HDROP)wParam); return TRUE;
     }
     return FALSE;

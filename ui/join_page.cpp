@@ -149,10 +149,10 @@ static void BrowseOutput(HWND page)
     // Before the text: its change notification compares with it.
     strcpy(g_app.pickedOutput, name);
     g_app.pickedExisting = LookUpEntry(name, &g_app.pickedFile) == ENTRY_FILE;
-    PutItemText(page, IDC_JOIN_OUTPUT, name);
+    SetItemTextAndSelect(page, IDC_JOIN_OUTPUT, name);
 }
 
-static void TakeOutputChange(HWND page)
+static void OnOutputChange(HWND page)
 {
     char output[PATH_SIZE];
     if (strcmp(GetItemText(page, IDC_JOIN_OUTPUT, output), g_app.pickedOutput) != 0) g_app.pickedOutput[0] = '\0';
@@ -222,12 +222,12 @@ static void RunJoin(HWND page)
     if (g_app.replaceDeclined) ApplyJoinRuleTo(page);
 }
 
-static void TakeJoinCommand(HWND page, WORD control, WORD code)
+static void OnJoinCommand(HWND page, WORD control, WORD code)
 {
     switch (control) {
     case IDC_OK: RunJoin(page); break;
     case IDC_JOIN_BROWSE_PART: if (code == BN_CLICKED) BrowsePart(page); break;
-    case IDC_JOIN_OUTPUT: if (code == EN_CHANGE) TakeOutputChange(page); break;
+    case IDC_JOIN_OUTPUT: if (code == EN_CHANGE) OnOutputChange(page); break;
     case IDC_JOIN_BROWSE_OUTPUT: if (code == BN_CLICKED) BrowseOutput(page); break;
     }
 }
@@ -236,7 +236,7 @@ INT_PTR CALLBACK JoinPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG: return TRUE;
-    case WM_COMMAND: TakeJoinCommand(page, LOWORD(wParam), HIWORD(wParam)); return TRUE;
+    case WM_COMMAND: OnJoinCommand(page, LOWORD(wParam), HIWORD(wParam)); return TRUE;
     }
     return FALSE;
 }

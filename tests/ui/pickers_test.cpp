@@ -68,7 +68,7 @@ TEST(Pickers, RecordSizeFollowsTheSystemVersion)
 
 // What each picker asks of the system's dialog: the open pickers take only
 // files that exist, several of them in the NUL-separated form that
-// TakeFirstSelection reads; the save picker takes a new name as typed and
+// GetFirstSelection reads; the save picker takes a new name as typed and
 // asks before replacing a file. None hooks into the dialog or lets it write
 // anywhere but the name buffer.
 TEST(Pickers, EachRecordAsksForWhatItsPickerNeeds)
@@ -117,12 +117,12 @@ TEST(Pickers, MultipleSelectionGivesTheFolderAndTheFirstName)
     };
     for (const Case &c : cases) {
         char path[PATH_SIZE] = "";
-        EXPECT_TRUE(TakeFirstSelection(c.buffer.c_str(), path));
+        EXPECT_TRUE(GetFirstSelection(c.buffer.c_str(), path));
         EXPECT_EQ(path, c.path);
     }
     std::string tooLong = "C:\\" + std::string(200, 'f') + '\0' + std::string(100, 'n') + "\0\0"s;
     char path[PATH_SIZE] = "kept";
-    EXPECT_FALSE(TakeFirstSelection(tooLong.c_str(), path));
+    EXPECT_FALSE(GetFirstSelection(tooLong.c_str(), path));
 }
 
 namespace {
