@@ -49,21 +49,24 @@ TEST(Pickers, RecordSizeFollowsTheSystemVersion)
     EXPECT_EQ(full, 88u);
     EXPECT_EQ(old, 76u);
 #endif
+    // By version numbers: the size on NT and on the Windows family; any other
+    // platform (Win32s) gets the old record whatever its numbers.
     struct Case {
-        DWORD platform, major, minor, size;
+        DWORD major, minor, nt, windows;
     } cases[] = {
-        {VER_PLATFORM_WIN32_NT, 4, 0, old},       {VER_PLATFORM_WIN32_NT, 5, 0, full},
-        {VER_PLATFORM_WIN32_NT, 10, 0, full},     {VER_PLATFORM_WIN32_WINDOWS, 4, 10, old},
-        {VER_PLATFORM_WIN32_WINDOWS, 4, 90, full}, {VER_PLATFORM_WIN32_WINDOWS, 5, 0, old},
-        {VER_PLATFORM_WIN32s, 9, 99, old},
+        {4, 0, old, old}, {4, 10, old, old}, {4, 90, old, full}, {5, 0, full, old}, {10, 0, full, old},
     };
-    for (const Case &c : cases) {
-        OSVERSIONINFOA version = {};
-        version.dwPlatformId = c.platform;
-        version.dwMajorVersion = c.major;
-        version.dwMinorVersion = c.minor;
-        EXPECT_EQ(GetFileDialogRecordSize(&version), c.size) << c.platform << " " << c.major << "." << c.minor;
-    }
+    for (const Case &c : cases)
+        for (DWORD platform : {VER_PLATFORM_WIN32_NT, VER_PLATFORM_WIN32_WINDOWS, VER_PLATFORM_WIN32s}) {
+            OSVERSIONINFOA version = {};
+            version.dwPlatformId = platform;
+            version.dwMajorVersion = c.major;
+            version.dwMinorVersion = c.minor;
+            DWORD size = platform == VER_PLATFORM_WIN32_NT        ? c.nt
+                         : platform == VER_PLATFORM_WIN32_WINDOWS ? c.windows
+                                                                  : old;
+            EXPECT_EQ(GetFileDialogRecordSize(&version), size) << platform << " " << c.major << "." << c.minor;
+        }
 }
 
 // What each picker asks of the system's dialog: the open pickers take only
