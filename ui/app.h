@@ -13,15 +13,15 @@
 // (or, for the join page's part, by discovery and the save picker) and kept
 // until shutdown. Everything else the user gave lives in the controls.
 struct App {
-    HINSTANCE instance;  // the program's own module, source of every resource
-    OSVERSIONINFOA osVersion;
-    HMODULE richEdit;  // may be NULL
+    HINSTANCE instance;        // the program's own module, source of every resource
+    OSVERSIONINFOA osVersion;  // filled once; the file pickers' record size follows it
+    HMODULE richEdit;          // may be NULL
     HWND mainWindow;
     HWND tabControl;
     HWND splitPage;
     HWND joinPage;
     HACCEL accelerators;
-    HFONT titleFont;  // the About box's fonts, made and deleted by about.cpp
+    HFONT titleFont;       // the About box's fonts, made and deleted by about.cpp
     HFONT linkFont;
     BYTE page;             // the page shown: SPLIT_PAGE or JOIN_PAGE
     HCURSOR handCursor;    // the pointer over the About box's link
