@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+// The About box's two fonts, made at start-up and deleted at shutdown, so
+// that every showing uses the same ones.
+void MakeAboutFonts();
+void DeleteAboutFonts();
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Ends the About box or the Help window on OK, Enter or ESC.

@@ -16,30 +16,7 @@
 #include "pages.h"
 #include "status.h"
 
-HINSTANCE g_instance;
-OSVERSIONINFOA g_osVersion;
-HMODULE g_richEdit;
-HWND g_mainWindow;
-HWND g_tabControl;
-HWND g_splitPage;
-HWND g_joinPage;
-HFONT g_titleFont;
-HFONT g_linkFont;
-HACCEL g_accelerators;
-BYTE g_page;
-
-// The About box's fonts: the program's name, and the underlined link. Their
-// heights are pixels at 96 dots per inch, scaled to the display's, as the
-// dialog units of the box scale with the dialog font.
-static HFONT MakeAboutFont(int height, int weight, bool underline)
-{
-    char face[MESSAGE_SIZE];
-    HDC screen = GetDC(NULL);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(NULL, screen);
-    return CreateFontA(MulDiv(height, dpi, 96), 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, 0, 0, 0,
-                       0, LoadMessage(MSG_FONT_FACE, face, sizeof face));
-}
+App g_app;
 
 static void AddTab(int index, int label)
 {
@@ -48,14 +25,14 @@ static void AddTab(int index, int label)
     memset(&item, 0, sizeof item);
     item.mask = TCIF_TEXT;
     item.pszText = LoadMessage(label, text, sizeof text);
-    SendMessageA(g_tabControl, TCM_INSERTITEMA, index, (LPARAM)&item);
+    SendMessageA(g_app.tabControl, TCM_INSERTITEMA, index, (LPARAM)&item);
 }
 
 // Dialogs are made through the wide entry points so that their Chinese
 // captions survive any ANSI code page; every other text stays narrow.
 static HWND MakePage(int templateId, DLGPROC procedure)
 {
-    return CreateDialogParamW(g_instance, MAKEINTRESOURCEW(templateId), g_tabControl, procedure, 0);
+    return CreateDialogParamW(g_app.instance, MAKEINTRESOURCEW(templateId), g_app.tabControl, procedure, 0);
 }
 
 void GetProgramFolder(char *folder)
@@ -96,28 +73,27 @@ static void OpenCommandLine(int argumentCount, char **arguments)
 
 HWND StartProgram(HINSTANCE instance, int argumentCount, char **arguments)
 {
-    g_instance = instance;
-    g_osVersion.dwOSVersionInfoSize = sizeof g_osVersion;
-    GetVersionExA(&g_osVersion);
+    g_app.instance = instance;
+    g_app.osVersion.dwOSVersionInfoSize = sizeof g_app.osVersion;
+    GetVersionExA(&g_app.osVersion);
     InitCommonControls();
-    g_richEdit = LoadRichEdit();
-    g_mainWindow = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDialogProc, 0);
-    if (!g_mainWindow) return NULL;
-    SetStatusWindow(g_mainWindow);
-    g_accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
-    g_titleFont = MakeAboutFont(-28, 800, false);
-    g_linkFont = MakeAboutFont(-11, 700, true);
-    g_tabControl = GetDlgItem(g_mainWindow, IDC_TABS);
+    g_app.richEdit = LoadRichEdit();
+    g_app.mainWindow = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDialogProc, 0);
+    if (!g_app.mainWindow) return NULL;
+    SetStatusWindow(g_app.mainWindow);
+    g_app.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    MakeAboutFonts();
+    g_app.tabControl = GetDlgItem(g_app.mainWindow, IDC_TABS);
     AddTab(SPLIT_PAGE, MSG_TAB_SPLIT);
     AddTab(JOIN_PAGE, MSG_TAB_JOIN);
-    g_splitPage = MakePage(IDD_SPLIT_PAGE, SplitPageProc);
-    g_joinPage = MakePage(IDD_JOIN_PAGE, JoinPageProc);
-    g_page = JOIN_PAGE;  // differs, so the first switch runs in full
+    g_app.splitPage = MakePage(IDD_SPLIT_PAGE, SplitPageProc);
+    g_app.joinPage = MakePage(IDD_JOIN_PAGE, JoinPageProc);
+    g_app.page = JOIN_PAGE;  // differs, so the first switch runs in full
     SwitchPage(SPLIT_PAGE);
-    SetItemText(g_splitPage, IDC_SPLIT_SIZE, DEFAULT_PART_SIZE_TEXT);
+    SetItemText(g_app.splitPage, IDC_SPLIT_SIZE, DEFAULT_PART_SIZE_TEXT);
     OpenCommandLine(argumentCount, arguments);
-    DragAcceptFiles(g_mainWindow, TRUE);
-    return g_mainWindow;
+    DragAcceptFiles(g_app.mainWindow, TRUE);
+    return g_app.mainWindow;
 }
 
 // The loop is wide, like the windows: a narrow loop would hand typed
@@ -125,9 +101,9 @@ HWND StartProgram(HINSTANCE instance, int argumentCount, char **arguments)
 // bytes there (any in UTF-8 beyond Latin) would arrive as '?'.
 void HandleLoopMessage(MSG *message)
 {
-    if (TranslateAcceleratorW(g_mainWindow, g_accelerators, message)) return;
-    if (IsDialogMessageW(g_page == SPLIT_PAGE ? g_splitPage : g_joinPage, message)) return;
-    IsDialogMessageW(g_mainWindow, message);
+    if (TranslateAcceleratorW(g_app.mainWindow, g_app.accelerators, message)) return;
+    if (IsDialogMessageW(g_app.page == SPLIT_PAGE ? g_app.splitPage : g_app.joinPage, message)) return;
+    IsDialogMessageW(g_app.mainWindow, message);
 }
 
 int RunMessageLoop()
@@ -139,26 +115,24 @@ int RunMessageLoop()
 
 void ShutDownProgram()
 {
-    if (g_richEdit) FreeLibrary(g_richEdit);
-    DeleteObject(g_titleFont);
-    DeleteObject(g_linkFont);
-    DestroyWindow(g_splitPage);
-    DestroyWindow(g_joinPage);
-    DestroyWindow(g_mainWindow);
-    g_richEdit = NULL;
-    g_titleFont = g_linkFont = NULL;
-    g_splitPage = g_joinPage = g_tabControl = g_mainWindow = NULL;
+    if (g_app.richEdit) FreeLibrary(g_app.richEdit);
+    DeleteAboutFonts();
+    DestroyWindow(g_app.splitPage);
+    DestroyWindow(g_app.joinPage);
+    DestroyWindow(g_app.mainWindow);
+    g_app.richEdit = NULL;
+    g_app.splitPage = g_app.joinPage = g_app.tabControl = g_app.mainWindow = NULL;
 }
 
 void SwitchPage(int page)
 {
-    if (page == g_page) return;
-    g_page = (BYTE)page;
-    ShowWindow(g_splitPage, page == SPLIT_PAGE ? SW_SHOW : SW_HIDE);
-    ShowWindow(g_joinPage, page == SPLIT_PAGE ? SW_HIDE : SW_SHOW);
-    SetFocus(page == SPLIT_PAGE ? g_splitPage : g_joinPage);
+    if (page == g_app.page) return;
+    g_app.page = (BYTE)page;
+    ShowWindow(g_app.splitPage, page == SPLIT_PAGE ? SW_SHOW : SW_HIDE);
+    ShowWindow(g_app.joinPage, page == SPLIT_PAGE ? SW_HIDE : SW_SHOW);
+    SetFocus(page == SPLIT_PAGE ? g_app.splitPage : g_app.joinPage);
     // Posted: the tab follows when the loop next runs.
-    PostMessageA(g_tabControl, TCM_SETCURSEL, page, 0);
+    PostMessageA(g_app.tabControl, TCM_SETCURSEL, page, 0);
     ClearStatus();
 }
 
@@ -171,23 +145,23 @@ void OpenPath(const char *path, bool join)
         return;
     }
     SwitchPage(SPLIT_PAGE);
-    PutItemText(g_splitPage, IDC_SPLIT_FILE, path);
+    SetItemTextAndSelect(g_app.splitPage, IDC_SPLIT_FILE, path);
 }
 
 static void ShowModal(int templateId, DLGPROC procedure)
 {
-    DialogBoxParamW(g_instance, MAKEINTRESOURCEW(templateId), g_mainWindow, procedure, 0);
+    DialogBoxParamW(g_app.instance, MAKEINTRESOURCEW(templateId), g_app.mainWindow, procedure, 0);
 }
 
 static void SetMainIcon(HWND dialog)
 {
-    SetClassLongPtrA(dialog, GCLP_HICON, (LONG_PTR)LoadIconA(g_instance, "MAINICON"));
+    SetClassLongPtrA(dialog, GCLP_HICON, (LONG_PTR)LoadIconA(g_app.instance, "MAINICON"));
 }
 
-static void TakeTabNotification(const NMHDR *header)
+static void OnTabNotification(const NMHDR *header)
 {
     if (header->idFrom != IDC_TABS || header->code != (UINT)TCN_SELCHANGE) return;
-    LRESULT selected = SendMessageA(g_tabControl, TCM_GETCURSEL, 0, 0);
+    LRESULT selected = SendMessageA(g_app.tabControl, TCM_GETCURSEL, 0, 0);
     if (selected == SPLIT_PAGE || selected == JOIN_PAGE) SwitchPage((int)selected);
 }
 
@@ -209,10 +183,10 @@ static void OpenDroppedFiles(HDROP drop)
     }
     OpenPath(path, count > 1);
     free(path);
-    SetForegroundWindow(g_mainWindow);
+    SetForegroundWindow(g_app.mainWindow);
 }
 
-static void RunMainCommand(WORD command)
+static void OnMainCommand(WORD command)
 {
     switch (command) {
     case IDM_EXIT: PostQuitMessage(1); break;
@@ -227,8 +201,8 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 {
     switch (message) {
     case WM_INITDIALOG: SetMainIcon(dialog); return TRUE;
-    case WM_COMMAND: RunMainCommand(LOWORD(wParam)); return TRUE;
-    case WM_NOTIFY: TakeTabNotification((const NMHDR *)lParam); return TRUE;
+    case WM_COMMAND: OnMainCommand(LOWORD(wParam)); return TRUE;
+    case WM_NOTIFY: OnTabNotification((const NMHDR *)lParam); return TRUE;
     case WM_DROPFILES: OpenDroppedFiles((HDROP)wParam); return TRUE;
     }
     return FALSE;

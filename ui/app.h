@@ -6,19 +6,42 @@
 
 #include <windows.h>
 
+#include "../engine/discovery.h"
 #include "../resources/ids.h"
 
-extern HINSTANCE g_instance;    // the program's own module, source of every resource
-extern OSVERSIONINFOA g_osVersion;
-extern HMODULE g_richEdit;      // may be NULL
-extern HWND g_mainWindow;
-extern HWND g_tabControl;
-extern HWND g_splitPage;
-extern HWND g_joinPage;
-extern HFONT g_titleFont;       // the About box's fonts
-extern HFONT g_linkFont;
-extern HACCEL g_accelerators;
-extern BYTE g_page;             // the page shown: SPLIT_PAGE or JOIN_PAGE
+// The window program's process-wide state, one instance: made at start-up
+// (or, for the join page's part, by discovery and the save picker) and kept
+// until shutdown. Everything else the user gave lives in the controls.
+struct App {
+    HINSTANCE instance;        // the program's own module, source of every resource
+    OSVERSIONINFOA osVersion;  // filled once; the file pickers' record size follows it
+    HMODULE richEdit;          // may be NULL
+    HWND mainWindow;
+    HWND tabControl;
+    HWND splitPage;
+    HWND joinPage;
+    HACCEL accelerators;
+    HFONT titleFont;       // the About box's fonts, made and deleted by about.cpp
+    HFONT linkFont;
+    BYTE page;             // the page shown: SPLIT_PAGE or JOIN_PAGE
+    HCURSOR handCursor;    // the pointer over the About box's link
+    WNDPROC richEditProc;  // the Help control's own procedure, behind HelpEditProc
+    // The join list's names: their folder and where their numbers stand,
+    // both set by discovery.
+    char joinFolder[PATH_SIZE];
+    NumberPlaces joinPlaces;
+    // The output name exactly as the save picker returned it, after the
+    // picker itself asked about replacing that file; "" when there is none.
+    // Other text in the output name field, a new discovery or a join ends
+    // it. The answer covers only the file that was there then
+    // (`pickedFile`), none when there was none.
+    char pickedOutput[PATH_SIZE];
+    bool pickedExisting;
+    FileIdentity pickedFile;
+    bool replaceDeclined;  // the user answered No to the running join's question
+    unsigned discoveries;  // counts discoveries, so that one run while a question was open is seen
+};
+extern App g_app;
 
 enum { SPLIT_PAGE = 0, JOIN_PAGE = 1 };  // each is its tab's index
 

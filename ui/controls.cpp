@@ -32,7 +32,7 @@ void SetItemText(HWND dialog, int control, const char *text)
     SendDlgItemMessageA(dialog, control, WM_SETTEXT, 0, (LPARAM)text);
 }
 
-void PutItemText(HWND dialog, int control, const char *text)
+void SetItemTextAndSelect(HWND dialog, int control, const char *text)
 {
     SetItemText(dialog, control, text);
     SendDlgItemMessageA(dialog, control, EM_SETSEL, 0, -1);

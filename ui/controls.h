@@ -18,10 +18,12 @@ bool ItemHasText(HWND dialog, int control);
 // A wide path of at most PATH_CHARS - 1 units as narrow text into `text`
 // (PATH_SIZE bytes); "" when it cannot be converted. Returns `text`.
 char *NarrowPath(const WCHAR *wide, char *text);
-// Sets the text; an edit answers with EN_CHANGE before this returns.
+// Sets the text and nothing else; an edit answers with EN_CHANGE before this
+// returns.
 void SetItemText(HWND dialog, int control, const char *text);
-// Sets the text, selects all of it and gives the control the focus.
-void PutItemText(HWND dialog, int control, const char *text);
+// Sets the text as SetItemText does, then selects all of it and gives the
+// control the focus, so that what a picker chose can be typed over at once.
+void SetItemTextAndSelect(HWND dialog, int control, const char *text);
 // Enables or disables the control; disabled while it has the focus, it first
 // passes the focus to the control before it.
 void EnableItem(HWND dialog, int control, bool enable);

@@ -10,9 +10,6 @@
 
 LoadLibraryAFunction g_loadLibrary = LoadLibraryA;
 
-// The control's own procedure, behind HelpEditProc.
-static WNDPROC s_richEditProc;
-
 HMODULE LoadRichEdit() { return g_loadLibrary("Riched32.dll"); }
 
 DWORD CALLBACK HelpStreamCallback(DWORD_PTR cookie, LPBYTE buffer, LONG requested, LONG *delivered)
@@ -43,14 +40,14 @@ LRESULT CALLBACK HelpEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPa
     case WM_KILLFOCUS:
         return 0;
     }
-    return CallWindowProcA(s_richEditProc, edit, message, wParam, lParam);
+    return CallWindowProcA(g_app.richEditProc, edit, message, wParam, lParam);
 }
 
 static void StreamHelpDocument(HWND edit)
 {
-    HRSRC found = FindResourceA(g_instance, "HELPINFO", "TEXT");
-    HGLOBAL loaded = found ? LoadResource(g_instance, found) : NULL;
-    HelpStream stream = {(const BYTE *)LockResource(loaded), 0, (LONG)SizeofResource(g_instance, found)};
+    HRSRC found = FindResourceA(g_app.instance, "HELPINFO", "TEXT");
+    HGLOBAL loaded = found ? LoadResource(g_app.instance, found) : NULL;
+    HelpStream stream = {(const BYTE *)LockResource(loaded), 0, (LONG)SizeofResource(g_app.instance, found)};
     if (!stream.data) return;
     EDITSTREAM editStream = {(DWORD_PTR)&stream, 0, HelpStreamCallback};
     SendMessageA(edit, EM_STREAMIN, SF_RTF, (LPARAM)&editStream);
@@ -61,7 +58,7 @@ static void ShowHelpDocument(HWND dialog)
     HWND edit = GetDlgItem(dialog, IDC_HELP_TEXT);
     StreamHelpDocument(edit);
     SendMessageA(edit, EM_SETBKGNDCOLOR, 0, RGB(255, 255, 216));
-    s_richEditProc = (WNDPROC)SetWindowLongPtrA(edit, GWLP_WNDPROC, (LONG_PTR)HelpEditProc);
+    g_app.richEditProc = (WNDPROC)SetWindowLongPtrA(edit, GWLP_WNDPROC, (LONG_PTR)HelpEditProc);
 }
 
 INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)

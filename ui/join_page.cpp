@@ -13,22 +13,6 @@
 #include "pickers.h"
 #include "status.h"
 
-char g_joinFolder[PATH_SIZE];
-NumberPlaces g_joinPlaces;
-
-// The output name exactly as the save picker returned it, after the picker
-// itself asked about replacing that file; "" when there is none. Other text
-// in the output name field, a new discovery or a join ends it. The answer
-// covers only the file that was there then (`g_pickedFile`), none when
-// there was none.
-static char g_pickedOutput[PATH_SIZE];
-static bool g_pickedExisting;
-static FileIdentity g_pickedFile;
-// The user answered No to the replace question of the join running.
-static bool g_replaceDeclined;
-// Counts discoveries, so that one run while a question was open is seen.
-static unsigned g_discoveries;
-
 static HWND GetJoinList(HWND page) { return GetDlgItem(page, IDC_JOIN_LIST); }
 
 static int CountListEntries(HWND page) { return (int)SendMessageA(GetJoinList(page), LB_GETCOUNT, 0, 0); }
@@ -67,15 +51,15 @@ static void ShowSetFault(const PartSet *set)
 // when `showFault`.
 static bool FillJoinList(HWND page, const char *path, bool showFault)
 {
-    g_pickedOutput[0] = '\0';
-    g_discoveries++;
+    g_app.pickedOutput[0] = '\0';
+    g_app.discoveries++;
     HWND list = GetJoinList(page);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     PartSet set;
     DiscoverPartSet(path, &set);
-    strcpy(g_joinFolder, set.folder);
-    g_joinPlaces = set.places;
+    strcpy(g_app.joinFolder, set.folder);
+    g_app.joinPlaces = set.places;
     bool shown = set.outcome == DISCOVERY_FOUND && set.names.count != 1;
     // The list shows MSG_ONLY_NUMBERED in place of a set that is no
     // numbered set.
@@ -97,14 +81,14 @@ static bool FillJoinList(HWND page, const char *path, bool showFault)
     return shown;
 }
 
-bool DiscoverParts(const char *path) { return FillJoinList(g_joinPage, path, true); }
+bool DiscoverParts(const char *path) { return FillJoinList(g_app.joinPage, path, true); }
 
 // After a join that deleted its parts the list holds what is left of the
 // set, usually nothing. The join's result stays on the status line.
 static void RefreshJoinList(HWND page, const char *firstEntry)
 {
     char path[PATH_SIZE];
-    int length = snprintf(path, sizeof path, "%s%s", g_joinFolder, firstEntry);
+    int length = snprintf(path, sizeof path, "%s%s", g_app.joinFolder, firstEntry);
     if (length > 0 && length < PATH_SIZE) FillJoinList(page, path, false);
 }
 
@@ -113,8 +97,8 @@ static void RefreshJoinList(HWND page, const char *firstEntry)
 static bool ReadJoinList(HWND page, PartSet *set)
 {
     memset(set, 0, sizeof *set);
-    strcpy(set->folder, g_joinFolder);
-    set->places = g_joinPlaces;
+    strcpy(set->folder, g_app.joinFolder);
+    set->places = g_app.joinPlaces;
     set->outcome = DISCOVERY_FOUND;
     int count = CountListEntries(page);
     for (int i = 0; i < count; i++) {
@@ -131,7 +115,7 @@ static bool IsReadyToJoin(HWND page) { return CountListEntries(page) >= 2 && Ite
 
 static void ApplyJoinRuleTo(HWND page) { EnableItem(page, IDC_OK, IsReadyToJoin(page)); }
 
-void ApplyJoinRule() { ApplyJoinRuleTo(g_joinPage); }
+void ApplyJoinRule() { ApplyJoinRuleTo(g_app.joinPage); }
 
 static void SuggestFromList(HWND page, char *name)
 {
@@ -142,7 +126,7 @@ static void SuggestFromList(HWND page, char *name)
     SuggestOutputName(first, name, PATH_SIZE);
 }
 
-void SuggestListOutputName(char *name) { SuggestFromList(g_joinPage, name); }
+void SuggestListOutputName(char *name) { SuggestFromList(g_app.joinPage, name); }
 
 static void BrowsePart(HWND page)
 {
@@ -150,7 +134,7 @@ static void BrowsePart(HWND page)
     char filter[FILTER_TEXT_SIZE], title[MESSAGE_SIZE], path[PATH_SIZE] = "";
     MakePagesFilterText(filter);
     LoadMessage(MSG_PICK_PART_TITLE, title, sizeof title);
-    if (!PickOpenFile(g_mainWindow, title, filter, true, path, NULL)) return;
+    if (!PickOpenFile(g_app.mainWindow, title, filter, true, path, NULL)) return;
     FillJoinList(page, path, true);
     // Also after a failed discovery: its list can never be joined.
     ApplyJoinRuleTo(page);
@@ -161,17 +145,17 @@ static void BrowseOutput(HWND page)
     char title[MESSAGE_SIZE], name[PATH_SIZE];
     SuggestFromList(page, name);
     LoadMessage(MSG_PICK_OUTPUT_TITLE, title, sizeof title);
-    if (!PickSaveFile(g_mainWindow, title, NULL, name, NULL)) return;
+    if (!PickSaveFile(g_app.mainWindow, title, NULL, name, NULL)) return;
     // Before the text: its change notification compares with it.
-    strcpy(g_pickedOutput, name);
-    g_pickedExisting = LookUpEntry(name, &g_pickedFile) == ENTRY_FILE;
-    PutItemText(page, IDC_JOIN_OUTPUT, name);
+    strcpy(g_app.pickedOutput, name);
+    g_app.pickedExisting = LookUpEntry(name, &g_app.pickedFile) == ENTRY_FILE;
+    SetItemTextAndSelect(page, IDC_JOIN_OUTPUT, name);
 }
 
-static void TakeOutputChange(HWND page)
+static void OnOutputChange(HWND page)
 {
     char output[PATH_SIZE];
-    if (strcmp(GetItemText(page, IDC_JOIN_OUTPUT, output), g_pickedOutput) != 0) g_pickedOutput[0] = '\0';
+    if (strcmp(GetItemText(page, IDC_JOIN_OUTPUT, output), g_app.pickedOutput) != 0) g_app.pickedOutput[0] = '\0';
     ApplyJoinRuleTo(page);
 }
 
@@ -185,15 +169,15 @@ static bool AskReplaceOutput(const char *output)
     DWORD length = GetFullPathNameA(output, sizeof full, full, NULL);
     LoadMessage(MSG_REPLACE_OUTPUT, text, MESSAGE_SIZE);
     strcat(text, length > 0 && length < sizeof full ? full : output);
-    GetWindowTextA(g_mainWindow, caption, sizeof caption);
-    unsigned discoveries = g_discoveries;
-    int answer = MessageBoxA(g_mainWindow, text, caption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING);
+    GetWindowTextA(g_app.mainWindow, caption, sizeof caption);
+    unsigned discoveries = g_app.discoveries;
+    int answer = MessageBoxA(g_app.mainWindow, text, caption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING);
     // The box runs its own message loop: a drop meanwhile put another set in
     // the list, which is not what the user answered for. A Yes then says
     // why nothing happens.
-    g_replaceDeclined = answer != IDYES || discoveries != g_discoveries;
-    if (answer == IDYES && g_replaceDeclined) ShowMessage(MSG_LIST_CHANGED);
-    return !g_replaceDeclined;
+    g_app.replaceDeclined = answer != IDYES || discoveries != g_app.discoveries;
+    if (answer == IDYES && g_app.replaceDeclined) ShowMessage(MSG_LIST_CHANGED);
+    return !g_app.replaceDeclined;
 }
 
 // A name cut to the field's limit would be another file.
@@ -215,12 +199,12 @@ static void RunJoin(HWND page)
     GetItemText(page, IDC_JOIN_OUTPUT, output);
     OutputRule rule;
     memset(&rule, 0, sizeof rule);
-    rule.agreed = g_pickedExisting && strcmp(output, g_pickedOutput) == 0;
-    rule.agreedFile = g_pickedFile;
+    rule.agreed = g_app.pickedExisting && strcmp(output, g_app.pickedOutput) == 0;
+    rule.agreedFile = g_app.pickedFile;
     rule.askReplace = AskReplaceOutput;
     // The picker's question covered one join.
-    g_pickedOutput[0] = '\0';
-    g_replaceDeclined = false;
+    g_app.pickedOutput[0] = '\0';
+    g_app.replaceDeclined = false;
     // OK goes off before the join starts, and the join never enables it
     // again; the join rule does.
     EnableItem(page, IDC_OK, false);
@@ -235,15 +219,15 @@ static void RunJoin(HWND page)
         RefreshJoinList(page, set.names.names[0]);
     ClearNameList(&set.names);
     // No join ran: the page is as it was.
-    if (g_replaceDeclined) ApplyJoinRuleTo(page);
+    if (g_app.replaceDeclined) ApplyJoinRuleTo(page);
 }
 
-static void TakeJoinCommand(HWND page, WORD control, WORD code)
+static void OnJoinCommand(HWND page, WORD control, WORD code)
 {
     switch (control) {
     case IDC_OK: RunJoin(page); break;
     case IDC_JOIN_BROWSE_PART: if (code == BN_CLICKED) BrowsePart(page); break;
-    case IDC_JOIN_OUTPUT: if (code == EN_CHANGE) TakeOutputChange(page); break;
+    case IDC_JOIN_OUTPUT: if (code == EN_CHANGE) OnOutputChange(page); break;
     case IDC_JOIN_BROWSE_OUTPUT: if (code == BN_CLICKED) BrowseOutput(page); break;
     }
 }
@@ -252,7 +236,7 @@ INT_PTR CALLBACK JoinPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG: return TRUE;
-    case WM_COMMAND: TakeJoinCommand(page, LOWORD(wParam), HIWORD(wParam)); return TRUE;
+    case WM_COMMAND: OnJoinCommand(page, LOWORD(wParam), HIWORD(wParam)); return TRUE;
     }
     return FALSE;
 }

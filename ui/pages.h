@@ -8,9 +8,6 @@
 
 #include "../engine/discovery.h"
 
-extern char g_joinFolder[PATH_SIZE];  // folder of the join list's names, set by discovery
-extern NumberPlaces g_joinPlaces;     // where their numbers stand, set by discovery
-
 INT_PTR CALLBACK SplitPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK JoinPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -47,7 +47,7 @@ void FillFileDialogRecord(OPENFILENAMEA *record, HWND owner, const char *title, 
                           DWORD fileSize, const char *initialFolder, DWORD flags)
 {
     memset(record, 0, sizeof *record);
-    record->lStructSize = GetFileDialogRecordSize(&g_osVersion);
+    record->lStructSize = GetFileDialogRecordSize(&g_app.osVersion);
     record->hwndOwner = owner;
     record->lpstrFilter = filter;
     record->nFilterIndex = 1;
@@ -58,7 +58,7 @@ void FillFileDialogRecord(OPENFILENAMEA *record, HWND owner, const char *title, 
     record->Flags = flags;
 }
 
-bool TakeFirstSelection(const char *buffer, char *path)
+bool GetFirstSelection(const char *buffer, char *path)
 {
     const char *second = buffer + strlen(buffer) + 1;
     int length = *second ? snprintf(path, PATH_SIZE, "%s\\%s", buffer, second)
@@ -79,7 +79,7 @@ bool PickOpenFile(HWND owner, const char *title, const char *filter, bool multip
                          multiple ? OPEN_MULTIPLE_FLAGS : OPEN_FLAGS);
     char chosen[PATH_SIZE];
     bool picked = g_getOpenFileName(&record) &&
-                  (multiple ? TakeFirstSelection(buffer, chosen) : strlen(buffer) < PATH_SIZE);
+                  (multiple ? GetFirstSelection(buffer, chosen) : strlen(buffer) < PATH_SIZE);
     if (picked) strcpy(path, multiple ? chosen : buffer);
     free(buffer);
     return picked;

@@ -42,7 +42,7 @@ void FillFileDialogRecord(OPENFILENAMEA *record, HWND owner, const char *title, 
 // The path that a multiple-selection dialog's buffer stands for: the one
 // full path, or, when several files were chosen, "folder\first name".
 // False when that is longer than PATH_CHARS - 1 characters.
-bool TakeFirstSelection(const char *buffer, char *path);
+bool GetFirstSelection(const char *buffer, char *path);
 
 bool PickOpenFile(HWND owner, const char *title, const char *filter, bool multiple, char *path,
                   const char *initialFolder);

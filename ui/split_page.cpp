@@ -29,14 +29,14 @@ static void RefreshSplitPage(HWND page)
     EnableItem(page, IDC_OK, SplitInputsPresent(page) && count >= 2);
 }
 
-static void TakeFileChange(HWND page)
+static void OnFileChange(HWND page)
 {
     ClearStatus();
     RefreshSplitPage(page);
 }
 
 // The hidden floppy box mirrors whether the size is exactly the default.
-static void TakeSizeChange(HWND page)
+static void OnSizeChange(HWND page)
 {
     RefreshSplitPage(page);
     char size[PATH_SIZE];
@@ -44,7 +44,7 @@ static void TakeSizeChange(HWND page)
     SendDlgItemMessageA(page, IDC_SPLIT_FLOPPY, BM_SETCHECK, floppy ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-static void TakeFloppyClick(HWND page)
+static void OnFloppyClick(HWND page)
 {
     if (IsItemChecked(page, IDC_SPLIT_FLOPPY)) SetItemText(page, IDC_SPLIT_SIZE, DEFAULT_PART_SIZE_TEXT);
 }
@@ -54,7 +54,7 @@ static void BrowseFileToSplit(HWND page)
     char filter[FILTER_TEXT_SIZE], title[MESSAGE_SIZE], path[PATH_SIZE] = "";
     MakePagesFilterText(filter);
     LoadMessage(MSG_PICK_SPLIT_TITLE, title, sizeof title);
-    if (!PickOpenFile(g_mainWindow, title, filter, false, path, NULL)) return;
+    if (!PickOpenFile(g_app.mainWindow, title, filter, false, path, NULL)) return;
     SetItemText(page, IDC_SPLIT_FILE, path);
     SendDlgItemMessageA(page, IDC_SPLIT_FILE, EM_SETSEL, 0, -1);
     char folder[PATH_SIZE];
@@ -67,7 +67,7 @@ static void BrowseSplitFolder(HWND page)
 {
     char folder[PATH_SIZE];
     GetItemText(page, IDC_SPLIT_FOLDER, folder);
-    if (PickFolder(page, folder)) PutItemText(page, IDC_SPLIT_FOLDER, folder);
+    if (PickFolder(page, folder)) SetItemTextAndSelect(page, IDC_SPLIT_FOLDER, folder);
 }
 
 static void RunSplit(HWND page)
@@ -80,15 +80,15 @@ static void RunSplit(HWND page)
               ReadPartSize(GetItemText(page, IDC_SPLIT_SIZE, size)), IsItemChecked(page, IDC_SPLIT_COPY_PROGRAM));
 }
 
-static void TakeSplitCommand(HWND page, WORD control, WORD code)
+static void OnSplitCommand(HWND page, WORD control, WORD code)
 {
     switch (control) {
-    case IDC_SPLIT_FILE: if (code == EN_CHANGE) TakeFileChange(page); break;
+    case IDC_SPLIT_FILE: if (code == EN_CHANGE) OnFileChange(page); break;
     case IDC_SPLIT_FOLDER: if (code == EN_CHANGE) RefreshSplitPage(page); break;
-    case IDC_SPLIT_SIZE: if (code == EN_CHANGE) TakeSizeChange(page); break;
+    case IDC_SPLIT_SIZE: if (code == EN_CHANGE) OnSizeChange(page); break;
     case IDC_SPLIT_BROWSE_FILE: if (code == BN_CLICKED) BrowseFileToSplit(page); break;
     case IDC_SPLIT_BROWSE_FOLDER: if (code == BN_CLICKED) BrowseSplitFolder(page); break;
-    case IDC_SPLIT_FLOPPY: if (code == BN_CLICKED) TakeFloppyClick(page); break;
+    case IDC_SPLIT_FLOPPY: if (code == BN_CLICKED) OnFloppyClick(page); break;
     case IDC_OK: RunSplit(page); break;
     }
 }
@@ -97,7 +97,7 @@ INT_PTR CALLBACK SplitPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG: return TRUE;
-    case WM_COMMAND: TakeSplitCommand(page, LOWORD(wParam), HIWORD(wParam)); return TRUE;
+    case WM_COMMAND: OnSplitCommand(page, LOWORD(wParam), HIWORD(wParam)); return TRUE;
     }
     return FALSE;
 }

@@ -113,12 +113,12 @@ TEST_F(ProgramTest, EveryScriptSplitsAndJoinsBackThroughTheWindows)
 
         DropFiles({folder + file});
         ExpectPageShown(SPLIT_PAGE);
-        EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_FILE), folder + file);
-        SetText(g_splitPage, IDC_SPLIT_FOLDER, parts);
-        SetText(g_splitPage, IDC_SPLIT_SIZE, "120");
-        EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_COUNT), "3");
-        ASSERT_TRUE(IsEnabled(g_splitPage, IDC_OK));
-        Click(g_splitPage, IDC_OK);
+        EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_FILE), folder + file);
+        SetText(g_app.splitPage, IDC_SPLIT_FOLDER, parts);
+        SetText(g_app.splitPage, IDC_SPLIT_SIZE, "120");
+        EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_COUNT), "3");
+        ASSERT_TRUE(IsEnabled(g_app.splitPage, IDC_OK));
+        Click(g_app.splitPage, IDC_OK);
         EXPECT_EQ(Status(), Shown(MSG_SPLIT_DONE));
         std::vector<std::string> written = Numbered(file, 3);
         written.push_back(file + ".999");
@@ -127,12 +127,12 @@ TEST_F(ProgramTest, EveryScriptSplitsAndJoinsBackThroughTheWindows)
         DropFiles({parts + file + ".002"});
         ExpectPageShown(JOIN_PAGE);
         EXPECT_EQ(JoinList(), Numbered(file, 3));
-        EXPECT_EQ(std::string(g_joinFolder), parts);
+        EXPECT_EQ(std::string(g_app.joinFolder), parts);
         std::string output = folder + "joined " + file;
-        SetText(g_joinPage, IDC_JOIN_OUTPUT, output);
-        EXPECT_EQ(ItemText(g_joinPage, IDC_JOIN_OUTPUT), output);
-        SendDlgItemMessageW(g_joinPage, IDC_JOIN_DELETE_PARTS, BM_SETCHECK, BST_CHECKED, 0);
-        Click(g_joinPage, IDC_OK);
+        SetText(g_app.joinPage, IDC_JOIN_OUTPUT, output);
+        EXPECT_EQ(ItemText(g_app.joinPage, IDC_JOIN_OUTPUT), output);
+        SendDlgItemMessageW(g_app.joinPage, IDC_JOIN_DELETE_PARTS, BM_SETCHECK, BST_CHECKED, 0);
+        Click(g_app.joinPage, IDC_OK);
         EXPECT_EQ(Status(), Shown(MSG_CHECKSUMS_MATCH));
         EXPECT_EQ(ReadBytes(output), ReadBytes(folder + file));
         EXPECT_TRUE(NamesIn(parts).empty());
@@ -155,13 +155,13 @@ TEST_F(ProgramTest, APathOfNearlyTheSystemsLengthSplitsAndJoins)
     MakeFile(folder + file, kPart + 1);
     Start();
     FillSplitPage(folder + file, folder);
-    EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_COUNT), "2");
-    Click(g_splitPage, IDC_OK);
+    EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_COUNT), "2");
+    Click(g_app.splitPage, IDC_OK);
     EXPECT_EQ(Status(), Shown(MSG_SPLIT_DONE));
     DropFiles({folder + file + ".001"});
     EXPECT_EQ(JoinList(), Numbered(file, 2));
-    SetText(g_joinPage, IDC_JOIN_OUTPUT, dir / "joined");
-    Click(g_joinPage, IDC_OK);
+    SetText(g_app.joinPage, IDC_JOIN_OUTPUT, dir / "joined");
+    Click(g_app.joinPage, IDC_OK);
     EXPECT_EQ(Status(), Shown(MSG_CHECKSUMS_MATCH));
     EXPECT_EQ(ReadBytes(dir / "joined"), ReadBytes(folder + file));
 }
@@ -174,9 +174,9 @@ TEST_F(ProgramTest, AnOutputNamingAPartInOtherLetterCaseIsRefused)
     for (const std::string &name : Numbered("été Ωμέγα", 2)) MakeFile(dir / name, 10);
     Start();
     DropFiles({dir / "été Ωμέγα.001"});
-    SetText(g_joinPage, IDC_JOIN_OUTPUT, dir / "ÉTÉ ΩΜΈΓΑ.002");
+    SetText(g_app.joinPage, IDC_JOIN_OUTPUT, dir / "ÉTÉ ΩΜΈΓΑ.002");
     ModalAnswers answers(IDYES);  // to replacing what exists
-    Click(g_joinPage, IDC_OK);
+    Click(g_app.joinPage, IDC_OK);
     EXPECT_EQ(Status(), Shown(MSG_CANT_CREATE));
     EXPECT_EQ(ReadBytes(dir / "été Ωμέγα.002").size(), 10u);
 }
@@ -184,12 +184,12 @@ TEST_F(ProgramTest, AnOutputNamingAPartInOtherLetterCaseIsRefused)
 TEST_F(ProgramTest, TypedCharactersOfAnyScriptReachTheEdits)
 {
     Start();
-    HWND edit = GetDlgItem(g_splitPage, IDC_SPLIT_FOLDER);
+    HWND edit = GetDlgItem(g_app.splitPage, IDC_SPLIT_FOLDER);
     SetFocus(edit);
     for (wchar_t c : std::wstring(L"한字é\U0001F389")) PostMessageW(edit, WM_CHAR, c, 1);
     Pump();
     char text[PATH_SIZE];
-    EXPECT_STREQ(GetItemText(g_splitPage, IDC_SPLIT_FOLDER, text), "한字é🎉");
+    EXPECT_STREQ(GetItemText(g_app.splitPage, IDC_SPLIT_FOLDER, text), "한字é🎉");
 }
 
 // The open picker with a name in another script, and a selection of many
@@ -204,10 +204,10 @@ TEST_F(ProgramTest, PickersTakeAnyScriptAndWholeSetsOfParts)
     Start();
     {
         ModalAnswers answers(0, folder + korean.file);
-        Click(g_splitPage, IDC_SPLIT_BROWSE_FILE);
+        Click(g_app.splitPage, IDC_SPLIT_BROWSE_FILE);
     }
-    EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_FILE), folder + korean.file);
-    EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_FOLDER), folder);
+    EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_FILE), folder + korean.file);
+    EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_FOLDER), folder);
 
     std::vector<std::string> parts = Numbered(korean.file, 45);
     std::string selection;
@@ -218,10 +218,10 @@ TEST_F(ProgramTest, PickersTakeAnyScriptAndWholeSetsOfParts)
     PressAltWith('J');
     {
         ModalAnswers answers(0, selection);
-        Click(g_joinPage, IDC_JOIN_BROWSE_PART);
+        Click(g_app.joinPage, IDC_JOIN_BROWSE_PART);
     }
     EXPECT_EQ(JoinList(), parts);
-    EXPECT_EQ(std::string(g_joinFolder), folder);
+    EXPECT_EQ(std::string(g_app.joinFolder), folder);
 }
 
 // The real program started with each name on its command line, which the

@@ -42,12 +42,12 @@ TEST_F(ProgramTest, SplitRuleFollowsCountAndPresence)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.file + " | " + c.folder + " | " + c.size);
-        SetText(g_splitPage, IDC_SPLIT_FILE, c.file);
-        SetText(g_splitPage, IDC_SPLIT_FOLDER, c.folder);
-        SetText(g_splitPage, IDC_SPLIT_SIZE, c.size);
-        EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_COUNT), c.count);
-        EXPECT_EQ(IsEnabled(g_splitPage, IDC_OK), c.ok);
-        EXPECT_EQ(SplitInputsPresent(g_splitPage), !c.file.empty() && !c.folder.empty());
+        SetText(g_app.splitPage, IDC_SPLIT_FILE, c.file);
+        SetText(g_app.splitPage, IDC_SPLIT_FOLDER, c.folder);
+        SetText(g_app.splitPage, IDC_SPLIT_SIZE, c.size);
+        EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_COUNT), c.count);
+        EXPECT_EQ(IsEnabled(g_app.splitPage, IDC_OK), c.ok);
+        EXPECT_EQ(SplitInputsPresent(g_app.splitPage), !c.file.empty() && !c.folder.empty());
     }
 }
 
@@ -57,18 +57,18 @@ TEST_F(ProgramTest, EveryEditReappliesTheSplitRule)
     TempDir dir;
     MakeFile(dir / "one", kPart);
     Start();
-    SetText(g_splitPage, IDC_SPLIT_SIZE, "120");
-    SetText(g_splitPage, IDC_SPLIT_FILE, dir / "one");
-    EXPECT_FALSE(IsEnabled(g_splitPage, IDC_OK));
-    Type(g_splitPage, IDC_SPLIT_FOLDER, 'x');
-    EXPECT_TRUE(IsEnabled(g_splitPage, IDC_OK));
-    Type(g_splitPage, IDC_SPLIT_SIZE, '9');  // 1209 KB: one part only
-    EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_COUNT), "1");
-    EXPECT_FALSE(IsEnabled(g_splitPage, IDC_OK));
-    SetText(g_splitPage, IDC_SPLIT_SIZE, "120");
-    Type(g_splitPage, IDC_SPLIT_FILE, 'x');  // names a missing file now
-    EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_COUNT), "0");
-    EXPECT_FALSE(IsEnabled(g_splitPage, IDC_OK));
+    SetText(g_app.splitPage, IDC_SPLIT_SIZE, "120");
+    SetText(g_app.splitPage, IDC_SPLIT_FILE, dir / "one");
+    EXPECT_FALSE(IsEnabled(g_app.splitPage, IDC_OK));
+    Type(g_app.splitPage, IDC_SPLIT_FOLDER, 'x');
+    EXPECT_TRUE(IsEnabled(g_app.splitPage, IDC_OK));
+    Type(g_app.splitPage, IDC_SPLIT_SIZE, '9');  // 1209 KB: one part only
+    EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_COUNT), "1");
+    EXPECT_FALSE(IsEnabled(g_app.splitPage, IDC_OK));
+    SetText(g_app.splitPage, IDC_SPLIT_SIZE, "120");
+    Type(g_app.splitPage, IDC_SPLIT_FILE, 'x');  // names a missing file now
+    EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_COUNT), "0");
+    EXPECT_FALSE(IsEnabled(g_app.splitPage, IDC_OK));
 }
 
 TEST_F(ProgramTest, OnlyTheExactText1440TicksTheFloppyBox)
@@ -76,16 +76,16 @@ TEST_F(ProgramTest, OnlyTheExactText1440TicksTheFloppyBox)
     Start();
     for (auto [size, ticked] : std::vector<std::pair<std::string, bool>>{
              {"01440", false}, {"1440", true}, {"14400", false}, {"", false}, {"1440", true}}) {
-        SetText(g_splitPage, IDC_SPLIT_SIZE, size);
-        EXPECT_EQ(IsChecked(g_splitPage, IDC_SPLIT_FLOPPY), ticked) << size;
+        SetText(g_app.splitPage, IDC_SPLIT_SIZE, size);
+        EXPECT_EQ(IsChecked(g_app.splitPage, IDC_SPLIT_FLOPPY), ticked) << size;
     }
     // Ticking the box puts the floppy size back.
-    SetText(g_splitPage, IDC_SPLIT_SIZE, "200");
-    HWND floppy = GetDlgItem(g_splitPage, IDC_SPLIT_FLOPPY);
+    SetText(g_app.splitPage, IDC_SPLIT_SIZE, "200");
+    HWND floppy = GetDlgItem(g_app.splitPage, IDC_SPLIT_FLOPPY);
     SendMessageA(floppy, BM_SETCHECK, BST_CHECKED, 0);
-    SendMessageA(g_splitPage, WM_COMMAND, MAKEWPARAM(IDC_SPLIT_FLOPPY, BN_CLICKED), (LPARAM)floppy);
-    EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_SIZE), "1440");
-    EXPECT_TRUE(IsChecked(g_splitPage, IDC_SPLIT_FLOPPY));
+    SendMessageA(g_app.splitPage, WM_COMMAND, MAKEWPARAM(IDC_SPLIT_FLOPPY, BN_CLICKED), (LPARAM)floppy);
+    EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_SIZE), "1440");
+    EXPECT_TRUE(IsChecked(g_app.splitPage, IDC_SPLIT_FLOPPY));
     EXPECT_FALSE(IsVisible(floppy));
 }
 
@@ -94,10 +94,10 @@ TEST_F(ProgramTest, TypingIntoTheFileEditAloneClearsTheStatus)
     Start();
     for (int control : {IDC_SPLIT_FOLDER, IDC_SPLIT_SIZE}) {
         SetStatus("Join Finished.");
-        Type(g_splitPage, control, '1');
+        Type(g_app.splitPage, control, '1');
         EXPECT_EQ(Status(), " Join Finished.") << control;
     }
-    Type(g_splitPage, IDC_SPLIT_FILE, 'a');
+    Type(g_app.splitPage, IDC_SPLIT_FILE, 'a');
     EXPECT_EQ(Status(), " ");
 }
 
@@ -108,28 +108,28 @@ TEST_F(ProgramTest, SplitFromThePageWritesThePartsAndDisablesOk)
     MakeFile(source, 2 * kPart + 1);
     Start();
     FillSplitPage(source, out.Path());
-    ASSERT_TRUE(IsEnabled(g_splitPage, IDC_OK));
-    Click(g_splitPage, IDC_OK);
+    ASSERT_TRUE(IsEnabled(g_app.splitPage, IDC_OK));
+    Click(g_app.splitPage, IDC_OK);
     EXPECT_EQ(Status(), Shown(MSG_SPLIT_DONE));
     EXPECT_EQ(SizeOf(out / "data.bin.001"), (int64_t)kPart);
     EXPECT_EQ(SizeOf(out / "data.bin.002"), (int64_t)kPart);
     EXPECT_EQ(SizeOf(out / "data.bin.003"), 1);
     EXPECT_EQ(SizeOf(out / "data.bin.999"), 4);
     EXPECT_FALSE(Exists(out / "data.bin.004"));
-    EXPECT_FALSE(IsEnabled(g_splitPage, IDC_OK));
+    EXPECT_FALSE(IsEnabled(g_app.splitPage, IDC_OK));
     // Emptied, or held by another program, after its count showed: the split says why.
     for (DWORD share : {DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE), DWORD(0)}) {
         MakeFile(source, 2 * kPart + 1);
-        SetText(g_splitPage, IDC_SPLIT_SIZE, share ? "121" : "122");
+        SetText(g_app.splitPage, IDC_SPLIT_SIZE, share ? "121" : "122");
         HANDLE held = CreateFileA(source.c_str(), GENERIC_WRITE, share, 0, share ? TRUNCATE_EXISTING : OPEN_EXISTING, 0, 0);
-        Click(g_splitPage, IDC_OK);
+        Click(g_app.splitPage, IDC_OK);
         CloseHandle(held);
         EXPECT_EQ(Status(), Shown(share ? MSG_SOURCE_EMPTY : MSG_CANT_OPEN));
     }
     EXPECT_EQ(Pump(), kNoQuit);
     // Any change of an edit brings OK back while the rule holds.
-    Type(g_splitPage, IDC_SPLIT_FOLDER, 'x');
-    EXPECT_TRUE(IsEnabled(g_splitPage, IDC_OK));
+    Type(g_app.splitPage, IDC_SPLIT_FOLDER, 'x');
+    EXPECT_TRUE(IsEnabled(g_app.splitPage, IDC_OK));
 }
 
 // Enter starts the split through the loop; the ESC queued behind it is the
@@ -140,18 +140,18 @@ TEST_F(ProgramTest, EscapeQueuedDuringASplitCancelsItWithoutQuitting)
     std::string source = dir / "data.bin";
     MakeFile(source, 2 * kPart + 1);
     Start();
-    SetText(g_splitPage, IDC_SPLIT_FOLDER, out.Path());
-    SetText(g_splitPage, IDC_SPLIT_SIZE, "120");
-    SetText(g_splitPage, IDC_SPLIT_FILE, source);
-    SetFocus(GetDlgItem(g_splitPage, IDC_SPLIT_FILE));
-    ASSERT_TRUE(IsEnabled(g_splitPage, IDC_OK));
+    SetText(g_app.splitPage, IDC_SPLIT_FOLDER, out.Path());
+    SetText(g_app.splitPage, IDC_SPLIT_SIZE, "120");
+    SetText(g_app.splitPage, IDC_SPLIT_FILE, source);
+    SetFocus(GetDlgItem(g_app.splitPage, IDC_SPLIT_FILE));
+    ASSERT_TRUE(IsEnabled(g_app.splitPage, IDC_OK));
     PostKeyDown(VK_RETURN);
     PostKeyDown(VK_ESCAPE);
     EXPECT_EQ(Pump(200), kNoQuit);
     EXPECT_EQ(Status(), Shown(MSG_CANCELLED));
     EXPECT_FALSE(Exists(out / "data.bin.003"));
-    EXPECT_FALSE(IsEnabled(g_splitPage, IDC_OK));
-    EXPECT_TRUE(IsWindow(g_mainWindow));
+    EXPECT_FALSE(IsEnabled(g_app.splitPage, IDC_OK));
+    EXPECT_TRUE(IsWindow(g_app.mainWindow));
 }
 
 TEST_F(ProgramTest, JoinRuleNeedsTwoEntriesAndAName)
@@ -162,15 +162,15 @@ TEST_F(ProgramTest, JoinRuleNeedsTwoEntriesAndAName)
     MakeFile(dir / "y.001", 1);
     Start();
     PressAltWith('J');
-    SetText(g_joinPage, IDC_JOIN_OUTPUT, "out");
+    SetText(g_app.joinPage, IDC_JOIN_OUTPUT, "out");
     OpenPath((dir / "y.001").c_str(), true);  // one part: the message entry
-    EXPECT_FALSE(IsEnabled(g_joinPage, IDC_OK));
+    EXPECT_FALSE(IsEnabled(g_app.joinPage, IDC_OK));
     OpenPath((dir / "x.001").c_str(), true);
-    EXPECT_TRUE(IsEnabled(g_joinPage, IDC_OK));
-    SetText(g_joinPage, IDC_JOIN_OUTPUT, "");
-    EXPECT_FALSE(IsEnabled(g_joinPage, IDC_OK));
-    Type(g_joinPage, IDC_JOIN_OUTPUT, 'o');
-    EXPECT_TRUE(IsEnabled(g_joinPage, IDC_OK));
+    EXPECT_TRUE(IsEnabled(g_app.joinPage, IDC_OK));
+    SetText(g_app.joinPage, IDC_JOIN_OUTPUT, "");
+    EXPECT_FALSE(IsEnabled(g_app.joinPage, IDC_OK));
+    Type(g_app.joinPage, IDC_JOIN_OUTPUT, 'o');
+    EXPECT_TRUE(IsEnabled(g_app.joinPage, IDC_OK));
 }
 
 TEST_F(ProgramTest, DiscoveryFillsTheListAndMovesTheFocus)
@@ -182,9 +182,9 @@ TEST_F(ProgramTest, DiscoveryFillsTheListAndMovesTheFocus)
     PressAltWith('J');
     EXPECT_TRUE(DiscoverParts((dir / "movie.avi.999").c_str()));
     EXPECT_EQ(JoinList(), (std::vector<std::string>{"movie.avi.001", "movie.avi.002", "movie.avi.003"}));
-    EXPECT_STREQ(g_joinFolder, dir.Path().c_str());
+    EXPECT_STREQ(g_app.joinFolder, dir.Path().c_str());
     Pump();
-    EXPECT_EQ(GetFocus(), GetDlgItem(g_joinPage, IDC_JOIN_BROWSE_OUTPUT));
+    EXPECT_EQ(GetFocus(), GetDlgItem(g_app.joinPage, IDC_JOIN_BROWSE_OUTPUT));
 
     EXPECT_FALSE(DiscoverParts((dir / "notes.txt").c_str()));
     EXPECT_EQ(JoinList(), std::vector<std::string>{CatalogueText(MSG_ONLY_NUMBERED)});
@@ -195,7 +195,7 @@ TEST_F(ProgramTest, DiscoveryFillsTheListAndMovesTheFocus)
 TEST_F(ProgramTest, SuggestedOutputNameComesFromTheFirstEntry)
 {
     Start();
-    HWND list = GetDlgItem(g_joinPage, IDC_JOIN_LIST);
+    HWND list = GetDlgItem(g_app.joinPage, IDC_JOIN_LIST);
     struct Case {
         std::vector<std::string> entries;
         std::string name;
@@ -219,8 +219,8 @@ TEST_F(ProgramTest, SplitThenJoinFromThePages)
     MakeFile(source, 3 * kPart, 11);  // an exact multiple: an empty last part
     Start();
     FillSplitPage(source, parts.Path());
-    EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_COUNT), "4");
-    Click(g_splitPage, IDC_OK);
+    EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_COUNT), "4");
+    Click(g_app.splitPage, IDC_OK);
     ASSERT_EQ(Status(), Shown(MSG_SPLIT_DONE));
     EXPECT_EQ(SizeOf(parts / "data.bin.004"), 0);
 
@@ -228,25 +228,25 @@ TEST_F(ProgramTest, SplitThenJoinFromThePages)
     ExpectPageShown(JOIN_PAGE);
     ASSERT_EQ(JoinList().size(), 4u);
     std::string output = joined / "data.bin";
-    SetText(g_joinPage, IDC_JOIN_OUTPUT, output);
-    SendDlgItemMessageA(g_joinPage, IDC_JOIN_DELETE_PARTS, BM_SETCHECK, BST_CHECKED, 0);
-    ASSERT_TRUE(IsEnabled(g_joinPage, IDC_OK));
-    Click(g_joinPage, IDC_OK);
+    SetText(g_app.joinPage, IDC_JOIN_OUTPUT, output);
+    SendDlgItemMessageA(g_app.joinPage, IDC_JOIN_DELETE_PARTS, BM_SETCHECK, BST_CHECKED, 0);
+    ASSERT_TRUE(IsEnabled(g_app.joinPage, IDC_OK));
+    Click(g_app.joinPage, IDC_OK);
     EXPECT_EQ(Status(), Shown(MSG_CHECKSUMS_MATCH));
     EXPECT_EQ(ReadBytes(output), ReadBytes(source));
     EXPECT_FALSE(Exists(parts / "data.bin.001"));
     EXPECT_FALSE(Exists(parts / "data.bin.999"));
-    EXPECT_FALSE(IsEnabled(g_joinPage, IDC_OK));
+    EXPECT_FALSE(IsEnabled(g_app.joinPage, IDC_OK));
     EXPECT_EQ(Pump(), kNoQuit);
 
     // The deleted parts are not listed any more, so retyping the name does
     // not bring OK back, and an OK sent anyway asks nothing and joins
     // nothing over what is now the only copy.
     EXPECT_TRUE(JoinList().empty());
-    SetText(g_joinPage, IDC_JOIN_OUTPUT, output);
-    EXPECT_FALSE(IsEnabled(g_joinPage, IDC_OK));
+    SetText(g_app.joinPage, IDC_JOIN_OUTPUT, output);
+    EXPECT_FALSE(IsEnabled(g_app.joinPage, IDC_OK));
     ModalAnswers answers(IDYES);
-    SendMessageA(g_joinPage, WM_COMMAND, MAKEWPARAM(IDC_OK, BN_CLICKED), 0);
+    SendMessageA(g_app.joinPage, WM_COMMAND, MAKEWPARAM(IDC_OK, BN_CLICKED), 0);
     EXPECT_EQ(Pump(), kNoQuit);
     EXPECT_TRUE(answers.boxes.empty());
     EXPECT_EQ(Status(), Shown(MSG_CHECKSUMS_MATCH));
@@ -273,10 +273,10 @@ TEST_F(ProgramTest, OkClickedLeavesTheFocusOnAnEnabledControlOfThePage)
         EXPECT_TRUE(focus && IsChild(page, focus) && IsWindowEnabled(focus));
         EXPECT_EQ(Pump(), kNoQuit);
     };
-    clickOk(g_splitPage, Shown(MSG_SPLIT_DONE));
+    clickOk(g_app.splitPage, Shown(MSG_SPLIT_DONE));
     DropFiles({parts / "data.bin.001"});
-    SetText(g_joinPage, IDC_JOIN_OUTPUT, joined / "data.bin");
-    clickOk(g_joinPage, Shown(MSG_CHECKSUMS_MATCH));
+    SetText(g_app.joinPage, IDC_JOIN_OUTPUT, joined / "data.bin");
+    clickOk(g_app.joinPage, Shown(MSG_CHECKSUMS_MATCH));
 }
 
 // A set with a hole is listed as found, says what is missing at once, and
@@ -288,7 +288,7 @@ TEST_F(ProgramTest, BrokenSetIsListedAndRefused)
     MakeFile(source, 4 * kPart + 1);
     Start();
     FillSplitPage(source, dir.Path());
-    Click(g_splitPage, IDC_OK);
+    Click(g_app.splitPage, IDC_OK);
     ASSERT_EQ(Status(), Shown(MSG_SPLIT_DONE));
     ASSERT_TRUE(DeleteFileA((dir / "data.bin.003").c_str()));
 
@@ -296,9 +296,9 @@ TEST_F(ProgramTest, BrokenSetIsListedAndRefused)
     EXPECT_EQ(JoinList(), (std::vector<std::string>{"data.bin.001", "data.bin.002", "data.bin.004", "data.bin.005"}));
     EXPECT_EQ(Status(), Shown(MSG_PART_MISSING) + "003");
     std::string output = joined / "data.bin";
-    SetText(g_joinPage, IDC_JOIN_OUTPUT, output);
-    SendDlgItemMessageA(g_joinPage, IDC_JOIN_DELETE_PARTS, BM_SETCHECK, BST_CHECKED, 0);
-    Click(g_joinPage, IDC_OK);
+    SetText(g_app.joinPage, IDC_JOIN_OUTPUT, output);
+    SendDlgItemMessageA(g_app.joinPage, IDC_JOIN_DELETE_PARTS, BM_SETCHECK, BST_CHECKED, 0);
+    Click(g_app.joinPage, IDC_OK);
     EXPECT_EQ(Status(), Shown(MSG_PART_MISSING) + "003");
     EXPECT_FALSE(Exists(output));
     for (const char *kept : {"data.bin.001", "data.bin.002", "data.bin.004", "data.bin.005", "data.bin.999"})
@@ -356,23 +356,23 @@ TEST_F(ProgramTest, ReplaceQuestionComesOnlyBeforeAJoinThatCanRun)
     };
     Start();
     PressAltWith('J');
-    SendDlgItemMessageA(g_joinPage, IDC_JOIN_DELETE_PARTS, BM_SETCHECK, BST_CHECKED, 0);
+    SendDlgItemMessageA(g_app.joinPage, IDC_JOIN_DELETE_PARTS, BM_SETCHECK, BST_CHECKED, 0);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         MakeParts(dir, "data.bin", 3, 5);
         WriteBytes(existing, earlier);
         DropFiles({dir / "data.bin.001"});
         ModalAnswers answers(c.picked ? IDNO : IDYES, c.output);
-        if (c.picked) Click(g_joinPage, IDC_JOIN_BROWSE_OUTPUT);  // a question there would be counted
-        else SetText(g_joinPage, IDC_JOIN_OUTPUT, c.output);
+        if (c.picked) Click(g_app.joinPage, IDC_JOIN_BROWSE_OUTPUT);  // a question there would be counted
+        else SetText(g_app.joinPage, IDC_JOIN_OUTPUT, c.output);
         if (c.picked) WriteBytes(c.output, earlier);
-        ASSERT_TRUE(IsEnabled(g_joinPage, IDC_OK));
+        ASSERT_TRUE(IsEnabled(g_app.joinPage, IDC_OK));
         HANDLE held = INVALID_HANDLE_VALUE;
         if (c.gone == GONE || c.gone == HELD) ASSERT_TRUE(DeleteFileA(part.c_str()));
         if (c.gone == HELD)
             held = CreateFileA(part.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
         if (c.gone == GONE_AFTER_YES) answers.whileOpen = [&] { DeleteFileA(part.c_str()); };
-        Click(g_joinPage, IDC_OK);
+        Click(g_app.joinPage, IDC_OK);
         ASSERT_EQ(answers.boxes.size(), c.questions);
         if (c.questions) EXPECT_TRUE(answers.boxes[0].ownedByMainWindow);
         if (!c.status.empty()) EXPECT_EQ(Status(), c.status);
@@ -396,26 +396,26 @@ TEST_F(ProgramTest, SetDroppedDuringAJoinAsksBeforeReplacingTheJoinedFile)
     std::string output = out / "a";
     Start();
     DropFiles({dir / "a.001"});
-    SetText(g_joinPage, IDC_JOIN_OUTPUT, output);
+    SetText(g_app.joinPage, IDC_JOIN_OUTPUT, output);
     ModalAnswers answers(0);
     PostDrop({dir / "b.002"});
-    Click(g_joinPage, IDC_OK);
+    Click(g_app.joinPage, IDC_OK);
     EXPECT_EQ(Status(), Shown(MSG_JOIN_FINISHED));
     const std::vector<unsigned char> joined = Concatenated(dir, {"a.001", "a.002"});
     EXPECT_EQ(ReadBytes(output), joined);
     EXPECT_EQ(Pump(), kNoQuit);
     ASSERT_EQ(JoinList(), (std::vector<std::string>{"b.001", "b.002"}));
-    ASSERT_TRUE(IsEnabled(g_joinPage, IDC_OK));
+    ASSERT_TRUE(IsEnabled(g_app.joinPage, IDC_OK));
 
-    Click(g_joinPage, IDC_OK);
+    Click(g_app.joinPage, IDC_OK);
     EXPECT_EQ(answers.boxes.size(), 1u);
     EXPECT_EQ(ReadBytes(output), joined);
     EXPECT_EQ(Status(), Shown(MSG_JOIN_FINISHED));
-    EXPECT_TRUE(IsEnabled(g_joinPage, IDC_OK));
+    EXPECT_TRUE(IsEnabled(g_app.joinPage, IDC_OK));
 
     answers.answer = IDYES;
     answers.whileOpen = [&] { PostDrop({dir / "c.001"}); };
-    Click(g_joinPage, IDC_OK);
+    Click(g_app.joinPage, IDC_OK);
     EXPECT_EQ(answers.boxes.size(), 2u);
     EXPECT_EQ(Status(), Shown(MSG_LIST_CHANGED));
     EXPECT_EQ(JoinList(), (std::vector<std::string>{"c.001", "c.002"}));
@@ -433,25 +433,25 @@ TEST_F(ProgramTest, NameConfirmedInThePickerIsNotAskedAgain)
     Start();
     DropFiles({dir / "x.001"});
     ModalAnswers answers(IDYES, output);
-    Click(g_joinPage, IDC_JOIN_BROWSE_OUTPUT);
-    ASSERT_EQ(ItemText(g_joinPage, IDC_JOIN_OUTPUT), output);
+    Click(g_app.joinPage, IDC_JOIN_BROWSE_OUTPUT);
+    ASSERT_EQ(ItemText(g_app.joinPage, IDC_JOIN_OUTPUT), output);
     ASSERT_EQ(answers.boxes.size(), 1u);  // the picker's own question
     EXPECT_FALSE(answers.boxes[0].ownedByMainWindow);
-    Click(g_joinPage, IDC_OK);
+    Click(g_app.joinPage, IDC_OK);
     EXPECT_EQ(answers.boxes.size(), 1u);
     EXPECT_EQ(Status(), Shown(MSG_JOIN_FINISHED));
     EXPECT_EQ(ReadBytes(output), Concatenated(dir, {"x.001", "x.002"}));
 
     // A new set, or other text in the field, even when it changes back.
-    Click(g_joinPage, IDC_JOIN_BROWSE_OUTPUT);
+    Click(g_app.joinPage, IDC_JOIN_BROWSE_OUTPUT);
     DropFiles({dir / "x.002"});
-    Click(g_joinPage, IDC_OK);
+    Click(g_app.joinPage, IDC_OK);
     ASSERT_EQ(answers.boxes.size(), 3u);
     EXPECT_TRUE(answers.boxes[2].ownedByMainWindow);
-    Click(g_joinPage, IDC_JOIN_BROWSE_OUTPUT);
-    Type(g_joinPage, IDC_JOIN_OUTPUT, 'x');
-    SetText(g_joinPage, IDC_JOIN_OUTPUT, output);
-    Click(g_joinPage, IDC_OK);
+    Click(g_app.joinPage, IDC_JOIN_BROWSE_OUTPUT);
+    Type(g_app.joinPage, IDC_JOIN_OUTPUT, 'x');
+    SetText(g_app.joinPage, IDC_JOIN_OUTPUT, output);
+    Click(g_app.joinPage, IDC_OK);
     ASSERT_EQ(answers.boxes.size(), 5u);
     EXPECT_TRUE(answers.boxes[4].ownedByMainWindow);
 }
@@ -466,8 +466,8 @@ TEST_F(ProgramTest, SetThatGoesOnInWiderNumbersIsRefused)
     DropFiles({dir / "p.1"});
     EXPECT_EQ(JoinList().size(), 9u);
     EXPECT_EQ(Status(), Shown(MSG_SET_GOES_ON) + "p.10");
-    SetText(g_joinPage, IDC_JOIN_OUTPUT, joined / "p");
-    Click(g_joinPage, IDC_OK);
+    SetText(g_app.joinPage, IDC_JOIN_OUTPUT, joined / "p");
+    Click(g_app.joinPage, IDC_OK);
     EXPECT_EQ(Status(), Shown(MSG_SET_GOES_ON) + "p.10");
     EXPECT_FALSE(Exists(joined / "p"));
 }

@@ -49,33 +49,36 @@ TEST(Pickers, RecordSizeFollowsTheSystemVersion)
     EXPECT_EQ(full, 88u);
     EXPECT_EQ(old, 76u);
 #endif
+    // By version numbers: the size on NT and on the Windows family; any other
+    // platform (Win32s) gets the old record whatever its numbers.
     struct Case {
-        DWORD platform, major, minor, size;
+        DWORD major, minor, nt, windows;
     } cases[] = {
-        {VER_PLATFORM_WIN32_NT, 4, 0, old},       {VER_PLATFORM_WIN32_NT, 5, 0, full},
-        {VER_PLATFORM_WIN32_NT, 10, 0, full},     {VER_PLATFORM_WIN32_WINDOWS, 4, 10, old},
-        {VER_PLATFORM_WIN32_WINDOWS, 4, 90, full}, {VER_PLATFORM_WIN32_WINDOWS, 5, 0, old},
-        {VER_PLATFORM_WIN32s, 9, 99, old},
+        {4, 0, old, old}, {4, 10, old, old}, {4, 90, old, full}, {5, 0, full, old}, {10, 0, full, old},
     };
-    for (const Case &c : cases) {
-        OSVERSIONINFOA version = {};
-        version.dwPlatformId = c.platform;
-        version.dwMajorVersion = c.major;
-        version.dwMinorVersion = c.minor;
-        EXPECT_EQ(GetFileDialogRecordSize(&version), c.size) << c.platform << " " << c.major << "." << c.minor;
-    }
+    for (const Case &c : cases)
+        for (DWORD platform : {VER_PLATFORM_WIN32_NT, VER_PLATFORM_WIN32_WINDOWS, VER_PLATFORM_WIN32s}) {
+            OSVERSIONINFOA version = {};
+            version.dwPlatformId = platform;
+            version.dwMajorVersion = c.major;
+            version.dwMinorVersion = c.minor;
+            DWORD size = platform == VER_PLATFORM_WIN32_NT        ? c.nt
+                         : platform == VER_PLATFORM_WIN32_WINDOWS ? c.windows
+                                                                  : old;
+            EXPECT_EQ(GetFileDialogRecordSize(&version), size) << platform << " " << c.major << "." << c.minor;
+        }
 }
 
 // What each picker asks of the system's dialog: the open pickers take only
 // files that exist, several of them in the NUL-separated form that
-// TakeFirstSelection reads; the save picker takes a new name as typed and
+// GetFirstSelection reads; the save picker takes a new name as typed and
 // asks before replacing a file. None hooks into the dialog or lets it write
 // anywhere but the name buffer.
 TEST(Pickers, EachRecordAsksForWhatItsPickerNeeds)
 {
-    g_osVersion = {};
-    g_osVersion.dwOSVersionInfoSize = sizeof g_osVersion;
-    GetVersionExA(&g_osVersion);
+    g_app.osVersion = {};
+    g_app.osVersion.dwOSVersionInfoSize = sizeof g_app.osVersion;
+    GetVersionExA(&g_app.osVersion);
     const DWORD never = OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_NOVALIDATE;
     const struct {
         const char *picker;
@@ -117,12 +120,12 @@ TEST(Pickers, MultipleSelectionGivesTheFolderAndTheFirstName)
     };
     for (const Case &c : cases) {
         char path[PATH_SIZE] = "";
-        EXPECT_TRUE(TakeFirstSelection(c.buffer.c_str(), path));
+        EXPECT_TRUE(GetFirstSelection(c.buffer.c_str(), path));
         EXPECT_EQ(path, c.path);
     }
     std::string tooLong = "C:\\" + std::string(200, 'f') + '\0' + std::string(100, 'n') + "\0\0"s;
     char path[PATH_SIZE] = "kept";
-    EXPECT_FALSE(TakeFirstSelection(tooLong.c_str(), path));
+    EXPECT_FALSE(GetFirstSelection(tooLong.c_str(), path));
 }
 
 namespace {

@@ -39,7 +39,7 @@ int ProgramTest::Pump(int milliseconds)
 void ProgramTest::PostKeyDown(WPARAM key)
 {
     HWND focus = GetFocus();
-    PostMessageA(focus ? focus : g_mainWindow, WM_KEYDOWN, key, 1);
+    PostMessageA(focus ? focus : g_app.mainWindow, WM_KEYDOWN, key, 1);
 }
 
 void ProgramTest::PressAltWith(char key)
@@ -50,7 +50,7 @@ void ProgramTest::PressAltWith(char key)
     SetKeyboardState(keys);
     HWND focus = GetFocus();
     // Context code (bit 29): Alt is down.
-    PostMessageA(focus ? focus : g_mainWindow, WM_SYSKEYDOWN, key, 0x20000001);
+    PostMessageA(focus ? focus : g_app.mainWindow, WM_SYSKEYDOWN, key, 0x20000001);
     Pump();
     keys[VK_MENU] = keys[VK_LMENU] = 0;
     SetKeyboardState(keys);
@@ -75,7 +75,7 @@ void ProgramTest::PostDrop(const std::vector<std::string> &paths)
     drop->fWide = TRUE;
     memcpy(drop + 1, names.data(), bytes);
     GlobalUnlock(memory);
-    PostMessageW(g_mainWindow, WM_DROPFILES, (WPARAM)memory, 0);
+    PostMessageW(g_app.mainWindow, WM_DROPFILES, (WPARAM)memory, 0);
 }
 
 std::string ProgramTest::Text(HWND window)
@@ -88,7 +88,7 @@ std::string ProgramTest::Text(HWND window)
 std::vector<std::string> ProgramTest::JoinList()
 {
     std::vector<std::string> entries;
-    HWND list = GetDlgItem(g_joinPage, IDC_JOIN_LIST);
+    HWND list = GetDlgItem(g_app.joinPage, IDC_JOIN_LIST);
     int count = (int)SendMessageW(list, LB_GETCOUNT, 0, 0);
     for (int i = 0; i < count; i++) {
         wchar_t text[1024] = L"";
@@ -100,9 +100,9 @@ std::vector<std::string> ProgramTest::JoinList()
 
 void ProgramTest::ExpectPageShown(int page)
 {
-    HWND shown = page == SPLIT_PAGE ? g_splitPage : g_joinPage;
-    HWND hidden = page == SPLIT_PAGE ? g_joinPage : g_splitPage;
-    EXPECT_EQ(g_page, page);
+    HWND shown = page == SPLIT_PAGE ? g_app.splitPage : g_app.joinPage;
+    HWND hidden = page == SPLIT_PAGE ? g_app.joinPage : g_app.splitPage;
+    EXPECT_EQ(g_app.page, page);
     EXPECT_TRUE(IsVisible(shown));
     EXPECT_FALSE(IsVisible(hidden));
     EXPECT_EQ(SelectedTab(), page);
@@ -182,14 +182,14 @@ void ModalAnswers::Answer(HWND window)
 {
     char className[16] = "";
     GetClassNameA(window, className, sizeof className);
-    if (strcmp(className, "#32770") != 0 || window == g_mainWindow) return;
+    if (strcmp(className, "#32770") != 0 || window == g_app.mainWindow) return;
     for (HWND seen : answered_)
         if (seen == window) return;
     answered_.push_back(window);
     if (GetDlgItem(window, kBoxText)) {
         char text[1024] = "";
         GetDlgItemTextA(window, kBoxText, text, sizeof text);
-        boxes.push_back({text, GetWindow(window, GW_OWNER) == g_mainWindow});
+        boxes.push_back({text, GetWindow(window, GW_OWNER) == g_app.mainWindow});
         if (whileOpen) whileOpen();
         if (answer) PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
         else PostMessageA(window, WM_KEYDOWN, VK_RETURN, 1);

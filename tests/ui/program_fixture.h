@@ -59,16 +59,16 @@ protected:
     // The split page filled for a split at the smallest part size.
     static void FillSplitPage(const std::string &file, const std::string &folder)
     {
-        SetText(g_splitPage, IDC_SPLIT_FILE, file);
-        SetText(g_splitPage, IDC_SPLIT_FOLDER, folder);
-        SetText(g_splitPage, IDC_SPLIT_SIZE, "120");
+        SetText(g_app.splitPage, IDC_SPLIT_FILE, file);
+        SetText(g_app.splitPage, IDC_SPLIT_FOLDER, folder);
+        SetText(g_app.splitPage, IDC_SPLIT_SIZE, "120");
     }
     // Typing one character into a control, as the keyboard would deliver it.
     static void Type(HWND dialog, int control, char c) { SendDlgItemMessageA(dialog, control, WM_CHAR, c, 1); }
     static void Click(HWND dialog, int control) { SendDlgItemMessageA(dialog, control, BM_CLICK, 0, 0); }
-    static std::string Status() { return ItemText(g_mainWindow, IDC_STATUS); }
+    static std::string Status() { return ItemText(g_app.mainWindow, IDC_STATUS); }
     static std::vector<std::string> JoinList();
-    static int SelectedTab() { return (int)SendMessageA(g_tabControl, TCM_GETCURSEL, 0, 0); }
+    static int SelectedTab() { return (int)SendMessageA(g_app.tabControl, TCM_GETCURSEL, 0, 0); }
     static bool IsVisible(HWND window) { return IsWindowVisible(window) != FALSE; }
 
     // What the page switch leaves: flag, pages shown, tab, focus inside.

@@ -16,7 +16,7 @@ std::string TabLabel(int index)
     item.mask = TCIF_TEXT;
     item.pszText = text;
     item.cchTextMax = sizeof text;
-    SendMessageA(g_tabControl, TCM_GETITEMA, index, (LPARAM)&item);
+    SendMessageA(g_app.tabControl, TCM_GETITEMA, index, (LPARAM)&item);
     return text;
 }
 
@@ -65,26 +65,26 @@ std::string UniqueName(const char *stem)
 TEST_F(ProgramTest, StartsOnTheSplitPageWithItsDefaults)
 {
     Start();
-    EXPECT_EQ(Text(g_mainWindow), "Partello");
+    EXPECT_EQ(Text(g_app.mainWindow), "Partello");
     EXPECT_EQ(TabLabel(0), "&Split");
     EXPECT_EQ(TabLabel(1), "&Join");
     ExpectPageShown(SPLIT_PAGE);
     EXPECT_EQ(Status(), " ");
-    EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_SIZE), "1440");
-    EXPECT_TRUE(IsChecked(g_splitPage, IDC_SPLIT_FLOPPY));
-    EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_COUNT), "0");
-    EXPECT_FALSE(IsEnabled(g_splitPage, IDC_OK));
-    EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_FILE), "");
-    EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_FOLDER), "");
-    EXPECT_FALSE(IsChecked(g_splitPage, IDC_SPLIT_COPY_PROGRAM));
+    EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_SIZE), "1440");
+    EXPECT_TRUE(IsChecked(g_app.splitPage, IDC_SPLIT_FLOPPY));
+    EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_COUNT), "0");
+    EXPECT_FALSE(IsEnabled(g_app.splitPage, IDC_OK));
+    EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_FILE), "");
+    EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_FOLDER), "");
+    EXPECT_FALSE(IsChecked(g_app.splitPage, IDC_SPLIT_COPY_PROGRAM));
     EXPECT_TRUE(JoinList().empty());
-    EXPECT_EQ(ItemText(g_joinPage, IDC_JOIN_OUTPUT), "");
-    EXPECT_FALSE(IsChecked(g_joinPage, IDC_JOIN_DELETE_PARTS));
-    EXPECT_FALSE(IsEnabled(g_joinPage, IDC_OK));
-    EXPECT_TRUE(GetMenu(g_mainWindow));
-    EXPECT_TRUE(g_titleFont && g_linkFont);
-    EXPECT_EQ(GetParent(g_splitPage), g_tabControl);
-    EXPECT_EQ(GetParent(g_joinPage), g_tabControl);
+    EXPECT_EQ(ItemText(g_app.joinPage, IDC_JOIN_OUTPUT), "");
+    EXPECT_FALSE(IsChecked(g_app.joinPage, IDC_JOIN_DELETE_PARTS));
+    EXPECT_FALSE(IsEnabled(g_app.joinPage, IDC_OK));
+    EXPECT_TRUE(GetMenu(g_app.mainWindow));
+    EXPECT_TRUE(g_app.titleFont && g_app.linkFont);
+    EXPECT_EQ(GetParent(g_app.splitPage), g_app.tabControl);
+    EXPECT_EQ(GetParent(g_app.joinPage), g_app.tabControl);
 }
 
 // A click on a tab, Alt+S / Alt+J, and opening a path all switch pages.
@@ -99,10 +99,10 @@ TEST_F(ProgramTest, EveryWayToAPageEndsInTheSameState)
         switch (way) {
         case CLICK_TAB: {
             RECT item;
-            SendMessageA(g_tabControl, TCM_GETITEMRECT, page, (LPARAM)&item);
+            SendMessageA(g_app.tabControl, TCM_GETITEMRECT, page, (LPARAM)&item);
             LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-            SendMessageA(g_tabControl, WM_LBUTTONDOWN, MK_LBUTTON, at);
-            SendMessageA(g_tabControl, WM_LBUTTONUP, 0, at);
+            SendMessageA(g_app.tabControl, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            SendMessageA(g_app.tabControl, WM_LBUTTONUP, 0, at);
             Pump();
             break;
         }
@@ -145,7 +145,7 @@ TEST_F(ProgramTest, WithoutArgumentsNothingBesideTheProgramMeansTheSplitPage)
 {
     Start();
     ExpectPageShown(SPLIT_PAGE);
-    EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_FILE), "");
+    EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_FILE), "");
     EXPECT_TRUE(JoinList().empty());
 }
 
@@ -158,7 +158,7 @@ TEST_F(ProgramTest, WithoutArgumentsAFirstPartBesideTheProgramIsOfferedForJoinin
     Start();
     ExpectPageShown(JOIN_PAGE);
     EXPECT_EQ(JoinList(), (std::vector<std::string>{stem + ".001", stem + ".002"}));
-    EXPECT_STREQ(g_joinFolder, ProgramFolder().c_str());
+    EXPECT_STREQ(g_app.joinFolder, ProgramFolder().c_str());
 }
 
 TEST_F(ProgramTest, WithoutArgumentsAFolderNamedLikeAFirstPartIsIgnored)
@@ -177,12 +177,12 @@ TEST_F(ProgramTest, OnePathGoesIntoTheSplitPageSelectedAndFocused)
     MakeFile(path, 10);
     Start({path});
     ExpectPageShown(SPLIT_PAGE);
-    EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_FILE), path);
+    EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_FILE), path);
     DWORD from = 0, to = 0;
-    SendDlgItemMessageA(g_splitPage, IDC_SPLIT_FILE, EM_GETSEL, (WPARAM)&from, (LPARAM)&to);
+    SendDlgItemMessageA(g_app.splitPage, IDC_SPLIT_FILE, EM_GETSEL, (WPARAM)&from, (LPARAM)&to);
     EXPECT_EQ(from, 0u);
     EXPECT_EQ(to, path.size());
-    EXPECT_EQ(GetFocus(), GetDlgItem(g_splitPage, IDC_SPLIT_FILE));
+    EXPECT_EQ(GetFocus(), GetDlgItem(g_app.splitPage, IDC_SPLIT_FILE));
 }
 
 TEST_F(ProgramTest, AShortPathOnTheCommandLineIsExpanded)
@@ -197,7 +197,7 @@ TEST_F(ProgramTest, AShortPathOnTheCommandLineIsExpanded)
     // The folder part may have been short too: compare with its long form.
     char longPath[MAX_PATH] = "";
     GetLongPathNameA(shortPath, longPath, sizeof longPath);
-    EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_FILE), longPath);
+    EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_FILE), longPath);
 }
 
 TEST_F(ProgramTest, CommandLinePathsThatGoToTheJoinPage)
@@ -218,9 +218,9 @@ TEST_F(ProgramTest, CommandLinePathsThatGoToTheJoinPage)
         SCOPED_TRACE(c.arguments[0]);
         Start(c.arguments);
         ExpectPageShown(JOIN_PAGE);
-        EXPECT_STREQ(g_joinFolder, c.folder.c_str());
+        EXPECT_STREQ(g_app.joinFolder, c.folder.c_str());
         EXPECT_EQ(JoinList(), c.list);
-        EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_FILE), "");
+        EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_FILE), "");
         ShutDownProgram();
         started_ = false;
     }
@@ -236,7 +236,7 @@ TEST_F(ProgramTest, DroppedFilesOpenTheFirstOnly)
 
     DropFiles({dir / "notes.txt"});
     ExpectPageShown(SPLIT_PAGE);
-    EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_FILE), dir / "notes.txt");
+    EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_FILE), dir / "notes.txt");
 
     DropFiles({dir / "x.002", dir / "x.003", dir / "x.001"});
     ExpectPageShown(JOIN_PAGE);
@@ -261,12 +261,12 @@ TEST_F(ProgramTest, OpeningPartsFromOutsideAppliesTheJoinRule)
     MakeParts(dir.Path(), "x", 2);
     MakeFile(dir / "notes.txt", 10);
     Start();
-    SetText(g_joinPage, IDC_JOIN_OUTPUT, dir / "x");
-    EXPECT_FALSE(IsEnabled(g_joinPage, IDC_OK));
+    SetText(g_app.joinPage, IDC_JOIN_OUTPUT, dir / "x");
+    EXPECT_FALSE(IsEnabled(g_app.joinPage, IDC_OK));
     DropFiles({dir / "x.001"});
-    EXPECT_TRUE(IsEnabled(g_joinPage, IDC_OK));
+    EXPECT_TRUE(IsEnabled(g_app.joinPage, IDC_OK));
     DropFiles({dir / "notes.txt", dir / "x.001"});
-    EXPECT_FALSE(IsEnabled(g_joinPage, IDC_OK));
+    EXPECT_FALSE(IsEnabled(g_app.joinPage, IDC_OK));
 }
 
 TEST_F(ProgramTest, EscapeQuitsWhenNothingRuns)
@@ -279,7 +279,7 @@ TEST_F(ProgramTest, EscapeQuitsWhenNothingRuns)
 TEST_F(ProgramTest, TheCloseButtonQuits)
 {
     Start();
-    PostMessageA(g_mainWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageA(g_app.mainWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(Pump(), 1);
 }
 
@@ -287,7 +287,7 @@ TEST_F(ProgramTest, OtherCommandsDoNotQuit)
 {
     Start();
     for (WPARAM command : {WPARAM(IDOK), WPARAM(IDM_SHOW_JOIN), MAKEWPARAM(IDM_SHOW_SPLIT, 1)})
-        PostMessageA(g_mainWindow, WM_COMMAND, command, 0);
+        PostMessageA(g_app.mainWindow, WM_COMMAND, command, 0);
     EXPECT_EQ(Pump(), kNoQuit);
     ExpectPageShown(SPLIT_PAGE);
 }

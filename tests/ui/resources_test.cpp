@@ -35,16 +35,16 @@ std::wstring CaptionOf(HWND window)
 TEST_F(ProgramTest, EveryControlLiesInsideItsWindowAndNoneCoversAnother)
 {
     Start();
-    ExpectControlsInsideAndUncovered(g_mainWindow);
+    ExpectControlsInsideAndUncovered(g_app.mainWindow);
     // The pages fill the tab control below its tabs, give or take the pixel
     // that dialog units round to.
     RECT display;
-    GetClientRect(g_tabControl, &display);
-    SendMessageA(g_tabControl, TCM_ADJUSTRECT, FALSE, (LPARAM)&display);
+    GetClientRect(g_app.tabControl, &display);
+    SendMessageA(g_app.tabControl, TCM_ADJUSTRECT, FALSE, (LPARAM)&display);
     InflateRect(&display, 1, 1);
-    ExpectControlsInsideAndUncovered(g_tabControl, &display);
-    ExpectControlsInsideAndUncovered(g_splitPage);
-    ExpectControlsInsideAndUncovered(g_joinPage);
+    ExpectControlsInsideAndUncovered(g_app.tabControl, &display);
+    ExpectControlsInsideAndUncovered(g_app.splitPage);
+    ExpectControlsInsideAndUncovered(g_app.joinPage);
 }
 
 TEST_F(ProgramTest, CaptionsShowTheirChineseWhole)
@@ -54,11 +54,11 @@ TEST_F(ProgramTest, CaptionsShowTheirChineseWhole)
         const char *name;
         std::vector<std::wstring> captions;
     } windows[] = {{"split page", {}}, {"join page", {}}, {"menu", {}}};
-    for (HWND child = GetWindow(g_splitPage, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    for (HWND child = GetWindow(g_app.splitPage, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         windows[0].captions.push_back(CaptionOf(child));
-    for (HWND child = GetWindow(g_joinPage, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    for (HWND child = GetWindow(g_app.joinPage, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         windows[1].captions.push_back(CaptionOf(child));
-    HMENU menu = GetMenu(g_mainWindow);
+    HMENU menu = GetMenu(g_app.mainWindow);
     for (int i = 0; i < GetMenuItemCount(menu); i++) {
         HMENU popup = GetSubMenu(menu, i);
         for (int j = -1; j < GetMenuItemCount(popup); j++) {
@@ -84,10 +84,10 @@ TEST_F(ProgramTest, CaptionsShowTheirChineseWhole)
 TEST_F(ProgramTest, LettersTypedWithoutAltReachTheEdits)
 {
     Start();
-    SetFocus(GetDlgItem(g_splitPage, IDC_SPLIT_FOLDER));
+    SetFocus(GetDlgItem(g_app.splitPage, IDC_SPLIT_FOLDER));
     for (char key : {'S', 'J'}) PostKeyDown(key);
     EXPECT_EQ(Pump(), kNoQuit);
-    EXPECT_EQ(ItemText(g_splitPage, IDC_SPLIT_FOLDER), "sj");
+    EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_FOLDER), "sj");
     ExpectPageShown(SPLIT_PAGE);
     PressAltWith('J');
     ExpectPageShown(JOIN_PAGE);
