@@ -250,20 +250,19 @@ int RunSplit(const CommandLine *line)
     if (line->folder && lstat(folder, &info) == 0 && !IsFolderPath(folder))
         return ReportError(folder, NULL, "is not a folder");
     // The engine would stop silently after the checksum pass.
-    int64_t size = GetPathFileSize(source);
+    int64_t size = GetPathFileSize(source), parts;
     if (size == 0) return ReportError(source, NULL, "is empty; there is nothing to split");
     if (line->countText && (status = ChooseSizeOption(line, size, &partKb)) != EXIT_DONE) return status;
-    // The window's rule: a split needs at least two parts, or the set
-    // could not be joined.
-    int64_t parts = CountParts(source, (int)partKb);
-    if (parts == 1) {
+    // A missing folder is left to the split to report.
+    SplitInputs inputs = CheckSplitInputs(source, folder, (int)partKb, &parts);
+    if (inputs == SPLIT_ONE_PART) {
         if (size / 1024 < MIN_PART_KB)
             return ReportError(source, NULL, "is smaller than the smallest part size (%d KB); there is nothing to split",
                                MIN_PART_KB);
         return ReportError(source, NULL, "fits in one part of %lld KB; choose a smaller part size: -s %lld or less",
                            (long long)partKb, (long long)(size / 1024));
     }
-    if (parts > MAX_PARTS)
+    if (inputs == SPLIT_TOO_MANY_PARTS)
         return ReportError(source, NULL, "would need %lld parts of %lld KB (%d at most); the smallest size that fits is -s %lld",
                            (long long)parts, (long long)partKb, MAX_PARTS, (long long)SmallestFittingSize(size));
     char earlier[PATH_SIZE] = "";

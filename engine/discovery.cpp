@@ -8,10 +8,6 @@
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c; }
-
 // Sort key of one character: punctuation (and the end of a name) first,
 // then digits, then letters without regard to case, then the upper half.
 int RankOf(unsigned char c)
@@ -21,11 +17,6 @@ int RankOf(unsigned char c)
     if (c >= 'a' && c <= 'z') return 0x200 + c;
     if (c >= 0x80) return 0x300 + c;
     return c;
-}
-
-bool EndsInChecksumNumber(const char *name, size_t length)
-{
-    return length >= 4 && memcmp(name + length - 4, ".999", 4) == 0;
 }
 
 // A search for the first entry of another run (FindOtherRun).
@@ -47,7 +38,7 @@ bool IsOfOtherRun(const char *entry, const char *name, NumberPlaces places)
     while (IsDigit(entry[start + width])) width++;
     if (width == 0 || width == (size_t)places.width) return false;
     return NamesEqualIgnoringCase(entry + start + width, name + start + places.width) &&
-           !EndsInChecksumNumber(entry, strlen(entry));
+           !EndsInChecksumExtension(entry, (int64_t)strlen(entry));
 }
 
 void OfferOtherRun(const char *entry, void *context)
@@ -134,7 +125,7 @@ void OfferName(const char *entry, void *context)
     }
     matcher->found = true;
     // The set's checksum file is no part.
-    if (EndsInChecksumNumber(entry, matcher->length)) return;
+    if (EndsInChecksumExtension(entry, (int64_t)matcher->length)) return;
     if (!AddName(&matcher->set->names, entry)) matcher->outOfMemory = true;
 }
 
@@ -250,13 +241,6 @@ bool EndsInDigit(const char *path)
 {
     size_t length = strlen(path);
     return length > 0 && IsDigit(path[length - 1]);
-}
-
-bool NamesEqualIgnoringCase(const char *a, const char *b)
-{
-    for (; *a && FoldCase(*a) == FoldCase(*b); a++, b++) {
-    }
-    return FoldCase(*a) == FoldCase(*b);
 }
 
 bool IsNumberedLike(const char *entry, const char *name, NumberPlaces places)

@@ -2,6 +2,7 @@
 #ifndef PARTELLO_DISCOVERY_H
 #define PARTELLO_DISCOVERY_H
 
+#include "part_names.h"
 #include "platform.h"
 
 // A growable list of bare names, kept in join order.
@@ -110,10 +111,6 @@ SetFault CheckWholeSet(const char *const *names, int count, NumberPlaces places,
 // The status text of a refused set: its catalogue message followed by the
 // missing number or the offending name (of the set or of the other run).
 void FormatSetFault(const SetCheck *check, const char *const *names, char *text, int size);
-
-// Discovery's rule for letter case: true when the names are equal with
-// ASCII letters compared without regard to case, every other byte as is.
-bool NamesEqualIgnoringCase(const char *a, const char *b);
 
 // Discovery's rule for a numbered name of a set: `entry` is as long as
 // `name`, equal to it outside `places` ignoring case, and holds digits in

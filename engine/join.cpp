@@ -13,15 +13,6 @@
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Whether a set has a checksum file.
-enum ChecksumLookup {
-    CHECKSUM_ABSENT,
-    CHECKSUM_FOUND,
-    CHECKSUM_UNKNOWN,  // the folder could not be searched
-};
-
 bool MakePartPath(const char *folder, const char *name, char *path)
 {
     int length = snprintf(path, PATH_SIZE, "%s%s", folder, name);
@@ -173,40 +164,6 @@ void DeleteSet(const char *const *names, int count, const char *folder, const ch
     if (checksumPresent) DeleteOrNote(checksumPath);
     for (int i = 0; i < count; i++)
         if (MakePartPath(folder, names[i], path)) DeleteOrNote(path);
-}
-
-// The checksum file's name as found in the folder.
-struct ChecksumSearch {
-    const char *name;
-    char found[PATH_SIZE];
-    bool exact;
-};
-
-// Takes the exact spelling, or else the first other one in byte order.
-void OfferChecksumName(const char *entry, void *context)
-{
-    ChecksumSearch *search = (ChecksumSearch *)context;
-    if (search->exact || !NamesEqualIgnoringCase(entry, search->name)) return;
-    search->exact = strcmp(entry, search->name) == 0;
-    if (search->found[0] && !search->exact && strcmp(entry, search->found) > 0) return;
-    snprintf(search->found, sizeof search->found, "%s", entry);
-}
-
-// Whether the set has a checksum file: an entry of that name of any kind
-// (a folder or a link that leads nowhere too) found by discovery's rule
-// for letter case. Its path goes into `path`; when there is none, the
-// exact name's path, for the output check.
-ChecksumLookup LookUpChecksumFile(const char *folder, const char *lastName, char *path)
-{
-    char name[PATH_SIZE];
-    MakeChecksumPath(lastName, name, sizeof name);
-    ChecksumSearch search = {name, "", false};
-    // Every entry is listed, so a search that finds none has failed.
-    bool listed = name[0] && ListFolder(folder, "*", OfferChecksumName, &search);
-    bool fits = MakePartPath(folder, search.found[0] ? search.found : name, path);
-    if (!fits) path[0] = '\0';
-    if (!listed || !fits) return CHECKSUM_UNKNOWN;
-    return search.found[0] ? CHECKSUM_FOUND : CHECKSUM_ABSENT;
 }
 
 // The first 4 bytes of the checksum file; false when they cannot be read.
@@ -441,7 +398,7 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     return result;
 }
 
-bool CanJoinPartSet(const PartSet *set) { return set->outcome == DISCOVERY_FOUND && set->names.count >= 2; }
+bool CanJoinPartSet(const PartSet *set) { return set->outcome == DISCOVERY_FOUND && HoldsASet(set->names.count); }
 
 OperationResult JoinPartSet(const PartSet *set, const char *outputPath, bool deleteParts, OutputRule *rule)
 {
@@ -453,29 +410,4 @@ OperationResult JoinPartSet(const PartSet *set, const char *outputPath, bool del
     OperationResult result = JoinFiles(names, set->names.count, set->folder, set->places, outputPath, deleteParts, rule);
     free(names);
     return result;
-}
-
-void SuggestOutputName(const char *firstEntry, char *out, int size)
-{
-    if (size <= 0) return;
-    size_t length = firstEntry ? strlen(firstEntry) : 0;
-    while (length > 0 && IsDigit(firstEntry[length - 1])) length--;
-    if (length > 0 && firstEntry[length - 1] == '.') length--;
-    if (length >= (size_t)size) length = (size_t)size - 1;
-    if (length) memcpy(out, firstEntry, length);
-    out[length] = '\0';
-}
-
-void MakeChecksumPath(const char *partPath, char *out, int size)
-{
-    if (size <= 0) return;
-    const char *dot = strrchr(FindFileName(partPath), '.');
-    size_t stem = dot ? (size_t)(dot - partPath) : strlen(partPath);
-    // A path that would not fit is left empty: no checksum file is found.
-    if (stem + 5 > (size_t)size) {
-        out[0] = '\0';
-        return;
-    }
-    memcpy(out, partPath, stem);
-    memcpy(out + stem, ".999", 5);
 }

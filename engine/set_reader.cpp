@@ -9,35 +9,11 @@
 #include "messages.h"
 #include "transfer.h"
 
-namespace {
-
-// Where the checksum file stands: the entry named like the last part with
-// ".999" for its extension, letter case ignored as discovery ignores it.
-struct ChecksumEntry {
-    const char *name;
-    char found[PATH_SIZE];
-};
-
-void OfferChecksumEntry(const char *entry, void *context)
-{
-    ChecksumEntry *search = (ChecksumEntry *)context;
-    // The exact spelling wins, otherwise the first other one in byte order.
-    if (!NamesEqualIgnoringCase(entry, search->name) || !strcmp(search->found, search->name)) return;
-    if (search->found[0] && strcmp(entry, search->name) && strcmp(entry, search->found) > 0) return;
-    snprintf(search->found, sizeof search->found, "%s", entry);
-}
-
-}  // namespace
-
 bool FindChecksumFile(const PartSet *set, char *path)
 {
-    char name[PATH_SIZE];
-    MakeChecksumPath(set->names.names[set->names.count - 1], name, sizeof name);
-    ChecksumEntry search = {name, ""};
-    path[0] = '\0';
-    if (!name[0] || !ListFolder(set->folder, "*", OfferChecksumEntry, &search)) return false;
-    if (search.found[0] && snprintf(path, PATH_SIZE, "%s%s", set->folder, search.found) >= PATH_SIZE) return false;
-    return true;
+    ChecksumLookup lookup = LookUpChecksumFile(set->folder, set->names.names[set->names.count - 1], path);
+    if (lookup != CHECKSUM_FOUND) path[0] = '\0';
+    return lookup != CHECKSUM_UNKNOWN;
 }
 
 namespace {

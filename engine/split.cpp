@@ -89,7 +89,7 @@ int WritePart(const char *path, const char *sourcePath, Transfer *work, int64_t 
 const char *FindSourceAmongNames(const char *sourcePath, const char *folder, int64_t length, int64_t partSize,
                                  char *path)
 {
-    int64_t parts = length / partSize + 1;
+    int64_t parts = CountPartsOfLength(length, partSize);
     for (int k = 1; k <= parts + 1; k++) {
         int number = k <= parts ? k : CHECKSUM_PART_NUMBER;
         if (MakeSplitPath(sourcePath, folder, number, path) && IsSameFile(path, sourcePath)) return path;
@@ -150,7 +150,7 @@ OperationResult CutParts(const char *sourcePath, const char *folder, int64_t par
     SourceState before;
     TakeSourceState(work.file.handle, &before);
     if (before.length < 0) return FailTransfer(MSG_CANT_READ_WRITE, sourcePath, true);
-    if (before.length / partSize + 1 > MAX_PARTS) return FailTransfer(MSG_TOO_MANY_PARTS, sourcePath, false);
+    if (CountPartsOfLength(before.length, partSize) > MAX_PARTS) return FailTransfer(MSG_TOO_MANY_PARTS, sourcePath, false);
     // Creating a name that leads to the source would truncate it.
     if (FindSourceAmongNames(sourcePath, folder, before.length, partSize, path))
         return FailTransfer(MSG_OVERWRITES_SOURCE, path, false);
@@ -166,7 +166,7 @@ OperationResult CutParts(const char *sourcePath, const char *folder, int64_t par
     if (!WriteChecksumFile(path, checksum)) return FailTransfer(MSG_CANT_CREATE, path, true);
 
     int64_t left = before.length;
-    PartProgress progress = {0, (int)(before.length / partSize + 1), 0, before.length};
+    PartProgress progress = {0, (int)CountPartsOfLength(before.length, partSize), 0, before.length};
     for (int k = 1;; k++) {
         ShowMessageNumber(MSG_SPLITTING, k);
         progress.part = k;
@@ -197,39 +197,35 @@ int ReadPartSize(const char *text)
     return (int)value;
 }
 
-bool MakeSplitPath(const char *sourcePath, const char *folder, int number, char *path)
-{
-    const char *name = FindFileName(sourcePath);
-    size_t folderLength = strlen(folder), nameLength = FitCharacters(name, NAME_CHARS);
-    const char separator[2] = {PATH_SEPARATOR, '\0'};
-    bool addSeparator = folderLength == 0 || folder[folderLength - 1] != PATH_SEPARATOR;
-    int length = snprintf(path, PATH_SIZE, "%s%s%.*s.%3.3d", folder, addSeparator ? separator : "", (int)nameLength,
-                          name, number);
-    // A path holds PATH_CHARS - 1 characters, whatever bytes they take.
-    size_t fit = length < 0 ? 0 : FitCharacters(path, PATH_CHARS - 1);
-    bool fits = length >= 0 && length < PATH_SIZE && !path[fit];
-    path[fit] = '\0';
-    return fits;
-}
-
 int64_t CountParts(const char *sourcePath, int partSizeKb)
 {
     if (partSizeKb <= 0) return 0;
     int64_t size = GetPathFileSize(sourcePath);
     if (size <= 0) return 0;
-    return size / ((int64_t)partSizeKb * 1024) + 1;
+    return CountPartsOfLength(size, (int64_t)partSizeKb * 1024);
+}
+
+SplitInputs CheckSplitInputs(const char *sourcePath, const char *folder, int partSizeKb, int64_t *parts)
+{
+    *parts = CountParts(sourcePath, partSizeKb);
+    if (partSizeKb <= 0 || !IsFilePath(sourcePath)) return SPLIT_NO_SOURCE;
+    if (*parts == 0) return SPLIT_EMPTY_SOURCE;
+    if (!HoldsASet(*parts)) return SPLIT_ONE_PART;
+    if (*parts > MAX_PARTS) return SPLIT_TOO_MANY_PARTS;
+    return IsFolderPath(folder) ? SPLIT_READY : SPLIT_NO_FOLDER;
 }
 
 OperationResult SplitFile(const char *sourcePath, const char *folder, int partSizeKb, bool copyProgram)
 {
     if (partSizeKb < MIN_PART_KB) return OPERATION_FAILED;
     const int64_t partSize = (int64_t)partSizeKb * 1024;
-    if (!IsFilePath(sourcePath)) return FailTransfer(MSG_NO_FILE, sourcePath, false);
+    int64_t parts;
+    SplitInputs inputs = CheckSplitInputs(sourcePath, folder, partSizeKb, &parts);
+    if (inputs == SPLIT_NO_SOURCE) return FailTransfer(MSG_NO_FILE, sourcePath, false);
     if (!IsFolderPath(folder)) return FailTransfer(MSG_NO_FOLDER, folder, false);
     // Part 999 would be the checksum file, and four-digit parts would not
     // be found again, so such a split is refused before anything is written.
-    if (GetPathFileSize(sourcePath) / partSize + 1 > MAX_PARTS)
-        return FailTransfer(MSG_TOO_MANY_PARTS, sourcePath, false);
+    if (inputs == SPLIT_TOO_MANY_PARTS) return FailTransfer(MSG_TOO_MANY_PARTS, sourcePath, false);
 
     // Every name written is as long as the checksum file's.
     char path[PATH_SIZE];

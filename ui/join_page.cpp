@@ -127,7 +127,7 @@ static bool ReadJoinList(HWND page, PartSet *set)
 
 // Two entries or more are the names of a set that CanJoinPartSet passed:
 // the message entry stands alone.
-static bool IsReadyToJoin(HWND page) { return CountListEntries(page) >= 2 && ItemHasText(page, IDC_JOIN_OUTPUT); }
+static bool IsReadyToJoin(HWND page) { return HoldsASet(CountListEntries(page)) && ItemHasText(page, IDC_JOIN_OUTPUT); }
 
 static void ApplyJoinRuleTo(HWND page) { EnableItem(page, IDC_OK, IsReadyToJoin(page)); }
 
