@@ -144,7 +144,7 @@ static int RemoveEarlierParts(const char *source, const char *folder, int64_t wr
     for (int i = 0; i < search.found.count; i++) {
         snprintf(path, sizeof path, "%s%s", prefix, search.found.names[i]);
         if (!DeleteFilePath(path)) {
-            NoteNotDeleted(path);
+            NoteNotDeleted(path, LastSystemError());
             status = EXIT_ERROR;
         }
     }
@@ -223,8 +223,8 @@ static int ExplainChecksumFailure(const char *path)
 {
     FileHandle file = OpenFileForRead(path);
     uint32_t checksum = 0;
-    OperationResult result = file == NO_FILE ? OPERATION_FAILED : ReadFileChecksum(file, &checksum);
-    int error = errno;
+    int error = LastSystemError();
+    OperationResult result = file == NO_FILE ? OPERATION_FAILED : ReadFileChecksum(file, &checksum, &error);
     CloseFileHandle(file);
     if (result == OPERATION_DONE && checksum == CHECKSUM_FAILED)
         return ReportError(path, NULL, "has the CRC-32 ffffffff, the value reserved for failure; nothing was written");
@@ -365,13 +365,9 @@ static int CheckChecksumFile(const PartSet *set)
     }
     if (!path[0]) return EXIT_DONE;
     uint32_t stored;
-    FileHandle file = OpenFileForRead(path);
-    bool read = file != NO_FILE && ReadChecksum(file, &stored);
-    int error = errno;
-    CloseFileHandle(file);
-    errno = error;
-    if (!read) {
-        ShowFileError(MSG_NOT_CHECKED, path, true);
+    int systemError;
+    if (!ReadChecksumFile(path, &stored, &systemError)) {
+        ShowFileError(MSG_NOT_CHECKED, path, systemError);
         return EXIT_ERROR;
     }
     if (stored != CHECKSUM_FAILED) return EXIT_DONE;
@@ -456,7 +452,7 @@ int RunList(const CommandLine *line)
     if (check.fault != SET_WHOLE) {
         char text[MESSAGE_SIZE];
         FormatSetFault(&check, names, text, sizeof text);
-        ShowErrorText(text, NULL, false);  // as the join shows it
+        ReportFailure(text, NULL, NO_SYSTEM_ERROR);  // as the join shows it
         status = EXIT_ERROR;
     }
     free(names);
@@ -487,8 +483,8 @@ int RunChecksum(const CommandLine *line)
     BeginOperation();
     if (length > kQuietChecksumSize) ShowMessage(MSG_COMPUTING_CHECKSUM);
     uint32_t checksum = 0;
-    OperationResult result = ReadFileChecksum(file, &checksum);
-    int error = errno;
+    int error;
+    OperationResult result = ReadFileChecksum(file, &checksum, &error);
     EndOperation();
     CloseFileHandle(file);
     if (OperationCancelled()) return EXIT_CANCELLED;

@@ -23,6 +23,12 @@ enum {
 // where names are bytes.
 size_t FitCharacters(const char *text, size_t limit);
 
+// The system's reason for the platform call that just failed: errno on
+// POSIX, GetLastError on Windows. Read it right after the failed call,
+// before anything else can change it.
+int LastSystemError();
+enum { NO_SYSTEM_ERROR = 0 };
+
 typedef intptr_t FileHandle;
 const FileHandle NO_FILE = -1;
 

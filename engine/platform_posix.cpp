@@ -16,6 +16,8 @@ const char PATH_SEPARATOR = '/';
 
 bool IsPathSeparator(char c) { return c == '/'; }
 
+int LastSystemError() { return errno; }
+
 // Data files only: opening never waits (a FIFO without a writer would hold
 // the program forever), and anything but a regular file is refused.
 // O_TRUNC waits for the check, so a refused entry is never changed.

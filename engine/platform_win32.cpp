@@ -6,6 +6,8 @@
 
 const char PATH_SEPARATOR = '\\';
 
+int LastSystemError() { return (int)GetLastError(); }
+
 bool IsPathSeparator(char c) { return c == '\\' || c == ':'; }
 
 static HANDLE ToHandle(FileHandle file) { return (HANDLE)file; }

@@ -1,6 +1,5 @@
 #include "split.h"
 
-#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -61,20 +60,25 @@ struct PartProgress {
 
 // Moves `size` bytes from the source's position into a new part file.
 // 0 when done; otherwise the message for what failed, `*failed` naming the
-// file it failed on.
+// file it failed on and `*systemError` why.
 int WritePart(const char *path, const char *sourcePath, Transfer *work, int64_t size, const FileTime *time,
-              PartProgress *progress, const char **failed)
+              PartProgress *progress, const char **failed, int *systemError)
 {
     *failed = path;
     FileGuard part(CreateFileForWrite(path));
+    *systemError = LastSystemError();
     if (part.handle == NO_FILE) return MSG_CANT_CREATE;
     for (int64_t left = size; left > 0;) {
         int64_t chunk = left < work->buffer.size ? left : work->buffer.size;
         if (ReadFileBytes(work->file.handle, work->buffer.bytes, chunk) != chunk) {
+            *systemError = LastSystemError();
             *failed = sourcePath;
             return MSG_CANT_READ_WRITE;
         }
-        if (WriteFileBytes(part.handle, work->buffer.bytes, chunk) != chunk) return MSG_CANT_READ_WRITE;
+        if (WriteFileBytes(part.handle, work->buffer.bytes, chunk) != chunk) {
+            *systemError = LastSystemError();
+            return MSG_CANT_READ_WRITE;
+        }
         left -= chunk;
         progress->done += chunk;
         ReportProgress(progress->part, progress->parts, progress->done, progress->total);
@@ -98,29 +102,29 @@ const char *FindSourceAmongNames(const char *sourcePath, const char *folder, int
 }
 
 // Length and last-write time of the open source; `haveTime` false when the
-// time could not be read.
+// time could not be read, `lengthError` why the length could not.
 struct SourceState {
     int64_t length;
     FileTime time;
     bool haveTime;
+    int lengthError;
 };
 
-void TakeSourceState(FileHandle source, SourceState *state)
+void ReadSourceState(FileHandle source, SourceState *state)
 {
     state->length = GetFileLength(source);
+    state->lengthError = state->length < 0 ? LastSystemError() : NO_SYSTEM_ERROR;
     state->haveTime = GetFileWriteTime(source, &state->time);
 }
 
 // Says why the checksum pass failed when nobody cancelled it, so that the
 // status line does not go on looking busy. A source whose length moved
 // changed under the pass; otherwise the system would not read it.
-OperationResult FailChecksumPass(const char *sourcePath, FileHandle source, int64_t length)
+OperationResult FailChecksumPass(const char *sourcePath, FileHandle source, int64_t length, int systemError)
 {
-    if (length == 0) return FailTransfer(MSG_SOURCE_EMPTY, sourcePath, false);
-    int error = errno;
-    if (GetFileLength(source) != length) return FailTransfer(MSG_SOURCE_CHANGED, sourcePath, false);
-    errno = error;
-    return FailTransfer(MSG_CANT_READ_WRITE, sourcePath, true);
+    if (length == 0) return FailTransfer(MSG_SOURCE_EMPTY, sourcePath, NO_SYSTEM_ERROR);
+    if (GetFileLength(source) != length) return FailTransfer(MSG_SOURCE_CHANGED, sourcePath, NO_SYSTEM_ERROR);
+    return FailTransfer(MSG_CANT_READ_WRITE, sourcePath, systemError);
 }
 
 // Into the folder that `partPath` is in.
@@ -139,31 +143,32 @@ void CopyProgramBeside(const char *partPath)
 OperationResult CutParts(const char *sourcePath, const char *folder, int64_t partSize, char *path)
 {
     Transfer work;
-    if (!work.buffer.Fit(partSize)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, false);
+    if (!work.buffer.Fit(partSize)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, NO_SYSTEM_ERROR);
     ShowMessage(MSG_SPLITTING);
     work.file.handle = OpenFileForRead(sourcePath);
-    if (work.file.handle == NO_FILE) return FailTransfer(MSG_CANT_OPEN, sourcePath, true);
+    if (work.file.handle == NO_FILE) return FailTransfer(MSG_CANT_OPEN, sourcePath, LastSystemError());
     work.cursor.Show();
 
     // The parts are cut from the length taken here, and a source that
     // changes from here on gives a set that can never be verified.
     SourceState before;
-    TakeSourceState(work.file.handle, &before);
-    if (before.length < 0) return FailTransfer(MSG_CANT_READ_WRITE, sourcePath, true);
-    if (CountPartsOfLength(before.length, partSize) > MAX_PARTS) return FailTransfer(MSG_TOO_MANY_PARTS, sourcePath, false);
+    ReadSourceState(work.file.handle, &before);
+    if (before.length < 0) return FailTransfer(MSG_CANT_READ_WRITE, sourcePath, before.lengthError);
+    if (CountPartsOfLength(before.length, partSize) > MAX_PARTS) return FailTransfer(MSG_TOO_MANY_PARTS, sourcePath, NO_SYSTEM_ERROR);
     // Creating a name that leads to the source would truncate it.
     if (FindSourceAmongNames(sourcePath, folder, before.length, partSize, path))
-        return FailTransfer(MSG_OVERWRITES_SOURCE, path, false);
+        return FailTransfer(MSG_OVERWRITES_SOURCE, path, NO_SYSTEM_ERROR);
 
     ShowMessage(MSG_CREATING_CHECKSUM);
     bool cancelled = false;
-    uint32_t checksum = ComputeFileChecksum(work.file.handle, &cancelled);
+    int systemError;
+    uint32_t checksum = ComputeFileChecksum(work.file.handle, &cancelled, &systemError);
     if (checksum == CHECKSUM_FAILED && cancelled) return OPERATION_CANCELLED;
-    if (checksum == CHECKSUM_FAILED) return FailChecksumPass(sourcePath, work.file.handle, before.length);
+    if (checksum == CHECKSUM_FAILED) return FailChecksumPass(sourcePath, work.file.handle, before.length, systemError);
 
     // Parts without their checksum file could not be verified when joined.
     MakeSplitPath(sourcePath, folder, CHECKSUM_PART_NUMBER, path);
-    if (!WriteChecksumFile(path, checksum)) return FailTransfer(MSG_CANT_CREATE, path, true);
+    if (!WriteChecksumFile(path, checksum, &systemError)) return FailTransfer(MSG_CANT_CREATE, path, systemError);
 
     int64_t left = before.length;
     PartProgress progress = {0, (int)CountPartsOfLength(before.length, partSize), 0, before.length};
@@ -173,18 +178,18 @@ OperationResult CutParts(const char *sourcePath, const char *folder, int64_t par
         int64_t size = left < partSize ? left : partSize;
         MakeSplitPath(sourcePath, folder, k, path);  // k <= MAX_PARTS: fits as the checksum file did
         const char *failed;
-        int message =
-            WritePart(path, sourcePath, &work, size, before.haveTime ? &before.time : NULL, &progress, &failed);
-        if (message) return FailTransfer(message, failed, true);
+        int message = WritePart(path, sourcePath, &work, size, before.haveTime ? &before.time : NULL, &progress,
+                                &failed, &systemError);
+        if (message) return FailTransfer(message, failed, systemError);
         left -= size;
         if (CancelProbe()) return OPERATION_CANCELLED;
         if (size != partSize) break;
     }
     SourceState after;
-    TakeSourceState(work.file.handle, &after);
-    if (after.length < 0) return FailTransfer(MSG_CANT_READ_WRITE, sourcePath, true);
+    ReadSourceState(work.file.handle, &after);
+    if (after.length < 0) return FailTransfer(MSG_CANT_READ_WRITE, sourcePath, after.lengthError);
     bool timeChanged = before.haveTime && after.haveTime && after.time != before.time;
-    if (after.length != before.length || timeChanged) return FailTransfer(MSG_SOURCE_CHANGED, sourcePath, false);
+    if (after.length != before.length || timeChanged) return FailTransfer(MSG_SOURCE_CHANGED, sourcePath, NO_SYSTEM_ERROR);
     return OPERATION_DONE;
 }
 
@@ -221,16 +226,16 @@ OperationResult SplitFile(const char *sourcePath, const char *folder, int partSi
     const int64_t partSize = (int64_t)partSizeKb * 1024;
     int64_t parts;
     SplitInputs inputs = CheckSplitInputs(sourcePath, folder, partSizeKb, &parts);
-    if (inputs == SPLIT_NO_SOURCE) return FailTransfer(MSG_NO_FILE, sourcePath, false);
-    if (!IsFolderPath(folder)) return FailTransfer(MSG_NO_FOLDER, folder, false);
+    if (inputs == SPLIT_NO_SOURCE) return FailTransfer(MSG_NO_FILE, sourcePath, NO_SYSTEM_ERROR);
+    if (!IsFolderPath(folder)) return FailTransfer(MSG_NO_FOLDER, folder, NO_SYSTEM_ERROR);
     // Part 999 would be the checksum file, and four-digit parts would not
     // be found again, so such a split is refused before anything is written.
-    if (inputs == SPLIT_TOO_MANY_PARTS) return FailTransfer(MSG_TOO_MANY_PARTS, sourcePath, false);
+    if (inputs == SPLIT_TOO_MANY_PARTS) return FailTransfer(MSG_TOO_MANY_PARTS, sourcePath, NO_SYSTEM_ERROR);
 
     // Every name written is as long as the checksum file's.
     char path[PATH_SIZE];
     if (!MakeSplitPath(sourcePath, folder, CHECKSUM_PART_NUMBER, path))
-        return FailTransfer(MSG_CANT_CREATE, folder, false);
+        return FailTransfer(MSG_CANT_CREATE, folder, NO_SYSTEM_ERROR);
 
     OperationResult result = CutParts(sourcePath, folder, partSize, path);
     if (result != OPERATION_DONE) return result;

@@ -176,3 +176,4 @@ int64_t GetFreeDiskBytes(const char *path) { return IsFailed(CALL_SPACE) ? -1 : 
 EntryKind LookUpEntry(const char *path, FileIdentity *identity) { return RealLookUpEntry(path, identity); }
 bool GetFileIdentity(FileHandle file, FileIdentity *identity) { return RealGetFileIdentity(file, identity); }
 NameFault FindNameFault(const char *path) { return RealFindNameFault(path); }
+int LastSystemError() { return RealLastSystemError(); }

@@ -39,6 +39,7 @@
 #define LookUpEntry RealLookUpEntry
 #define GetFileIdentity RealGetFileIdentity
 #define FindNameFault RealFindNameFault
+#define LastSystemError RealLastSystemError
 #else
 #include "engine/platform.h"
 
@@ -74,6 +75,7 @@ int64_t RealGetFreeDiskBytes(const char *path);
 EntryKind RealLookUpEntry(const char *path, FileIdentity *identity);
 bool RealGetFileIdentity(FileHandle file, FileIdentity *identity);
 NameFault RealFindNameFault(const char *path);
+int RealLastSystemError();
 #endif
 
 #endif
