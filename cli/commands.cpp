@@ -2,6 +2,7 @@
 // in front: a console user gets a reason where the window would just keep
 // its OK button disabled.
 #include <errno.h>
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -44,6 +45,44 @@ void DescribeFault(const char *path, int error, char *text, int size)
         snprintf(text, size, "is not a regular file");
     else
         text[0] = '\0';
+}
+
+namespace {
+
+// The one shape of every error: "partello: 'NAME': what (reason)".
+void ReportV(const char *name, const char *reason, const char *format, va_list args)
+{
+    EndStatusLine();
+    char what[MESSAGE_SIZE];
+    vsnprintf(what, sizeof what, format, args);
+    char line[MESSAGE_SIZE * 3 + 16];
+    const char *quoted = name ? QuoteName(name) : "";
+    snprintf(line, sizeof line, "partello: %s%s%s%s%s%s\n", quoted, name ? ": " : "", what,
+             reason && reason[0] ? " (" : "", reason ? reason : "", reason && reason[0] ? ")" : "");
+    // A broken pipe on stderr is no reason to stop: the text is lost.
+    fputs(line, stderr);
+    fflush(stderr);
+}
+
+}  // namespace
+
+int ReportError(const char *name, const char *reason, const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    ReportV(name, reason, format, args);
+    va_end(args);
+    return EXIT_ERROR;
+}
+
+int ReportUsageError(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    ReportV(NULL, NULL, format, args);
+    va_end(args);
+    fputs("Try 'partello --help' for more information.\n", stderr);
+    return EXIT_USAGE;
 }
 
 // A FILE operand must be a regular file: anything else is refused with what
@@ -153,7 +192,7 @@ static int RemoveEarlierParts(const char *source, const char *folder, int64_t wr
 }
 
 // The folder part of `path` with its separator, or "." when it has none.
-static void TakeFolder(const char *path, char *folder)
+static void CopyFolderOf(const char *path, char *folder)
 {
     int length = (int)(FindFileName(path) - path);
     snprintf(folder, PATH_SIZE, "%.*s", length ? length : 1, length ? path : ".");
@@ -245,7 +284,7 @@ int RunSplit(const CommandLine *line)
     if (line->folder)
         snprintf(folder, sizeof folder, "%s", line->folder);
     else
-        TakeFolder(source, folder);
+        CopyFolderOf(source, folder);
     struct stat info;
     if (line->folder && lstat(folder, &info) == 0 && !IsFolderPath(folder))
         return ReportError(folder, NULL, "is not a folder");
@@ -427,13 +466,13 @@ int RunList(const CommandLine *line)
         ClearNameList(&set.names);
         return status;
     }
-    SetCheck check;
+    PartSetCheck check;
     int count = set.names.count, width = set.places.width;
     CheckWholeSet(names, count, set.places, set.otherRun, &check);
     // The first missing number is shown where it belongs: before the
     // first name that carries a higher one.
     int hole = -1;
-    if (check.fault == SET_PART_MISSING)
+    if (check.fault == PART_SET_PART_MISSING)
         for (hole = 0; memcmp(names[hole] + set.places.start, check.number, width) < 0; hole++) {
         }
     // An empty join folder means the current one. Each name is one line,
@@ -443,13 +482,13 @@ int RunList(const CommandLine *line)
         if (i == hole) printf("  (missing %s)\n", check.number);
         printf("%s\n", QuoteName(names[i], QUOTE_AS_NEEDED));
     }
-    if (check.fault == SET_GOES_ON) printf("  (goes on in %s)\n", QuoteName(check.otherRun, QUOTE_AS_NEEDED));
+    if (check.fault == PART_SET_GOES_ON) printf("  (goes on in %s)\n", QuoteName(check.otherRun, QUOTE_AS_NEEDED));
     char checksumPath[PATH_SIZE];
     if (!FindChecksumFile(&set, checksumPath))
         status = ReportError(set.folder[0] ? set.folder : ".", strerror(errno), "can't look for the .999");
     else if (!checksumPath[0])
         printf("  (no .999: the set cannot be checked)\n");
-    if (check.fault != SET_WHOLE) {
+    if (check.fault != PART_SET_WHOLE) {
         char text[MESSAGE_SIZE];
         FormatSetFault(&check, names, text, sizeof text);
         ReportFailure(text, NULL, NO_SYSTEM_ERROR);  // as the join shows it

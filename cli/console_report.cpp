@@ -56,7 +56,7 @@ bool IsForeground() { return tcgetpgrp(STDIN_FILENO) == getpgrp(); }
 // Non-canonical, no echo, reads return at once. Signal keys (Ctrl-C, Ctrl-Z)
 // keep working. A background job leaves the terminal alone, since touching
 // it would stop the job. Async-signal-safe.
-void TakeKeys()
+void GrabKeys()
 {
     if (g_keysTaken || !IsForeground()) return;
     if (tcgetattr(STDIN_FILENO, &g_savedTerminal) != 0) return;  // not a terminal
@@ -130,14 +130,14 @@ void OnStop(int)
     sigprocmask(SIG_UNBLOCK, &only, NULL);
     raise(SIGTSTP);  // stopped here until continued (an orphaned job is not stopped at all)
     sigaction(SIGTSTP, &mine, NULL);
-    if (g_running) TakeKeys();  // does nothing unless in the foreground
+    if (g_running) GrabKeys();  // does nothing unless in the foreground
     errno = savedErrno;
 }
 
 void OnContinue(int)
 {
     int savedErrno = errno;
-    if (g_running) TakeKeys();  // only once back in the foreground
+    if (g_running) GrabKeys();  // only once back in the foreground
     errno = savedErrno;
 }
 
@@ -206,7 +206,7 @@ void BeginOperation()
         sigaction(number, &action, &g_previous[number]);
     }
     g_running = 1;
-    TakeKeys();
+    GrabKeys();
     sigprocmask(SIG_SETMASK, &previousMask, NULL);
 }
 

@@ -48,12 +48,12 @@ uint32_t ComputeFileChecksum(FileHandle file, bool *cancelled, int *systemError)
 {
     if (cancelled) *cancelled = false;
     if (systemError) *systemError = NO_SYSTEM_ERROR;
-    FileMapping *mapping = OpenMapping(file);
+    FileWindowReader *mapping = OpenWindowReader(file);
     if (!mapping) {
         if (systemError) *systemError = LastSystemError();
         return CHECKSUM_FAILED;
     }
-    int64_t length = GetMappingLength(mapping);
+    int64_t length = GetReaderLength(mapping);
     uint32_t state = 0xFFFFFFFFu;
     uint32_t result = CHECKSUM_FAILED;
     int64_t offset = 0;
@@ -63,20 +63,20 @@ uint32_t ComputeFileChecksum(FileHandle file, bool *cancelled, int *systemError)
             break;
         }
         size_t window = (size_t)(length - offset < kWindowSize ? length - offset : kWindowSize);
-        const unsigned char *view = MapFileWindow(mapping, offset, window);
+        const unsigned char *view = ReadFileWindow(mapping, offset, window);
         if (!view) {
             if (systemError) *systemError = LastSystemError();
             break;
         }
         bool going = FeedWithProbe(&state, view, offset, (int64_t)window, length);
-        UnmapFileWindow(view, window);
+        ReleaseFileWindow(view, window);
         if (!going) {
             if (cancelled) *cancelled = true;
             break;
         }
         offset += (int64_t)window;
     }
-    CloseMapping(mapping);
+    CloseWindowReader(mapping);
     return result;
 }
 

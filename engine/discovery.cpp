@@ -167,7 +167,7 @@ bool IncrementNumber(char *digits, int width)
     return false;
 }
 
-SetFault RefuseSet(SetCheck *check, SetFault fault, int name)
+PartSetFault RefuseSet(PartSetCheck *check, PartSetFault fault, int name)
 {
     check->fault = fault;
     check->name = name;
@@ -264,15 +264,15 @@ int CompareNames(const char *a, const char *b)
     return (bytes > 0) - (bytes < 0);
 }
 
-SetFault CheckPartSet(const char *const *names, int count, NumberPlaces places, SetCheck *check)
+PartSetFault CheckPartSet(const char *const *names, int count, NumberPlaces places, PartSetCheck *check)
 {
-    check->fault = SET_WHOLE;
+    check->fault = PART_SET_WHOLE;
     check->name = -1;
     check->number[0] = '\0';
     check->otherRun[0] = '\0';
     for (int i = 0; i < count; i++)
-        if (!HoldsNumber(names[i], places)) return RefuseSet(check, SET_NOT_NUMBERED, i);
-    if (count == 0) return SET_WHOLE;
+        if (!HoldsNumber(names[i], places)) return RefuseSet(check, PART_SET_NOT_NUMBERED, i);
+    if (count == 0) return PART_SET_WHOLE;
 
     // `expected` is the number the next name must carry; equal widths make
     // byte order the numeric order.
@@ -289,15 +289,15 @@ SetFault CheckPartSet(const char *const *names, int count, NumberPlaces places, 
         }
         if (i == 0) IncrementNumber(expected, (int)width);
         int order = more ? memcmp(number, expected, width) : -1;
-        if (order > 0) return RefuseSet(check, SET_PART_MISSING, -1);
+        if (order > 0) return RefuseSet(check, PART_SET_PART_MISSING, -1);
         if (order < 0) {
             bool same = i > 0 && memcmp(number, names[i - 1] + places.start, width) == 0;
-            return RefuseSet(check, same ? SET_NUMBER_TWICE : SET_OUT_OF_ORDER, i);
+            return RefuseSet(check, same ? PART_SET_NUMBER_TWICE : PART_SET_OUT_OF_ORDER, i);
         }
         more = IncrementNumber(expected, (int)width);
     }
     check->number[0] = '\0';
-    return SET_WHOLE;
+    return PART_SET_WHOLE;
 }
 
 bool FindOtherRun(const char *folder, const char *name, NumberPlaces places, char *entry)
@@ -309,27 +309,27 @@ bool FindOtherRun(const char *folder, const char *name, NumberPlaces places, cha
     return ListFolder(folder, "*", OfferOtherRun, &search);
 }
 
-SetFault CheckWholeSet(const char *const *names, int count, NumberPlaces places, const char *otherRun,
-                       SetCheck *check)
+PartSetFault CheckWholeSet(const char *const *names, int count, NumberPlaces places, const char *otherRun,
+                       PartSetCheck *check)
 {
     if (!otherRun || !otherRun[0]) return CheckPartSet(names, count, places, check);
-    check->fault = SET_GOES_ON;
+    check->fault = PART_SET_GOES_ON;
     check->name = -1;
     check->number[0] = '\0';
     snprintf(check->otherRun, sizeof check->otherRun, "%s", otherRun);
-    return SET_GOES_ON;
+    return PART_SET_GOES_ON;
 }
 
-void FormatSetFault(const SetCheck *check, const char *const *names, char *text, int size)
+void FormatSetFault(const PartSetCheck *check, const char *const *names, char *text, int size)
 {
     static const int kMessages[] = {0, MSG_NOT_NUMBERED, MSG_NUMBER_TWICE, MSG_OUT_OF_ORDER, MSG_PART_MISSING,
                                     MSG_SET_GOES_ON};
     if (size <= 0) return;
     text[0] = '\0';
-    if (check->fault == SET_WHOLE) return;
+    if (check->fault == PART_SET_WHOLE) return;
     char message[MESSAGE_SIZE];
     LoadMessage(kMessages[check->fault], message, sizeof message);
-    const char *detail = check->fault == SET_GOES_ON ? check->otherRun
+    const char *detail = check->fault == PART_SET_GOES_ON ? check->otherRun
                          : check->name >= 0            ? names[check->name]
                                                        : check->number;
     snprintf(text, (size_t)size, "%s%s", message, detail);

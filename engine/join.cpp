@@ -360,11 +360,11 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     // The list ends at its first empty entry.
     int parts = 0;
     while (parts < count && names[parts] && names[parts][0]) parts++;
-    SetCheck check;
+    PartSetCheck check;
     char otherRun[PATH_SIZE] = "";
     // Unsearched, the folder might hold more of the set.
     if (parts > 0 && !FindOtherRun(folder, names[0], places, otherRun)) return FailTransfer(MSG_CANT_OPEN, folder, LastSystemError());
-    if (CheckWholeSet(names, parts, places, otherRun, &check) != SET_WHOLE) {
+    if (CheckWholeSet(names, parts, places, otherRun, &check) != PART_SET_WHOLE) {
         char text[MESSAGE_SIZE];
         FormatSetFault(&check, names, text, sizeof text);
         ReportFailure(text, NULL, NO_SYSTEM_ERROR);

@@ -118,9 +118,9 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
         ShowError(MSG_OUT_OF_MEMORY);
         return READING_FAILED;
     }
-    SetCheck check;
+    PartSetCheck check;
     int count = set->names.count;
-    bool whole = CheckWholeSet(names, count, set->places, set->otherRun, &check) == SET_WHOLE;
+    bool whole = CheckWholeSet(names, count, set->places, set->otherRun, &check) == PART_SET_WHOLE;
     if (!whole) {
         char text[MESSAGE_SIZE];
         FormatSetFault(&check, names, text, sizeof text);

@@ -54,8 +54,8 @@ static void ShowSetFault(const PartSet *set)
 {
     const char **names = PointToNames(&set->names);
     if (!names) return;
-    SetCheck check;
-    if (CheckWholeSet(names, set->names.count, set->places, set->otherRun, &check) != SET_WHOLE) {
+    PartSetCheck check;
+    if (CheckWholeSet(names, set->names.count, set->places, set->otherRun, &check) != PART_SET_WHOLE) {
         char text[MESSAGE_SIZE];
         FormatSetFault(&check, names, text, sizeof text);
         SetStatus(text);
