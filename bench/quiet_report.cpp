@@ -3,9 +3,8 @@
 #include "report.h"
 
 void SetStatus(const char *) {}
-void ErrorBeep() {}
-void NoteError(const char *, bool) {}
-void NoteNotDeleted(const char *) {}
+void ReportFailure(const char *, const char *, int) {}
+void NoteNotDeleted(const char *, int) {}
 void NoteUnverified(const char *) {}
 void ReportProgress(int, int, int64_t, int64_t) {}
 bool CancelProbe() { return false; }

@@ -2,6 +2,7 @@
 // in front: a console user gets a reason where the window would just keep
 // its OK button disabled.
 #include <errno.h>
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -44,6 +45,44 @@ void DescribeFault(const char *path, int error, char *text, int size)
         snprintf(text, size, "is not a regular file");
     else
         text[0] = '\0';
+}
+
+namespace {
+
+// The one shape of every error: "partello: 'NAME': what (reason)".
+void ReportV(const char *name, const char *reason, const char *format, va_list args)
+{
+    EndStatusLine();
+    char what[MESSAGE_SIZE];
+    vsnprintf(what, sizeof what, format, args);
+    char line[MESSAGE_SIZE * 3 + 16];
+    const char *quoted = name ? QuoteName(name) : "";
+    snprintf(line, sizeof line, "partello: %s%s%s%s%s%s\n", quoted, name ? ": " : "", what,
+             reason && reason[0] ? " (" : "", reason ? reason : "", reason && reason[0] ? ")" : "");
+    // A broken pipe on stderr is no reason to stop: the text is lost.
+    fputs(line, stderr);
+    fflush(stderr);
+}
+
+}  // namespace
+
+int ReportError(const char *name, const char *reason, const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    ReportV(name, reason, format, args);
+    va_end(args);
+    return EXIT_ERROR;
+}
+
+int ReportUsageError(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    ReportV(NULL, NULL, format, args);
+    va_end(args);
+    fputs("Try 'partello --help' for more information.\n", stderr);
+    return EXIT_USAGE;
 }
 
 // A FILE operand must be a regular file: anything else is refused with what
@@ -144,7 +183,7 @@ static int RemoveEarlierParts(const char *source, const char *folder, int64_t wr
     for (int i = 0; i < search.found.count; i++) {
         snprintf(path, sizeof path, "%s%s", prefix, search.found.names[i]);
         if (!DeleteFilePath(path)) {
-            NoteNotDeleted(path);
+            NoteNotDeleted(path, LastSystemError());
             status = EXIT_ERROR;
         }
     }
@@ -153,7 +192,7 @@ static int RemoveEarlierParts(const char *source, const char *folder, int64_t wr
 }
 
 // The folder part of `path` with its separator, or "." when it has none.
-static void TakeFolder(const char *path, char *folder)
+static void CopyFolderOf(const char *path, char *folder)
 {
     int length = (int)(FindFileName(path) - path);
     snprintf(folder, PATH_SIZE, "%.*s", length ? length : 1, length ? path : ".");
@@ -223,8 +262,8 @@ static int ExplainChecksumFailure(const char *path)
 {
     FileHandle file = OpenFileForRead(path);
     uint32_t checksum = 0;
-    OperationResult result = file == NO_FILE ? OPERATION_FAILED : ReadFileChecksum(file, &checksum);
-    int error = errno;
+    int error = LastSystemError();
+    OperationResult result = file == NO_FILE ? OPERATION_FAILED : ReadFileChecksum(file, &checksum, &error);
     CloseFileHandle(file);
     if (result == OPERATION_DONE && checksum == CHECKSUM_FAILED)
         return ReportError(path, NULL, "has the CRC-32 ffffffff, the value reserved for failure; nothing was written");
@@ -245,25 +284,24 @@ int RunSplit(const CommandLine *line)
     if (line->folder)
         snprintf(folder, sizeof folder, "%s", line->folder);
     else
-        TakeFolder(source, folder);
+        CopyFolderOf(source, folder);
     struct stat info;
     if (line->folder && lstat(folder, &info) == 0 && !IsFolderPath(folder))
         return ReportError(folder, NULL, "is not a folder");
     // The engine would stop silently after the checksum pass.
-    int64_t size = GetPathFileSize(source);
+    int64_t size = GetPathFileSize(source), parts;
     if (size == 0) return ReportError(source, NULL, "is empty; there is nothing to split");
     if (line->countText && (status = ChooseSizeOption(line, size, &partKb)) != EXIT_DONE) return status;
-    // The window's rule: a split needs at least two parts, or the set
-    // could not be joined.
-    int64_t parts = CountParts(source, (int)partKb);
-    if (parts == 1) {
+    // A missing folder is left to the split to report.
+    SplitInputs inputs = CheckSplitInputs(source, folder, (int)partKb, &parts);
+    if (inputs == SPLIT_ONE_PART) {
         if (size / 1024 < MIN_PART_KB)
             return ReportError(source, NULL, "is smaller than the smallest part size (%d KB); there is nothing to split",
                                MIN_PART_KB);
         return ReportError(source, NULL, "fits in one part of %lld KB; choose a smaller part size: -s %lld or less",
                            (long long)partKb, (long long)(size / 1024));
     }
-    if (parts > MAX_PARTS)
+    if (inputs == SPLIT_TOO_MANY_PARTS)
         return ReportError(source, NULL, "would need %lld parts of %lld KB (%d at most); the smallest size that fits is -s %lld",
                            (long long)parts, (long long)partKb, MAX_PARTS, (long long)SmallestFittingSize(size));
     char earlier[PATH_SIZE] = "";
@@ -366,13 +404,9 @@ static int CheckChecksumFile(const PartSet *set)
     }
     if (!path[0]) return EXIT_DONE;
     uint32_t stored;
-    FileHandle file = OpenFileForRead(path);
-    bool read = file != NO_FILE && ReadChecksum(file, &stored);
-    int error = errno;
-    CloseFileHandle(file);
-    errno = error;
-    if (!read) {
-        ShowFileError(MSG_NOT_CHECKED, path, true);
+    int systemError;
+    if (!ReadChecksumFile(path, &stored, &systemError)) {
+        ShowFileError(MSG_NOT_CHECKED, path, systemError);
         return EXIT_ERROR;
     }
     if (stored != CHECKSUM_FAILED) return EXIT_DONE;
@@ -432,13 +466,13 @@ int RunList(const CommandLine *line)
         ClearNameList(&set.names);
         return status;
     }
-    SetCheck check;
+    PartSetCheck check;
     int count = set.names.count, width = set.places.width;
     CheckWholeSet(names, count, set.places, set.otherRun, &check);
     // The first missing number is shown where it belongs: before the
     // first name that carries a higher one.
     int hole = -1;
-    if (check.fault == SET_PART_MISSING)
+    if (check.fault == PART_SET_PART_MISSING)
         for (hole = 0; memcmp(names[hole] + set.places.start, check.number, width) < 0; hole++) {
         }
     // An empty join folder means the current one. Each name is one line,
@@ -448,16 +482,16 @@ int RunList(const CommandLine *line)
         if (i == hole) printf("  (missing %s)\n", check.number);
         printf("%s\n", QuoteName(names[i], QUOTE_AS_NEEDED));
     }
-    if (check.fault == SET_GOES_ON) printf("  (goes on in %s)\n", QuoteName(check.otherRun, QUOTE_AS_NEEDED));
+    if (check.fault == PART_SET_GOES_ON) printf("  (goes on in %s)\n", QuoteName(check.otherRun, QUOTE_AS_NEEDED));
     char checksumPath[PATH_SIZE];
     if (!FindChecksumFile(&set, checksumPath))
         status = ReportError(set.folder[0] ? set.folder : ".", strerror(errno), "can't look for the .999");
     else if (!checksumPath[0])
         printf("  (no .999: the set cannot be checked)\n");
-    if (check.fault != SET_WHOLE) {
+    if (check.fault != PART_SET_WHOLE) {
         char text[MESSAGE_SIZE];
         FormatSetFault(&check, names, text, sizeof text);
-        ShowErrorText(text, NULL, false);  // as the join shows it
+        ReportFailure(text, NULL, NO_SYSTEM_ERROR);  // as the join shows it
         status = EXIT_ERROR;
     }
     free(names);
@@ -488,8 +522,8 @@ int RunChecksum(const CommandLine *line)
     BeginOperation();
     if (length > kQuietChecksumSize) ShowMessage(MSG_COMPUTING_CHECKSUM);
     uint32_t checksum = 0;
-    OperationResult result = ReadFileChecksum(file, &checksum);
-    int error = errno;
+    int error;
+    OperationResult result = ReadFileChecksum(file, &checksum, &error);
     EndOperation();
     CloseFileHandle(file);
     if (OperationCancelled()) return EXIT_CANCELLED;

@@ -31,10 +31,6 @@ struct termios g_savedTerminal;
 
 bool g_cancelled;
 int g_errors;
-// The error that the next status text is: its file ("" for none) and why.
-bool g_errorNoted;
-char g_errorFile[PATH_SIZE];
-int g_errorReason;
 int g_stderrIsTerminal = -1;  // -1 until first asked
 bool g_quiet;
 
@@ -60,7 +56,7 @@ bool IsForeground() { return tcgetpgrp(STDIN_FILENO) == getpgrp(); }
 // Non-canonical, no echo, reads return at once. Signal keys (Ctrl-C, Ctrl-Z)
 // keep working. A background job leaves the terminal alone, since touching
 // it would stop the job. Async-signal-safe.
-void TakeKeys()
+void GrabKeys()
 {
     if (g_keysTaken || !IsForeground()) return;
     if (tcgetattr(STDIN_FILENO, &g_savedTerminal) != 0) return;  // not a terminal
@@ -134,14 +130,14 @@ void OnStop(int)
     sigprocmask(SIG_UNBLOCK, &only, NULL);
     raise(SIGTSTP);  // stopped here until continued (an orphaned job is not stopped at all)
     sigaction(SIGTSTP, &mine, NULL);
-    if (g_running) TakeKeys();  // does nothing unless in the foreground
+    if (g_running) GrabKeys();  // does nothing unless in the foreground
     errno = savedErrno;
 }
 
 void OnContinue(int)
 {
     int savedErrno = errno;
-    if (g_running) TakeKeys();  // only once back in the foreground
+    if (g_running) GrabKeys();  // only once back in the foreground
     errno = savedErrno;
 }
 
@@ -210,7 +206,7 @@ void BeginOperation()
         sigaction(number, &action, &g_previous[number]);
     }
     g_running = 1;
-    TakeKeys();
+    GrabKeys();
     sigprocmask(SIG_SETMASK, &previousMask, NULL);
 }
 
@@ -239,17 +235,10 @@ void EndStatusLine()
     WriteLineEnd();
 }
 
-void NoteError(const char *path, bool bySystem)
-{
-    g_errorReason = bySystem ? errno : 0;
-    g_errorNoted = true;
-    snprintf(g_errorFile, sizeof g_errorFile, "%s", path ? path : "");
-}
-
-void NoteNotDeleted(const char *path)
+void NoteNotDeleted(const char *path, int systemError)
 {
     char reason[MESSAGE_SIZE];
-    DescribeFault(path, errno, reason, sizeof reason);
+    DescribeFault(path, systemError, reason, sizeof reason);
     g_errors++;
     ReportError(path, reason, "can't delete");
 }
@@ -302,7 +291,7 @@ void DrawLine(const char *text)
 
 // An error in the program's one shape; the catalogue's "Error: " lead and
 // closing stop go, since the file's name comes first and the reason after.
-void ShowErrorLine(const char *message)
+void ShowErrorLine(const char *message, const char *path, int systemError)
 {
     const char kLead[] = "Error: ";
     if (!strncmp(message, kLead, sizeof kLead - 1)) message += sizeof kLead - 1;
@@ -311,8 +300,8 @@ void ShowErrorLine(const char *message)
     size_t length = strlen(text);
     if (length > 0 && (text[length - 1] == '.' || text[length - 1] == '!')) text[length - 1] = '\0';
     char reason[MESSAGE_SIZE] = "";
-    if (g_errorFile[0]) DescribeFault(g_errorFile, g_errorReason, reason, sizeof reason);
-    ReportError(g_errorFile[0] ? g_errorFile : NULL, reason, "%s", text);
+    if (path && path[0]) DescribeFault(path, systemError, reason, sizeof reason);
+    ReportError(path && path[0] ? path : NULL, reason, "%s", text);
 }
 
 }  // namespace
@@ -329,11 +318,6 @@ void NoteUnverified(const char *checksumPath)
 void SetStatus(const char *text)
 {
     if (!text) text = "";
-    if (g_errorNoted) {
-        g_errorNoted = false;
-        ShowErrorLine(text);
-        return;
-    }
     if (g_quiet || !text[0]) return;
     char shown[MESSAGE_SIZE], step[MESSAGE_SIZE];
     PrepareText(text, shown, step);
@@ -370,8 +354,9 @@ void ReportProgress(int part, int parts, int64_t done, int64_t total)
     DrawLine(line);
 }
 
-void ErrorBeep()
+void ReportFailure(const char *text, const char *path, int systemError)
 {
+    ShowErrorLine(text ? text : "", path, systemError);
     g_errors++;
     if (IsStatusOnTerminal()) {
         fputs("\a", stderr);

@@ -2,7 +2,6 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
@@ -190,41 +189,7 @@ int ParseArguments(const Command *command, int count, char **args, CommandLine *
     return EXIT_DONE;
 }
 
-// The one shape of every error: "partello: 'NAME': what (reason)".
-void ReportV(const char *name, const char *reason, const char *format, va_list args)
-{
-    EndStatusLine();
-    char what[MESSAGE_SIZE];
-    vsnprintf(what, sizeof what, format, args);
-    char line[MESSAGE_SIZE * 3 + 16];
-    const char *quoted = name ? QuoteName(name) : "";
-    snprintf(line, sizeof line, "partello: %s%s%s%s%s%s\n", quoted, name ? ": " : "", what,
-             reason && reason[0] ? " (" : "", reason ? reason : "", reason && reason[0] ? ")" : "");
-    // A broken pipe on stderr is no reason to stop: the text is lost.
-    fputs(line, stderr);
-    fflush(stderr);
-}
-
 }  // namespace
-
-int ReportError(const char *name, const char *reason, const char *format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    ReportV(name, reason, format, args);
-    va_end(args);
-    return EXIT_ERROR;
-}
-
-int ReportUsageError(const char *format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    ReportV(NULL, NULL, format, args);
-    va_end(args);
-    fputs("Try 'partello --help' for more information.\n", stderr);
-    return EXIT_USAGE;
-}
 
 // Descriptors 0 to 2 left closed by the caller would go to the first files
 // opened, and the status texts into a joined file: they are put on

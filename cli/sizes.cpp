@@ -18,9 +18,8 @@ const Suffix kSuffixes[] = {
     {"G", 1024LL << 20},  {"GiB", 1024LL << 20},  {"GB", 1000LL * 1000 * 1000},
 };
 
-// Parts a split of `size` bytes writes at `partKb`, the empty last one
-// of an exact multiple included.
-int64_t CountPartsOf(int64_t size, int64_t partKb) { return size / (partKb * 1024) + 1; }
+// Parts a split of `size` bytes writes at `partKb`.
+int64_t CountPartsOf(int64_t size, int64_t partKb) { return CountPartsOfLength(size, partKb * 1024); }
 
 // 1234567 as "1,234,567".
 void FormatThousands(int64_t value, char *text, int length)

@@ -44,12 +44,16 @@ uint32_t ComputeBufferChecksum(const unsigned char *data, int64_t length)
     return ~state;
 }
 
-uint32_t ComputeFileChecksum(FileHandle file, bool *cancelled)
+uint32_t ComputeFileChecksum(FileHandle file, bool *cancelled, int *systemError)
 {
     if (cancelled) *cancelled = false;
-    FileMapping *mapping = OpenMapping(file);
-    if (!mapping) return CHECKSUM_FAILED;
-    int64_t length = GetMappingLength(mapping);
+    if (systemError) *systemError = NO_SYSTEM_ERROR;
+    FileWindowReader *mapping = OpenWindowReader(file);
+    if (!mapping) {
+        if (systemError) *systemError = LastSystemError();
+        return CHECKSUM_FAILED;
+    }
+    int64_t length = GetReaderLength(mapping);
     uint32_t state = 0xFFFFFFFFu;
     uint32_t result = CHECKSUM_FAILED;
     int64_t offset = 0;
@@ -59,27 +63,34 @@ uint32_t ComputeFileChecksum(FileHandle file, bool *cancelled)
             break;
         }
         size_t window = (size_t)(length - offset < kWindowSize ? length - offset : kWindowSize);
-        const unsigned char *view = MapFileWindow(mapping, offset, window);
-        if (!view) break;
+        const unsigned char *view = ReadFileWindow(mapping, offset, window);
+        if (!view) {
+            if (systemError) *systemError = LastSystemError();
+            break;
+        }
         bool going = FeedWithProbe(&state, view, offset, (int64_t)window, length);
-        UnmapFileWindow(view, window);
+        ReleaseFileWindow(view, window);
         if (!going) {
             if (cancelled) *cancelled = true;
             break;
         }
         offset += (int64_t)window;
     }
-    CloseMapping(mapping);
+    CloseWindowReader(mapping);
     return result;
 }
 
-bool WriteChecksumFile(const char *path, uint32_t checksum)
+bool WriteChecksumFile(const char *path, uint32_t checksum, int *systemError)
 {
     FileHandle file = CreateFileForWrite(path);
-    if (file == NO_FILE) return false;
+    if (file == NO_FILE) {
+        if (systemError) *systemError = LastSystemError();
+        return false;
+    }
     unsigned char bytes[4] = {(unsigned char)checksum, (unsigned char)(checksum >> 8),
                               (unsigned char)(checksum >> 16), (unsigned char)(checksum >> 24)};
     bool written = WriteFileBytes(file, bytes, 4) == 4;
+    if (systemError) *systemError = written ? NO_SYSTEM_ERROR : LastSystemError();
     CloseFileHandle(file);
     return written;
 }
@@ -90,4 +101,13 @@ bool ReadChecksum(FileHandle file, uint32_t *checksum)
     if (ReadFileBytes(file, bytes, 4) != 4) return false;
     *checksum = bytes[0] | (uint32_t)bytes[1] << 8 | (uint32_t)bytes[2] << 16 | (uint32_t)bytes[3] << 24;
     return true;
+}
+
+bool ReadChecksumFile(const char *path, uint32_t *checksum, int *systemError)
+{
+    FileHandle file = OpenFileForRead(path);
+    bool read = file != NO_FILE && ReadChecksum(file, checksum);
+    *systemError = read ? NO_SYSTEM_ERROR : LastSystemError();
+    CloseFileHandle(file);
+    return read;
 }

@@ -26,12 +26,17 @@ uint32_t ComputeBufferChecksum(const unsigned char *data, int64_t length);
 // CRC-32 of an open file's whole content, read through bounded windows of a
 // read-only mapping. The file position is not used or moved. An empty or
 // unmappable file and a cancel give CHECKSUM_FAILED; `cancelled`, when given,
-// tells the cancel apart.
-uint32_t ComputeFileChecksum(FileHandle file, bool *cancelled = NULL);
+// tells the cancel apart, and `systemError` gets the reason of a failed
+// mapping (NO_SYSTEM_ERROR when none failed).
+uint32_t ComputeFileChecksum(FileHandle file, bool *cancelled = NULL, int *systemError = NULL);
 
 // The checksum file holds exactly 4 bytes, least significant first.
-bool WriteChecksumFile(const char *path, uint32_t checksum);
+// False, with the system's reason in `*systemError`, when it cannot be written.
+bool WriteChecksumFile(const char *path, uint32_t checksum, int *systemError = NULL);
 // Reads the first 4 bytes of an open checksum file; false when fewer arrive.
 bool ReadChecksum(FileHandle file, uint32_t *checksum);
+// The same by path; false, with the system's reason in `*systemError`,
+// when the file does not open or holds fewer than 4 bytes.
+bool ReadChecksumFile(const char *path, uint32_t *checksum, int *systemError);
 
 #endif

@@ -8,10 +8,6 @@
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c; }
-
 // Sort key of one character: punctuation (and the end of a name) first,
 // then digits, then letters without regard to case, then the upper half.
 int RankOf(unsigned char c)
@@ -21,11 +17,6 @@ int RankOf(unsigned char c)
     if (c >= 'a' && c <= 'z') return 0x200 + c;
     if (c >= 0x80) return 0x300 + c;
     return c;
-}
-
-bool EndsInChecksumNumber(const char *name, size_t length)
-{
-    return length >= 4 && memcmp(name + length - 4, ".999", 4) == 0;
 }
 
 // A search for the first entry of another run (FindOtherRun).
@@ -47,7 +38,7 @@ bool IsOfOtherRun(const char *entry, const char *name, NumberPlaces places)
     while (IsDigit(entry[start + width])) width++;
     if (width == 0 || width == (size_t)places.width) return false;
     return NamesEqualIgnoringCase(entry + start + width, name + start + places.width) &&
-           !EndsInChecksumNumber(entry, strlen(entry));
+           !EndsInChecksumExtension(entry, (int64_t)strlen(entry));
 }
 
 void OfferOtherRun(const char *entry, void *context)
@@ -134,7 +125,7 @@ void OfferName(const char *entry, void *context)
     }
     matcher->found = true;
     // The set's checksum file is no part.
-    if (EndsInChecksumNumber(entry, matcher->length)) return;
+    if (EndsInChecksumExtension(entry, (int64_t)matcher->length)) return;
     if (!AddName(&matcher->set->names, entry)) matcher->outOfMemory = true;
 }
 
@@ -176,7 +167,7 @@ bool IncrementNumber(char *digits, int width)
     return false;
 }
 
-SetFault RefuseSet(SetCheck *check, SetFault fault, int name)
+PartSetFault RefuseSet(PartSetCheck *check, PartSetFault fault, int name)
 {
     check->fault = fault;
     check->name = name;
@@ -252,13 +243,6 @@ bool EndsInDigit(const char *path)
     return length > 0 && IsDigit(path[length - 1]);
 }
 
-bool NamesEqualIgnoringCase(const char *a, const char *b)
-{
-    for (; *a && FoldCase(*a) == FoldCase(*b); a++, b++) {
-    }
-    return FoldCase(*a) == FoldCase(*b);
-}
-
 bool IsNumberedLike(const char *entry, const char *name, NumberPlaces places)
 {
     size_t length = strlen(name), start = (size_t)places.start, end = start + (size_t)places.width;
@@ -280,15 +264,15 @@ int CompareNames(const char *a, const char *b)
     return (bytes > 0) - (bytes < 0);
 }
 
-SetFault CheckPartSet(const char *const *names, int count, NumberPlaces places, SetCheck *check)
+PartSetFault CheckPartSet(const char *const *names, int count, NumberPlaces places, PartSetCheck *check)
 {
-    check->fault = SET_WHOLE;
+    check->fault = PART_SET_WHOLE;
     check->name = -1;
     check->number[0] = '\0';
     check->otherRun[0] = '\0';
     for (int i = 0; i < count; i++)
-        if (!HoldsNumber(names[i], places)) return RefuseSet(check, SET_NOT_NUMBERED, i);
-    if (count == 0) return SET_WHOLE;
+        if (!HoldsNumber(names[i], places)) return RefuseSet(check, PART_SET_NOT_NUMBERED, i);
+    if (count == 0) return PART_SET_WHOLE;
 
     // `expected` is the number the next name must carry; equal widths make
     // byte order the numeric order.
@@ -305,15 +289,15 @@ SetFault CheckPartSet(const char *const *names, int count, NumberPlaces places, 
         }
         if (i == 0) IncrementNumber(expected, (int)width);
         int order = more ? memcmp(number, expected, width) : -1;
-        if (order > 0) return RefuseSet(check, SET_PART_MISSING, -1);
+        if (order > 0) return RefuseSet(check, PART_SET_PART_MISSING, -1);
         if (order < 0) {
             bool same = i > 0 && memcmp(number, names[i - 1] + places.start, width) == 0;
-            return RefuseSet(check, same ? SET_NUMBER_TWICE : SET_OUT_OF_ORDER, i);
+            return RefuseSet(check, same ? PART_SET_NUMBER_TWICE : PART_SET_OUT_OF_ORDER, i);
         }
         more = IncrementNumber(expected, (int)width);
     }
     check->number[0] = '\0';
-    return SET_WHOLE;
+    return PART_SET_WHOLE;
 }
 
 bool FindOtherRun(const char *folder, const char *name, NumberPlaces places, char *entry)
@@ -325,27 +309,27 @@ bool FindOtherRun(const char *folder, const char *name, NumberPlaces places, cha
     return ListFolder(folder, "*", OfferOtherRun, &search);
 }
 
-SetFault CheckWholeSet(const char *const *names, int count, NumberPlaces places, const char *otherRun,
-                       SetCheck *check)
+PartSetFault CheckWholeSet(const char *const *names, int count, NumberPlaces places, const char *otherRun,
+                       PartSetCheck *check)
 {
     if (!otherRun || !otherRun[0]) return CheckPartSet(names, count, places, check);
-    check->fault = SET_GOES_ON;
+    check->fault = PART_SET_GOES_ON;
     check->name = -1;
     check->number[0] = '\0';
     snprintf(check->otherRun, sizeof check->otherRun, "%s", otherRun);
-    return SET_GOES_ON;
+    return PART_SET_GOES_ON;
 }
 
-void FormatSetFault(const SetCheck *check, const char *const *names, char *text, int size)
+void FormatSetFault(const PartSetCheck *check, const char *const *names, char *text, int size)
 {
     static const int kMessages[] = {0, MSG_NOT_NUMBERED, MSG_NUMBER_TWICE, MSG_OUT_OF_ORDER, MSG_PART_MISSING,
                                     MSG_SET_GOES_ON};
     if (size <= 0) return;
     text[0] = '\0';
-    if (check->fault == SET_WHOLE) return;
+    if (check->fault == PART_SET_WHOLE) return;
     char message[MESSAGE_SIZE];
     LoadMessage(kMessages[check->fault], message, sizeof message);
-    const char *detail = check->fault == SET_GOES_ON ? check->otherRun
+    const char *detail = check->fault == PART_SET_GOES_ON ? check->otherRun
                          : check->name >= 0            ? names[check->name]
                                                        : check->number;
     snprintf(text, (size_t)size, "%s%s", message, detail);

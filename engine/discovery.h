@@ -2,6 +2,7 @@
 #ifndef PARTELLO_DISCOVERY_H
 #define PARTELLO_DISCOVERY_H
 
+#include "part_names.h"
 #include "platform.h"
 
 // A growable list of bare names, kept in join order.
@@ -70,27 +71,27 @@ bool IsUnfinishedJoinName(const char *name);
 bool EndsInDigit(const char *path);
 
 // Why a set may not be joined, found before anything is written.
-enum SetFault {
-    SET_WHOLE,         // numbered from 0 or 1 on, each number once, no gap
-    SET_NOT_NUMBERED,  // a name's number places are not all digits
-    SET_NUMBER_TWICE,  // a name carries the number of the one before it
-    SET_OUT_OF_ORDER,  // a name carries a lower number than the one before
-    SET_PART_MISSING,  // a number is missing, the first one maybe
-    SET_GOES_ON,       // the folder holds numbers of another width as well
+enum PartSetFault {
+    PART_SET_WHOLE,         // numbered from 0 or 1 on, each number once, no gap
+    PART_SET_NOT_NUMBERED,  // a name's number places are not all digits
+    PART_SET_NUMBER_TWICE,  // a name carries the number of the one before it
+    PART_SET_OUT_OF_ORDER,  // a name carries a lower number than the one before
+    PART_SET_PART_MISSING,  // a number is missing, the first one maybe
+    PART_SET_GOES_ON,       // the folder holds numbers of another width as well
 };
 
-struct SetCheck {
-    SetFault fault;
+struct PartSetCheck {
+    PartSetFault fault;
     int name;                // the offending name's index, or -1
     char number[PATH_SIZE];  // the first missing number, as wide as the places
-    char otherRun[PATH_SIZE];  // SET_GOES_ON: the entry of the other run
+    char otherRun[PATH_SIZE];  // PART_SET_GOES_ON: the entry of the other run
 };
 
 // The set check, over bare names in join order. Numbers are compared as
 // digit strings of the places' width, so they may be of any length. The
 // lowest number must be 0 or 1; every later name carries the number after
 // its predecessor's. No names at all is a whole (empty) set.
-SetFault CheckPartSet(const char *const *names, int count, NumberPlaces places, SetCheck *check);
+PartSetFault CheckPartSet(const char *const *names, int count, NumberPlaces places, PartSetCheck *check);
 
 // A numbering that grew past its width (x00 ... x89, x9000 ...; file.1 ...
 // file.9, file.10 ...) spreads one set over runs of different widths, and
@@ -102,18 +103,14 @@ SetFault CheckPartSet(const char *const *names, int count, NumberPlaces places, 
 // the set, could not be searched.
 bool FindOtherRun(const char *folder, const char *name, NumberPlaces places, char *entry);
 
-// The whole check of a discovered set: SET_GOES_ON when `otherRun` names an
+// The whole check of a discovered set: PART_SET_GOES_ON when `otherRun` names an
 // entry, otherwise CheckPartSet.
-SetFault CheckWholeSet(const char *const *names, int count, NumberPlaces places, const char *otherRun,
-                       SetCheck *check);
+PartSetFault CheckWholeSet(const char *const *names, int count, NumberPlaces places, const char *otherRun,
+                       PartSetCheck *check);
 
 // The status text of a refused set: its catalogue message followed by the
 // missing number or the offending name (of the set or of the other run).
-void FormatSetFault(const SetCheck *check, const char *const *names, char *text, int size);
-
-// Discovery's rule for letter case: true when the names are equal with
-// ASCII letters compared without regard to case, every other byte as is.
-bool NamesEqualIgnoringCase(const char *a, const char *b);
+void FormatSetFault(const PartSetCheck *check, const char *const *names, char *text, int size);
 
 // Discovery's rule for a numbered name of a set: `entry` is as long as
 // `name`, equal to it outside `places` ignoring case, and holds digits in

@@ -1,6 +1,5 @@
 #include "join.h"
 
-#include <errno.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -12,15 +11,6 @@
 #include "transfer.h"
 
 namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Whether a set has a checksum file.
-enum ChecksumLookup {
-    CHECKSUM_ABSENT,
-    CHECKSUM_FOUND,
-    CHECKSUM_UNKNOWN,  // the folder could not be searched
-};
 
 bool MakePartPath(const char *folder, const char *name, char *path)
 {
@@ -34,14 +24,22 @@ struct JoinProgress {
     int64_t done, total;
 };
 
-// NULL when the part was appended whole, otherwise the file that failed.
+// NULL when the part was appended whole, otherwise the file that failed,
+// and why in `*systemError`.
 const char *AppendPart(Transfer *work, FileHandle part, int64_t size, const char *partPath, const char *outputPath,
-                       JoinProgress *progress)
+                       JoinProgress *progress, int *systemError)
 {
     for (int64_t left = size; left > 0;) {
         int64_t chunk = left < work->buffer.size ? left : work->buffer.size;
-        if (ReadFileBytes(part, work->buffer.bytes, chunk) != chunk) return partPath;
-        if (WriteFileBytes(work->file.handle, work->buffer.bytes, chunk) != chunk) return outputPath;
+        const char *failed = NULL;
+        if (ReadFileBytes(part, work->buffer.bytes, chunk) != chunk)
+            failed = partPath;
+        else if (WriteFileBytes(work->file.handle, work->buffer.bytes, chunk) != chunk)
+            failed = outputPath;
+        if (failed) {
+            *systemError = LastSystemError();
+            return failed;
+        }
         left -= chunk;
         progress->done += chunk;
         ReportProgress(progress->part, progress->parts, progress->done, progress->total);
@@ -60,15 +58,18 @@ bool NamesAnInput(const char *outputPath, const char *const *names, int count, c
 }
 
 // Every part must open before anything is written. A part that does not is
-// left in `path`, as is one whose length cannot be read; `*total` is the
-// sum of their lengths.
-bool OpenEveryPart(const char *const *names, int count, const char *folder, char *path, int64_t *total)
+// left in `path`, as is one whose length cannot be read, and why in
+// `*systemError`; `*total` is the sum of their lengths.
+bool OpenEveryPart(const char *const *names, int count, const char *folder, char *path, int64_t *total,
+                   int *systemError)
 {
     *total = 0;
     for (int i = 0; i < count; i++) {
         FileHandle part = MakePartPath(folder, names[i], path) ? OpenFileForRead(path) : NO_FILE;
+        *systemError = LastSystemError();
         if (part == NO_FILE) return false;
         int64_t length = GetFileLength(part);
+        *systemError = LastSystemError();
         CloseFileHandle(part);
         if (length < 0) return false;
         *total += length;
@@ -95,7 +96,7 @@ bool CheckRoom(const char *outputPath, int64_t total)
     char format[MESSAGE_SIZE], text[MESSAGE_SIZE + 48];
     LoadMessage(MSG_NO_ROOM, format, sizeof format);
     snprintf(text, sizeof text, format, (long long)((total + mb - 1) / mb), (long long)(space / mb));
-    ShowErrorText(text, outputPath, false);
+    ReportFailure(text, outputPath, NO_SYSTEM_ERROR);
     return false;
 }
 
@@ -163,7 +164,7 @@ struct UnfinishedOutput {
 
 void DeleteOrNote(const char *path)
 {
-    if (!DeleteFilePath(path)) NoteNotDeleted(path);
+    if (!DeleteFilePath(path)) NoteNotDeleted(path, LastSystemError());
 }
 
 void DeleteSet(const char *const *names, int count, const char *folder, const char *checksumPath,
@@ -175,62 +176,23 @@ void DeleteSet(const char *const *names, int count, const char *folder, const ch
         if (MakePartPath(folder, names[i], path)) DeleteOrNote(path);
 }
 
-// The checksum file's name as found in the folder.
-struct ChecksumSearch {
-    const char *name;
-    char found[PATH_SIZE];
-    bool exact;
-};
-
-// Takes the exact spelling, or else the first other one in byte order.
-void OfferChecksumName(const char *entry, void *context)
-{
-    ChecksumSearch *search = (ChecksumSearch *)context;
-    if (search->exact || !NamesEqualIgnoringCase(entry, search->name)) return;
-    search->exact = strcmp(entry, search->name) == 0;
-    if (search->found[0] && !search->exact && strcmp(entry, search->found) > 0) return;
-    snprintf(search->found, sizeof search->found, "%s", entry);
-}
-
-// Whether the set has a checksum file: an entry of that name of any kind
-// (a folder or a link that leads nowhere too) found by discovery's rule
-// for letter case. Its path goes into `path`; when there is none, the
-// exact name's path, for the output check.
-ChecksumLookup LookUpChecksumFile(const char *folder, const char *lastName, char *path)
-{
-    char name[PATH_SIZE];
-    MakeChecksumPath(lastName, name, sizeof name);
-    ChecksumSearch search = {name, "", false};
-    // Every entry is listed, so a search that finds none has failed.
-    bool listed = name[0] && ListFolder(folder, "*", OfferChecksumName, &search);
-    bool fits = MakePartPath(folder, search.found[0] ? search.found : name, path);
-    if (!fits) path[0] = '\0';
-    if (!listed || !fits) return CHECKSUM_UNKNOWN;
-    return search.found[0] ? CHECKSUM_FOUND : CHECKSUM_ABSENT;
-}
-
-// The first 4 bytes of the checksum file; false when they cannot be read.
-bool ReadStoredChecksum(const char *path, uint32_t *stored)
-{
-    FileHandle file = OpenFileForRead(path);
-    bool read = file != NO_FILE && ReadChecksum(file, stored);
-    CloseFileHandle(file);
-    return read;
-}
-
 // Without a checksum file nothing proves a join whole. A part before the
 // last that is shorter than the first (a cut or emptied one) is a sign of
 // damage, and then the parts stay. `*irregular` gets the index of the
 // first such part, or -1. A part that cannot be measured gives the
-// message to fail with, its path left in `path`; otherwise 0.
-int FindIrregularPart(const char *const *names, int count, const char *folder, int *irregular, char *path)
+// message to fail with, its path left in `path` and why in `*systemError`;
+// otherwise 0.
+int FindIrregularPart(const char *const *names, int count, const char *folder, int *irregular, char *path,
+                      int *systemError)
 {
     *irregular = -1;
     int64_t first = 0;
     for (int i = 0; i + 1 < count; i++) {
         FileGuard part(MakePartPath(folder, names[i], path) ? OpenFileForRead(path) : NO_FILE);
+        *systemError = LastSystemError();
         if (part.handle == NO_FILE) return MSG_CANT_OPEN;
         int64_t size = GetFileLength(part.handle);
+        *systemError = LastSystemError();
         if (size < 0) return MSG_CANT_READ_WRITE;
         if (i == 0) first = size;
         if (size < first) {
@@ -252,7 +214,7 @@ OperationResult ReportIrregularPart(const char *name, bool deleteParts)
         SetStatus(text);
         return OPERATION_DONE;
     }
-    ShowErrorText(text, NULL, false);
+    ReportFailure(text, NULL, NO_SYSTEM_ERROR);
     return OPERATION_FAILED;
 }
 
@@ -280,11 +242,10 @@ bool PlaceOutput(const JoinPlan *plan, UnfinishedOutput *unfinished)
     if (!replace && plan->agreed)
         replace = LookUpEntry(plan->outputPath, &there) == ENTRY_FILE && IsSameIdentity(there, plan->agreedFile);
     if (!MoveFileIntoPlace(unfinished->path, plan->outputPath, replace)) {
-        int reason = errno;
+        int reason = LastSystemError();
         bool kept = !replace && LookUpEntry(plan->outputPath, &there) != ENTRY_NONE;
         if (kept && plan->rule) plan->rule->keptExisting = true;
-        errno = reason;
-        FailTransfer(kept ? MSG_OUTPUT_APPEARED : MSG_CANT_CREATE, plan->outputPath, !kept);
+        FailTransfer(kept ? MSG_OUTPUT_APPEARED : MSG_CANT_CREATE, plan->outputPath, kept ? NO_SYSTEM_ERROR : reason);
         return false;
     }
     unfinished->placed = true;
@@ -304,7 +265,7 @@ OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleti
     UnfinishedOutput unfinished;
     Transfer work;
     work.file.handle = unfinished.Create(outputPath);
-    if (work.file.handle == NO_FILE) return FailTransfer(MSG_CANT_CREATE, outputPath, true);
+    if (work.file.handle == NO_FILE) return FailTransfer(MSG_CANT_CREATE, outputPath, LastSystemError());
     // Taken at its first name: some systems lose track of a moved file's volume.
     FileIdentity mine;
     bool known = GetFileIdentity(work.file.handle, &mine);
@@ -315,31 +276,36 @@ OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleti
     FileTime time;
     bool haveTime = false;
     const char *failed = NULL;  // the file a transfer failed on
+    int systemError = NO_SYSTEM_ERROR;
     JoinProgress progress = {0, plan->parts, 0, plan->total};
     for (int i = 0; i < plan->parts && !failed; i++) {
         ShowMessageNumber(MSG_JOINING, i + 1);
         progress.part = i + 1;
         FileGuard part(MakePartPath(plan->folder, names[i], path) ? OpenFileForRead(path) : NO_FILE);
-        if (part.handle == NO_FILE) return FailTransfer(MSG_CANT_OPEN, path, true);
+        if (part.handle == NO_FILE) return FailTransfer(MSG_CANT_OPEN, path, LastSystemError());
         if (i == 0) haveTime = GetFileWriteTime(part.handle, &time);
         int64_t size = GetFileLength(part.handle);
         if (size <= 0) {
             // An empty part adds nothing; the join goes on with the next.
-            if (size < 0) failed = path;
+            if (size < 0) {
+                systemError = LastSystemError();
+                failed = path;
+            }
             continue;
         }
         total += size;
-        if (!work.buffer.Fit(size)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, false);
-        failed = AppendPart(&work, part.handle, size, path, outputPath, &progress);
+        if (!work.buffer.Fit(size)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, NO_SYSTEM_ERROR);
+        failed = AppendPart(&work, part.handle, size, path, outputPath, &progress, &systemError);
         if (!failed && CancelProbe()) return OPERATION_CANCELLED;
     }
-    if (failed) return FailTransfer(MSG_CANT_READ_WRITE, failed, true);
+    if (failed) return FailTransfer(MSG_CANT_READ_WRITE, failed, systemError);
     int64_t length = GetFileLength(work.file.handle);
-    if (length != total) return FailTransfer(MSG_CANT_READ_WRITE, outputPath, length < 0);
+    if (length != total)
+        return FailTransfer(MSG_CANT_READ_WRITE, outputPath, length < 0 ? LastSystemError() : NO_SYSTEM_ERROR);
     // The output name changes only to a whole file that is on the disk.
-    if (!FlushToDisk(work.file.handle)) return FailTransfer(MSG_CANT_READ_WRITE, outputPath, true);
+    if (!FlushToDisk(work.file.handle)) return FailTransfer(MSG_CANT_READ_WRITE, outputPath, LastSystemError());
     if (!PlaceOutput(plan, &unfinished)) return OPERATION_FAILED;
-    if (!SyncFolderOf(outputPath)) return FailTransfer(MSG_CANT_READ_WRITE, outputPath, true);
+    if (!SyncFolderOf(outputPath)) return FailTransfer(MSG_CANT_READ_WRITE, outputPath, LastSystemError());
 
     // Only a verified join may delete: by the checksum when the set has a
     // checksum file, otherwise by the size check above. A checksum file
@@ -352,22 +318,22 @@ OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleti
     } else if (plan->lookup == CHECKSUM_UNKNOWN) {
         ShowError(MSG_NOT_CHECKED);
         unchecked = true;
-    } else if (!ReadStoredChecksum(checksumPath, &stored)) {
-        ShowFileError(MSG_NOT_CHECKED, checksumPath, true);
+    } else if (!ReadChecksumFile(checksumPath, &stored, &systemError)) {
+        ShowFileError(MSG_NOT_CHECKED, checksumPath, systemError);
         unchecked = true;
     } else {
         ShowMessage(MSG_CHECKING_CHECKSUM);
         bool cancelled;
-        uint32_t checksum = ComputeFileChecksum(work.file.handle, &cancelled);
+        uint32_t checksum = ComputeFileChecksum(work.file.handle, &cancelled, &systemError);
         // The split never stores the failure value, so an uncancelled pass
         // over a non-empty output that gives it has either failed to read
-        // the output back or found a different file.
+        // the output back (`systemError` says why) or found a different file.
         if (checksum == CHECKSUM_FAILED && !cancelled && total > 0)
-            return FailTransfer(MSG_CANT_READ_WRITE, outputPath, true);
+            return FailTransfer(MSG_CANT_READ_WRITE, outputPath, systemError);
         if (checksum == CHECKSUM_FAILED) {
             ShowMessage(MSG_JOIN_FINISHED);
         } else if (stored != checksum) {
-            return FailTransfer(MSG_CHECKSUMS_DIFFER, outputPath, false);
+            return FailTransfer(MSG_CHECKSUMS_DIFFER, outputPath, NO_SYSTEM_ERROR);
         } else {
             ShowMessage(MSG_CHECKSUMS_MATCH);
             verified = true;
@@ -379,7 +345,7 @@ OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleti
     FileIdentity there;
     if (deleteParts && verified &&
         !(known && LookUpEntry(outputPath, &there) == ENTRY_FILE && IsSameIdentity(mine, there)))
-        return FailTransfer(MSG_OUTPUT_MOVED, outputPath, false);
+        return FailTransfer(MSG_OUTPUT_MOVED, outputPath, NO_SYSTEM_ERROR);
     *deleting = deleteParts && verified;
     return unchecked ? OPERATION_FAILED : OPERATION_DONE;
 }
@@ -394,31 +360,33 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     // The list ends at its first empty entry.
     int parts = 0;
     while (parts < count && names[parts] && names[parts][0]) parts++;
-    SetCheck check;
+    PartSetCheck check;
     char otherRun[PATH_SIZE] = "";
     // Unsearched, the folder might hold more of the set.
-    if (parts > 0 && !FindOtherRun(folder, names[0], places, otherRun)) return FailTransfer(MSG_CANT_OPEN, folder, true);
-    if (CheckWholeSet(names, parts, places, otherRun, &check) != SET_WHOLE) {
+    if (parts > 0 && !FindOtherRun(folder, names[0], places, otherRun)) return FailTransfer(MSG_CANT_OPEN, folder, LastSystemError());
+    if (CheckWholeSet(names, parts, places, otherRun, &check) != PART_SET_WHOLE) {
         char text[MESSAGE_SIZE];
         FormatSetFault(&check, names, text, sizeof text);
-        ShowErrorText(text, NULL, false);
+        ReportFailure(text, NULL, NO_SYSTEM_ERROR);
         return OPERATION_FAILED;
     }
     int pathFault = FindOutputPathFault(outputPath);
-    if (pathFault) return FailTransfer(pathFault, outputPath, false);
+    if (pathFault) return FailTransfer(pathFault, outputPath, NO_SYSTEM_ERROR);
     char path[PATH_SIZE], checksumPath[PATH_SIZE] = "";
     ChecksumLookup lookup = parts > 0 ? LookUpChecksumFile(folder, names[parts - 1], checksumPath) : CHECKSUM_ABSENT;
-    if (NamesAnInput(outputPath, names, parts, folder, checksumPath)) return FailTransfer(MSG_CANT_CREATE, outputPath, false);
+    if (NamesAnInput(outputPath, names, parts, folder, checksumPath)) return FailTransfer(MSG_CANT_CREATE, outputPath, NO_SYSTEM_ERROR);
     FileIdentity existing;
     EntryKind there = LookUpEntry(outputPath, &existing);
-    if (there == ENTRY_OTHER) return FailTransfer(MSG_CANT_CREATE, outputPath, false);
+    if (there == ENTRY_OTHER) return FailTransfer(MSG_CANT_CREATE, outputPath, NO_SYSTEM_ERROR);
     int64_t total;
-    if (!OpenEveryPart(names, parts, folder, path, &total)) return FailTransfer(MSG_CANT_OPEN, path, true);
+    int systemError;
+    if (!OpenEveryPart(names, parts, folder, path, &total, &systemError))
+        return FailTransfer(MSG_CANT_OPEN, path, systemError);
     if (!CheckRoom(outputPath, total)) return OPERATION_FAILED;
 
     int irregular = -1;
-    int message = lookup == CHECKSUM_ABSENT ? FindIrregularPart(names, parts, folder, &irregular, path) : 0;
-    if (message) return FailTransfer(message, path, true);
+    int message = lookup == CHECKSUM_ABSENT ? FindIrregularPart(names, parts, folder, &irregular, path, &systemError) : 0;
+    if (message) return FailTransfer(message, path, systemError);
 
     // The question comes last: a join that would be refused asks nothing.
     JoinPlan plan = {names, parts, folder, outputPath, lookup, checksumPath, !rule || rule->replaceAny,
@@ -426,7 +394,7 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     if (rule) plan.agreedFile = rule->agreedFile;
     if (there == ENTRY_FILE && !plan.replaceAny && !(plan.agreed && IsSameIdentity(existing, plan.agreedFile))) {
         rule->keptExisting = true;
-        if (!rule->askReplace) return FailTransfer(MSG_OUTPUT_APPEARED, outputPath, false);
+        if (!rule->askReplace) return FailTransfer(MSG_OUTPUT_APPEARED, outputPath, NO_SYSTEM_ERROR);
         if (!rule->askReplace(outputPath)) return OPERATION_FAILED;
         rule->keptExisting = false;
         plan.agreed = true;
@@ -441,7 +409,7 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     return result;
 }
 
-bool CanJoinPartSet(const PartSet *set) { return set->outcome == DISCOVERY_FOUND && set->names.count >= 2; }
+bool CanJoinPartSet(const PartSet *set) { return set->outcome == DISCOVERY_FOUND && HoldsASet(set->names.count); }
 
 OperationResult JoinPartSet(const PartSet *set, const char *outputPath, bool deleteParts, OutputRule *rule)
 {
@@ -453,29 +421,4 @@ OperationResult JoinPartSet(const PartSet *set, const char *outputPath, bool del
     OperationResult result = JoinFiles(names, set->names.count, set->folder, set->places, outputPath, deleteParts, rule);
     free(names);
     return result;
-}
-
-void SuggestOutputName(const char *firstEntry, char *out, int size)
-{
-    if (size <= 0) return;
-    size_t length = firstEntry ? strlen(firstEntry) : 0;
-    while (length > 0 && IsDigit(firstEntry[length - 1])) length--;
-    if (length > 0 && firstEntry[length - 1] == '.') length--;
-    if (length >= (size_t)size) length = (size_t)size - 1;
-    if (length) memcpy(out, firstEntry, length);
-    out[length] = '\0';
-}
-
-void MakeChecksumPath(const char *partPath, char *out, int size)
-{
-    if (size <= 0) return;
-    const char *dot = strrchr(FindFileName(partPath), '.');
-    size_t stem = dot ? (size_t)(dot - partPath) : strlen(partPath);
-    // A path that would not fit is left empty: no checksum file is found.
-    if (stem + 5 > (size_t)size) {
-        out[0] = '\0';
-        return;
-    }
-    memcpy(out, partPath, stem);
-    memcpy(out + stem, ".999", 5);
 }

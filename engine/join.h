@@ -55,12 +55,4 @@ bool CanJoinPartSet(const PartSet *set);
 // JoinFiles over a discovered set: its names, folder and number places.
 OperationResult JoinPartSet(const PartSet *set, const char *outputPath, bool deleteParts, OutputRule *rule = NULL);
 
-// The name the save picker starts with: entry 0 without its trailing digits
-// and then without one trailing '.'; "" for an empty list.
-void SuggestOutputName(const char *firstEntry, char *out, int size);
-
-// The checksum file's path for the last part's path: its extension (after
-// the last '.' of the name) replaced by ".999", or ".999" appended.
-void MakeChecksumPath(const char *partPath, char *out, int size);
-
 #endif

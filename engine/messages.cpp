@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 
+#include "platform.h"
 #include "report.h"
 
 void ShowMessage(int id)
@@ -20,17 +21,10 @@ void ShowMessageNumber(int id, long long number)
     SetStatus(text);
 }
 
-void ShowErrorText(const char *text, const char *path, bool bySystem)
-{
-    NoteError(path, bySystem);
-    SetStatus(text);
-    ErrorBeep();
-}
-
-void ShowFileError(int id, const char *path, bool bySystem)
+void ShowFileError(int id, const char *path, int systemError)
 {
     char text[MESSAGE_SIZE];
-    ShowErrorText(LoadMessage(id, text, sizeof text), path, bySystem);
+    ReportFailure(LoadMessage(id, text, sizeof text), path, systemError);
 }
 
-void ShowError(int id) { ShowFileError(id, NULL, false); }
+void ShowError(int id) { ShowFileError(id, NULL, NO_SYSTEM_ERROR); }

@@ -14,11 +14,10 @@ char *LoadMessage(int id, char *buffer, int size);
 void ShowMessage(int id);
 // Shows catalogue entry `id` followed directly by `number` in decimal.
 void ShowMessageNumber(int id, long long number);
-// Shows catalogue entry `id` and sounds the error beep.
+// Reports catalogue entry `id` as an error (ReportFailure) that names no
+// file and no system reason.
 void ShowError(int id);
-// The same for an error about the file `path` (see NoteError).
-void ShowFileError(int id, const char *path, bool bySystem);
-// An error whose text is already made.
-void ShowErrorText(const char *text, const char *path, bool bySystem);
+// The same about the file `path`, with the system's reason (see ReportFailure).
+void ShowFileError(int id, const char *path, int systemError);
 
 #endif

@@ -23,6 +23,12 @@ enum {
 // where names are bytes.
 size_t FitCharacters(const char *text, size_t limit);
 
+// The system's reason for the platform call that just failed: errno on
+// POSIX, GetLastError on Windows. Read it right after the failed call,
+// before anything else can change it.
+int LastSystemError();
+enum { NO_SYSTEM_ERROR = 0 };
+
 typedef intptr_t FileHandle;
 const FileHandle NO_FILE = -1;
 
@@ -58,18 +64,18 @@ bool GetFileWriteTime(FileHandle file, FileTime *time);
 // Sets the last-write time and leaves the other times alone.
 bool SetFileWriteTime(FileHandle file, FileTime time);
 
-// Read-only windows onto an open file, for the checksum pass. Opening fails
-// for an empty file, as the system's mapping does. One window is open at a
-// time.
-struct FileMapping;
-FileMapping *OpenMapping(FileHandle file);
-int64_t GetMappingLength(const FileMapping *mapping);
+// Read-only windows onto an open file, for the checksum pass: a mapping on
+// Windows, reads into one buffer on POSIX. Opening fails for an empty file,
+// as the system's mapping does. One window is open at a time.
+struct FileWindowReader;
+FileWindowReader *OpenWindowReader(FileHandle file);
+int64_t GetReaderLength(const FileWindowReader *reader);
 // A view of `length` bytes from `offset`; offset must be a multiple of
-// MAPPING_ALIGNMENT. NULL on failure.
-const unsigned char *MapFileWindow(FileMapping *mapping, int64_t offset, size_t length);
-void UnmapFileWindow(const unsigned char *view, size_t length);
-void CloseMapping(FileMapping *mapping);
-enum { MAPPING_ALIGNMENT = 65536 };
+// WINDOW_ALIGNMENT. NULL on failure.
+const unsigned char *ReadFileWindow(FileWindowReader *reader, int64_t offset, size_t length);
+void ReleaseFileWindow(const unsigned char *view, size_t length);
+void CloseWindowReader(FileWindowReader *reader);
+enum { WINDOW_ALIGNMENT = 65536 };
 
 // Size of the file a directory search finds under `path`; 0 when there is
 // none, when it is a folder, or when the search fails.

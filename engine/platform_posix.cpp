@@ -16,6 +16,8 @@ const char PATH_SEPARATOR = '/';
 
 bool IsPathSeparator(char c) { return c == '/'; }
 
+int LastSystemError() { return errno; }
+
 // Data files only: opening never waits (a FIFO without a writer would hold
 // the program forever), and anything but a regular file is refused.
 // O_TRUNC waits for the check, so a refused entry is never changed.
@@ -129,58 +131,58 @@ bool SetFileWriteTime(FileHandle file, FileTime time)
     return futimens((int)file, times) == 0;
 }
 
-// The windows are read into one buffer that the mapping keeps, not mapped:
+// The windows are read into one buffer that the reader keeps, not mapped:
 // faulting in a fresh mapping costs more per page than copying the bytes,
 // and a file that shrinks meanwhile gives a failed window, not a SIGBUS.
 // One window is open at a time.
-struct FileMapping {
+struct FileWindowReader {
     int fd;
     int64_t length;
     unsigned char *buffer;
     size_t bufferSize;
 };
 
-FileMapping *OpenMapping(FileHandle file)
+FileWindowReader *OpenWindowReader(FileHandle file)
 {
     int64_t length = GetFileLength(file);
     if (length <= 0) return NULL;
-    FileMapping *mapping = (FileMapping *)malloc(sizeof(FileMapping));
-    if (!mapping) return NULL;
-    mapping->fd = (int)file;
-    mapping->length = length;
-    mapping->buffer = NULL;
-    mapping->bufferSize = 0;
-    return mapping;
+    FileWindowReader *reader = (FileWindowReader *)malloc(sizeof(FileWindowReader));
+    if (!reader) return NULL;
+    reader->fd = (int)file;
+    reader->length = length;
+    reader->buffer = NULL;
+    reader->bufferSize = 0;
+    return reader;
 }
 
-int64_t GetMappingLength(const FileMapping *mapping) { return mapping->length; }
+int64_t GetReaderLength(const FileWindowReader *reader) { return reader->length; }
 
-const unsigned char *MapFileWindow(FileMapping *mapping, int64_t offset, size_t length)
+const unsigned char *ReadFileWindow(FileWindowReader *reader, int64_t offset, size_t length)
 {
-    if (length > mapping->bufferSize) {
-        free(mapping->buffer);
-        mapping->buffer = (unsigned char *)malloc(length);
-        mapping->bufferSize = mapping->buffer ? length : 0;
-        if (!mapping->buffer) return NULL;
+    if (length > reader->bufferSize) {
+        free(reader->buffer);
+        reader->buffer = (unsigned char *)malloc(length);
+        reader->bufferSize = reader->buffer ? length : 0;
+        if (!reader->buffer) return NULL;
     }
-    // pread leaves the file position alone, as a mapping would.
+    // pread leaves the file position alone, as a reader would.
     for (size_t done = 0; done < length;) {
-        ssize_t got = pread(mapping->fd, mapping->buffer + done, length - done, (off_t)(offset + done));
+        ssize_t got = pread(reader->fd, reader->buffer + done, length - done, (off_t)(offset + done));
         if (got < 0 && errno == EINTR) continue;
         if (got == 0) errno = 0;  // the file shrank: no system error
         if (got <= 0) return NULL;
         done += (size_t)got;
     }
-    return mapping->buffer;
+    return reader->buffer;
 }
 
-void UnmapFileWindow(const unsigned char *, size_t) {}
+void ReleaseFileWindow(const unsigned char *, size_t) {}
 
-void CloseMapping(FileMapping *mapping)
+void CloseWindowReader(FileWindowReader *reader)
 {
-    if (!mapping) return;
-    free(mapping->buffer);
-    free(mapping);
+    if (!reader) return;
+    free(reader->buffer);
+    free(reader);
 }
 
 int64_t GetPathFileSize(const char *path)
@@ -278,7 +280,7 @@ int64_t GetFreeDiskBytes(const char *path)
     return (int64_t)info.f_bavail * (int64_t)info.f_frsize;
 }
 
-static EntryKind TakeIdentity(const struct stat *info, FileIdentity *identity)
+static EntryKind FillIdentity(const struct stat *info, FileIdentity *identity)
 {
     if (!S_ISREG(info->st_mode)) return ENTRY_OTHER;
     identity->volume = (uint64_t)info->st_dev;
@@ -290,13 +292,13 @@ EntryKind LookUpEntry(const char *path, FileIdentity *identity)
 {
     struct stat info;
     if (stat(path, &info) != 0) return ENTRY_NONE;
-    return TakeIdentity(&info, identity);
+    return FillIdentity(&info, identity);
 }
 
 bool GetFileIdentity(FileHandle file, FileIdentity *identity)
 {
     struct stat info;
-    return fstat((int)file, &info) == 0 && TakeIdentity(&info, identity) == ENTRY_FILE;
+    return fstat((int)file, &info) == 0 && FillIdentity(&info, identity) == ENTRY_FILE;
 }
 
 NameFault FindNameFault(const char *) { return NAME_USABLE; }

@@ -6,6 +6,8 @@
 
 const char PATH_SEPARATOR = '\\';
 
+int LastSystemError() { return (int)GetLastError(); }
+
 bool IsPathSeparator(char c) { return c == '\\' || c == ':'; }
 
 static HANDLE ToHandle(FileHandle file) { return (HANDLE)file; }
@@ -92,18 +94,18 @@ bool SetFileWriteTime(FileHandle file, FileTime time)
     return SetFileTime(ToHandle(file), NULL, NULL, &written) != 0;
 }
 
-struct FileMapping {
+struct FileWindowReader {
     HANDLE handle;
     int64_t length;
 };
 
-FileMapping *OpenMapping(FileHandle file)
+FileWindowReader *OpenWindowReader(FileHandle file)
 {
     int64_t length = GetFileLength(file);
     if (length <= 0) return NULL;
     HANDLE handle = CreateFileMappingA(ToHandle(file), NULL, PAGE_READONLY, 0, 0, NULL);
     if (!handle) return NULL;
-    FileMapping *mapping = (FileMapping *)HeapAlloc(GetProcessHeap(), 0, sizeof(FileMapping));
+    FileWindowReader *mapping = (FileWindowReader *)HeapAlloc(GetProcessHeap(), 0, sizeof(FileWindowReader));
     if (!mapping) {
         CloseHandle(handle);
         return NULL;
@@ -113,20 +115,20 @@ FileMapping *OpenMapping(FileHandle file)
     return mapping;
 }
 
-int64_t GetMappingLength(const FileMapping *mapping) { return mapping->length; }
+int64_t GetReaderLength(const FileWindowReader *mapping) { return mapping->length; }
 
-const unsigned char *MapFileWindow(FileMapping *mapping, int64_t offset, size_t length)
+const unsigned char *ReadFileWindow(FileWindowReader *mapping, int64_t offset, size_t length)
 {
     return (const unsigned char *)MapViewOfFile(mapping->handle, FILE_MAP_READ, (DWORD)(offset >> 32),
                                                 (DWORD)offset, length);
 }
 
-void UnmapFileWindow(const unsigned char *view, size_t)
+void ReleaseFileWindow(const unsigned char *view, size_t)
 {
     if (view) UnmapViewOfFile(view);
 }
 
-void CloseMapping(FileMapping *mapping)
+void CloseWindowReader(FileWindowReader *mapping)
 {
     if (!mapping) return;
     CloseHandle(mapping->handle);
@@ -199,7 +201,7 @@ int64_t GetFreeDiskBytes(const char *path)
     return available.QuadPart > (ULONGLONG)INT64_MAX ? INT64_MAX : (int64_t)available.QuadPart;
 }
 
-static void TakeIdentity(const BY_HANDLE_FILE_INFORMATION *info, FileIdentity *identity)
+static void FillIdentity(const BY_HANDLE_FILE_INFORMATION *info, FileIdentity *identity)
 {
     identity->volume = info->dwVolumeSerialNumber;
     identity->index = ((uint64_t)info->nFileIndexHigh << 32) | info->nFileIndexLow;
@@ -209,7 +211,7 @@ bool GetFileIdentity(FileHandle file, FileIdentity *identity)
 {
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(ToHandle(file), &info)) return false;
-    TakeIdentity(&info, identity);
+    FillIdentity(&info, identity);
     return true;
 }
 
@@ -260,7 +262,7 @@ EntryKind LookUpEntry(const char *path, FileIdentity *identity)
     if (attributes == INVALID_FILE_ATTRIBUTES) return ENTRY_NONE;
     BY_HANDLE_FILE_INFORMATION info;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY || !GetPathInformation(path, &info)) return ENTRY_OTHER;
-    TakeIdentity(&info, identity);
+    FillIdentity(&info, identity);
     return ENTRY_FILE;
 }
 

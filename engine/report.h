@@ -15,20 +15,19 @@ enum OperationResult {
 
 // Shows one blank followed by `text`; NULL or "" leaves the single blank.
 void SetStatus(const char *text);
-// The system's default beep, right after an error message.
-void ErrorBeep();
 // True when the user asked to cancel; the probe has then itself shown
 // "Operation cancelled.".
 bool CancelProbe();
-// Says that the status text shown next is an error, about the file `path`
-// when not NULL. `bySystem`: the platform call just made failed, so errno
-// (on POSIX) still holds the reason. The window's status line shows the
-// text alone; the console names the file and the reason.
-void NoteError(const char *path, bool bySystem);
-// A file that a verified join was asked to delete and could not (errno, on
-// POSIX, holds why). The window keeps quiet about it; the console names it
-// and fails.
-void NoteNotDeleted(const char *path);
+// An error message: `text` about the file `path` (NULL for none), and
+// `systemError`, the system's reason for the platform call that failed,
+// taken with LastSystemError right where it failed, or NO_SYSTEM_ERROR.
+// The window shows the text on the status line alone and beeps; the
+// console names the file and the reason, and rings the bell.
+void ReportFailure(const char *text, const char *path, int systemError);
+// A file that a verified join was asked to delete and could not, and why
+// (as above). The window keeps quiet about it; the console names it and
+// fails.
+void NoteNotDeleted(const char *path, int systemError);
 // A join that ended with no checksum file to compare its output with
 // (`checksumPath` names the one looked for): nothing proves it whole. The
 // window's status text says no more; the console adds a line.

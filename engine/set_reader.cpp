@@ -9,35 +9,11 @@
 #include "messages.h"
 #include "transfer.h"
 
-namespace {
-
-// Where the checksum file stands: the entry named like the last part with
-// ".999" for its extension, letter case ignored as discovery ignores it.
-struct ChecksumEntry {
-    const char *name;
-    char found[PATH_SIZE];
-};
-
-void OfferChecksumEntry(const char *entry, void *context)
-{
-    ChecksumEntry *search = (ChecksumEntry *)context;
-    // The exact spelling wins, otherwise the first other one in byte order.
-    if (!NamesEqualIgnoringCase(entry, search->name) || !strcmp(search->found, search->name)) return;
-    if (search->found[0] && strcmp(entry, search->name) && strcmp(entry, search->found) > 0) return;
-    snprintf(search->found, sizeof search->found, "%s", entry);
-}
-
-}  // namespace
-
 bool FindChecksumFile(const PartSet *set, char *path)
 {
-    char name[PATH_SIZE];
-    MakeChecksumPath(set->names.names[set->names.count - 1], name, sizeof name);
-    ChecksumEntry search = {name, ""};
-    path[0] = '\0';
-    if (!name[0] || !ListFolder(set->folder, "*", OfferChecksumEntry, &search)) return false;
-    if (search.found[0] && snprintf(path, PATH_SIZE, "%s%s", set->folder, search.found) >= PATH_SIZE) return false;
-    return true;
+    ChecksumLookup lookup = LookUpChecksumFile(set->folder, set->names.names[set->names.count - 1], path);
+    if (lookup != CHECKSUM_FOUND) path[0] = '\0';
+    return lookup != CHECKSUM_UNKNOWN;
 }
 
 namespace {
@@ -49,14 +25,16 @@ bool MakeSetPartPath(const PartSet *set, int index, char *path)
 }
 
 // Every part's length, summed into `total`; the first part that does not
-// open is left in `path`.
-bool MeasureParts(const PartSet *set, int64_t *lengths, int64_t *total, char *path)
+// open is left in `path`, and why in `*systemError`.
+bool MeasureParts(const PartSet *set, int64_t *lengths, int64_t *total, char *path, int *systemError)
 {
     *total = 0;
     for (int i = 0; i < set->names.count; i++) {
         FileGuard part(MakeSetPartPath(set, i, path) ? OpenFileForRead(path) : NO_FILE);
+        *systemError = LastSystemError();
         if (part.handle == NO_FILE) return false;
         lengths[i] = GetFileLength(part.handle);
+        *systemError = LastSystemError();
         if (lengths[i] < 0) return false;
         *total += lengths[i];
     }
@@ -65,26 +43,31 @@ bool MeasureParts(const PartSet *set, int64_t *lengths, int64_t *total, char *pa
 
 // The reading shared by a set and a single file: `length` bytes of `file`
 // (or up to its end when negative) into the CRC and on to `output`.
-// 0 when done, otherwise the message for what failed; `*onOutput` when it
-// was the write.
+// 0 when done, otherwise the message for what failed, and why in
+// `*systemError`; `*onOutput` when it was the write.
 struct Progress {
     int part, parts;
     int64_t done, total;
 };
 
 int FeedBytes(Transfer *work, FileHandle file, int64_t length, FileHandle output, uint32_t *state, Progress *progress,
-              bool *onOutput, bool *cancelled)
+              bool *onOutput, bool *cancelled, int *systemError)
 {
+    *systemError = NO_SYSTEM_ERROR;
     *onOutput = false;
     *cancelled = false;
     if (!work->buffer.Fit(TRANSFER_SIZE)) return MSG_OUT_OF_MEMORY;
     for (int64_t left = length; left != 0;) {
         int64_t chunk = left > 0 && left < work->buffer.size ? left : work->buffer.size;
         int64_t got = ReadFileBytes(file, work->buffer.bytes, chunk);
-        if (got < 0 || (left > 0 && got != chunk)) return MSG_CANT_READ_WRITE;
+        if (got < 0 || (left > 0 && got != chunk)) {
+            *systemError = LastSystemError();
+            return MSG_CANT_READ_WRITE;
+        }
         if (got == 0) break;  // the end of a file read to its end
         *state = UpdateCrc(*state, work->buffer.bytes, (size_t)got);
         if (output != NO_FILE && WriteFileBytes(output, work->buffer.bytes, got) != got) {
+            *systemError = LastSystemError();
             *onOutput = true;
             return MSG_CANT_READ_WRITE;
         }
@@ -107,21 +90,19 @@ SetReading CompareWithChecksumFile(const char *checksumPath, bool searched, uint
         return READING_UNCHECKED;
     }
     if (!checksumPath[0]) return READING_NO_CHECKSUM;
-    FileHandle file = OpenFileForRead(checksumPath);
     uint32_t stored;
-    bool read = file != NO_FILE && ReadChecksum(file, &stored);
-    CloseFileHandle(file);
-    if (!read) {
-        ShowFileError(MSG_NOT_CHECKED, checksumPath, true);
+    int systemError;
+    if (!ReadChecksumFile(checksumPath, &stored, &systemError)) {
+        ShowFileError(MSG_NOT_CHECKED, checksumPath, systemError);
         return READING_UNCHECKED;
     }
     // The split never stores the failure value, so such a file says nothing.
     if (stored == CHECKSUM_FAILED) {
-        ShowFileError(MSG_RESERVED_CHECKSUM, checksumPath, false);
+        ShowFileError(MSG_RESERVED_CHECKSUM, checksumPath, NO_SYSTEM_ERROR);
         return READING_UNCHECKED;
     }
     if (stored != crc) {
-        ShowFileError(MSG_CHECKSUMS_DIFFER, checksumPath, false);
+        ShowFileError(MSG_CHECKSUMS_DIFFER, checksumPath, NO_SYSTEM_ERROR);
         return READING_DIFFERED;
     }
     ShowMessage(matched);
@@ -137,13 +118,13 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
         ShowError(MSG_OUT_OF_MEMORY);
         return READING_FAILED;
     }
-    SetCheck check;
+    PartSetCheck check;
     int count = set->names.count;
-    bool whole = CheckWholeSet(names, count, set->places, set->otherRun, &check) == SET_WHOLE;
+    bool whole = CheckWholeSet(names, count, set->places, set->otherRun, &check) == PART_SET_WHOLE;
     if (!whole) {
         char text[MESSAGE_SIZE];
         FormatSetFault(&check, names, text, sizeof text);
-        ShowErrorText(text, NULL, false);
+        ReportFailure(text, NULL, NO_SYSTEM_ERROR);
     }
     free(names);
     if (!whole) return READING_FAILED;
@@ -155,9 +136,10 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
         ShowError(MSG_OUT_OF_MEMORY);
         return READING_FAILED;
     }
-    if (!MeasureParts(set, lengths, &progress.total, path)) {
+    int systemError;
+    if (!MeasureParts(set, lengths, &progress.total, path, &systemError)) {
         free(lengths);
-        FailTransfer(MSG_CANT_OPEN, path, true);
+        FailTransfer(MSG_CANT_OPEN, path, systemError);
         return READING_FAILED;
     }
     bool searched = FindChecksumFile(set, checksumPath);
@@ -172,12 +154,15 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
         progress.part = i + 1;
         work.file.handle = MakeSetPartPath(set, i, path) ? OpenFileForRead(path) : NO_FILE;
         if (work.file.handle == NO_FILE) {
+            systemError = LastSystemError();
             message = MSG_CANT_OPEN;
             break;
         }
         // A part that grew or shrank since it was measured is no part of this set.
+        systemError = NO_SYSTEM_ERROR;
         message = GetFileLength(work.file.handle) == lengths[i]
-                      ? FeedBytes(&work, work.file.handle, lengths[i], output, &state, &progress, &onOutput, &cancelled)
+                      ? FeedBytes(&work, work.file.handle, lengths[i], output, &state, &progress, &onOutput, &cancelled,
+                                  &systemError)
                       : MSG_CANT_READ_WRITE;
         CloseFileHandle(work.file.handle);
         work.file.handle = NO_FILE;
@@ -185,19 +170,19 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
     free(lengths);
     if (cancelled) return READING_CANCELLED;
     if (message) {
-        ShowFileError(message, onOutput ? outputName : path, true);
+        ShowFileError(message, onOutput ? outputName : path, systemError);
         return READING_FAILED;
     }
     return CompareWithChecksumFile(checksumPath, searched, ~state, matched);
 }
 
-OperationResult ReadFileChecksum(FileHandle file, uint32_t *checksum)
+OperationResult ReadFileChecksum(FileHandle file, uint32_t *checksum, int *systemError)
 {
     Transfer work;
     Progress progress = {0, 0, 0, GetFileLength(file)};
     uint32_t state = 0xFFFFFFFFu;
     bool onOutput, cancelled;
-    int message = FeedBytes(&work, file, -1, NO_FILE, &state, &progress, &onOutput, &cancelled);
+    int message = FeedBytes(&work, file, -1, NO_FILE, &state, &progress, &onOutput, &cancelled, systemError);
     if (cancelled) return OPERATION_CANCELLED;
     if (message) return OPERATION_FAILED;
     *checksum = ~state;

@@ -37,8 +37,8 @@ bool FindChecksumFile(const PartSet *set, char *path);
 
 // CRC-32 of an open file read from its current position to its end, with
 // progress and the cancel probe once per transfer block. OPERATION_FAILED
-// when a read fails (errno, on POSIX, says why); nothing is shown. Unlike
+// when a read fails (`*systemError` says why); nothing is shown. Unlike
 // ComputeFileChecksum it gives ffffffff when that is the true value.
-OperationResult ReadFileChecksum(FileHandle file, uint32_t *checksum);
+OperationResult ReadFileChecksum(FileHandle file, uint32_t *checksum, int *systemError);
 
 #endif

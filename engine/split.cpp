@@ -1,6 +1,5 @@
 #include "split.h"
 
-#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -61,20 +60,25 @@ struct PartProgress {
 
 // Moves `size` bytes from the source's position into a new part file.
 // 0 when done; otherwise the message for what failed, `*failed` naming the
-// file it failed on.
+// file it failed on and `*systemError` why.
 int WritePart(const char *path, const char *sourcePath, Transfer *work, int64_t size, const FileTime *time,
-              PartProgress *progress, const char **failed)
+              PartProgress *progress, const char **failed, int *systemError)
 {
     *failed = path;
     FileGuard part(CreateFileForWrite(path));
+    *systemError = LastSystemError();
     if (part.handle == NO_FILE) return MSG_CANT_CREATE;
     for (int64_t left = size; left > 0;) {
         int64_t chunk = left < work->buffer.size ? left : work->buffer.size;
         if (ReadFileBytes(work->file.handle, work->buffer.bytes, chunk) != chunk) {
+            *systemError = LastSystemError();
             *failed = sourcePath;
             return MSG_CANT_READ_WRITE;
         }
-        if (WriteFileBytes(part.handle, work->buffer.bytes, chunk) != chunk) return MSG_CANT_READ_WRITE;
+        if (WriteFileBytes(part.handle, work->buffer.bytes, chunk) != chunk) {
+            *systemError = LastSystemError();
+            return MSG_CANT_READ_WRITE;
+        }
         left -= chunk;
         progress->done += chunk;
         ReportProgress(progress->part, progress->parts, progress->done, progress->total);
@@ -89,7 +93,7 @@ int WritePart(const char *path, const char *sourcePath, Transfer *work, int64_t 
 const char *FindSourceAmongNames(const char *sourcePath, const char *folder, int64_t length, int64_t partSize,
                                  char *path)
 {
-    int64_t parts = length / partSize + 1;
+    int64_t parts = CountPartsOfLength(length, partSize);
     for (int k = 1; k <= parts + 1; k++) {
         int number = k <= parts ? k : CHECKSUM_PART_NUMBER;
         if (MakeSplitPath(sourcePath, folder, number, path) && IsSameFile(path, sourcePath)) return path;
@@ -98,29 +102,29 @@ const char *FindSourceAmongNames(const char *sourcePath, const char *folder, int
 }
 
 // Length and last-write time of the open source; `haveTime` false when the
-// time could not be read.
+// time could not be read, `lengthError` why the length could not.
 struct SourceState {
     int64_t length;
     FileTime time;
     bool haveTime;
+    int lengthError;
 };
 
-void TakeSourceState(FileHandle source, SourceState *state)
+void ReadSourceState(FileHandle source, SourceState *state)
 {
     state->length = GetFileLength(source);
+    state->lengthError = state->length < 0 ? LastSystemError() : NO_SYSTEM_ERROR;
     state->haveTime = GetFileWriteTime(source, &state->time);
 }
 
 // Says why the checksum pass failed when nobody cancelled it, so that the
 // status line does not go on looking busy. A source whose length moved
 // changed under the pass; otherwise the system would not read it.
-OperationResult FailChecksumPass(const char *sourcePath, FileHandle source, int64_t length)
+OperationResult FailChecksumPass(const char *sourcePath, FileHandle source, int64_t length, int systemError)
 {
-    if (length == 0) return FailTransfer(MSG_SOURCE_EMPTY, sourcePath, false);
-    int error = errno;
-    if (GetFileLength(source) != length) return FailTransfer(MSG_SOURCE_CHANGED, sourcePath, false);
-    errno = error;
-    return FailTransfer(MSG_CANT_READ_WRITE, sourcePath, true);
+    if (length == 0) return FailTransfer(MSG_SOURCE_EMPTY, sourcePath, NO_SYSTEM_ERROR);
+    if (GetFileLength(source) != length) return FailTransfer(MSG_SOURCE_CHANGED, sourcePath, NO_SYSTEM_ERROR);
+    return FailTransfer(MSG_CANT_READ_WRITE, sourcePath, systemError);
 }
 
 // Into the folder that `partPath` is in.
@@ -139,52 +143,53 @@ void CopyProgramBeside(const char *partPath)
 OperationResult CutParts(const char *sourcePath, const char *folder, int64_t partSize, char *path)
 {
     Transfer work;
-    if (!work.buffer.Fit(partSize)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, false);
+    if (!work.buffer.Fit(partSize)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, NO_SYSTEM_ERROR);
     ShowMessage(MSG_SPLITTING);
     work.file.handle = OpenFileForRead(sourcePath);
-    if (work.file.handle == NO_FILE) return FailTransfer(MSG_CANT_OPEN, sourcePath, true);
+    if (work.file.handle == NO_FILE) return FailTransfer(MSG_CANT_OPEN, sourcePath, LastSystemError());
     work.cursor.Show();
 
     // The parts are cut from the length taken here, and a source that
     // changes from here on gives a set that can never be verified.
     SourceState before;
-    TakeSourceState(work.file.handle, &before);
-    if (before.length < 0) return FailTransfer(MSG_CANT_READ_WRITE, sourcePath, true);
-    if (before.length / partSize + 1 > MAX_PARTS) return FailTransfer(MSG_TOO_MANY_PARTS, sourcePath, false);
+    ReadSourceState(work.file.handle, &before);
+    if (before.length < 0) return FailTransfer(MSG_CANT_READ_WRITE, sourcePath, before.lengthError);
+    if (CountPartsOfLength(before.length, partSize) > MAX_PARTS) return FailTransfer(MSG_TOO_MANY_PARTS, sourcePath, NO_SYSTEM_ERROR);
     // Creating a name that leads to the source would truncate it.
     if (FindSourceAmongNames(sourcePath, folder, before.length, partSize, path))
-        return FailTransfer(MSG_OVERWRITES_SOURCE, path, false);
+        return FailTransfer(MSG_OVERWRITES_SOURCE, path, NO_SYSTEM_ERROR);
 
     ShowMessage(MSG_CREATING_CHECKSUM);
     bool cancelled = false;
-    uint32_t checksum = ComputeFileChecksum(work.file.handle, &cancelled);
+    int systemError;
+    uint32_t checksum = ComputeFileChecksum(work.file.handle, &cancelled, &systemError);
     if (checksum == CHECKSUM_FAILED && cancelled) return OPERATION_CANCELLED;
-    if (checksum == CHECKSUM_FAILED) return FailChecksumPass(sourcePath, work.file.handle, before.length);
+    if (checksum == CHECKSUM_FAILED) return FailChecksumPass(sourcePath, work.file.handle, before.length, systemError);
 
     // Parts without their checksum file could not be verified when joined.
     MakeSplitPath(sourcePath, folder, CHECKSUM_PART_NUMBER, path);
-    if (!WriteChecksumFile(path, checksum)) return FailTransfer(MSG_CANT_CREATE, path, true);
+    if (!WriteChecksumFile(path, checksum, &systemError)) return FailTransfer(MSG_CANT_CREATE, path, systemError);
 
     int64_t left = before.length;
-    PartProgress progress = {0, (int)(before.length / partSize + 1), 0, before.length};
+    PartProgress progress = {0, (int)CountPartsOfLength(before.length, partSize), 0, before.length};
     for (int k = 1;; k++) {
         ShowMessageNumber(MSG_SPLITTING, k);
         progress.part = k;
         int64_t size = left < partSize ? left : partSize;
         MakeSplitPath(sourcePath, folder, k, path);  // k <= MAX_PARTS: fits as the checksum file did
         const char *failed;
-        int message =
-            WritePart(path, sourcePath, &work, size, before.haveTime ? &before.time : NULL, &progress, &failed);
-        if (message) return FailTransfer(message, failed, true);
+        int message = WritePart(path, sourcePath, &work, size, before.haveTime ? &before.time : NULL, &progress,
+                                &failed, &systemError);
+        if (message) return FailTransfer(message, failed, systemError);
         left -= size;
         if (CancelProbe()) return OPERATION_CANCELLED;
         if (size != partSize) break;
     }
     SourceState after;
-    TakeSourceState(work.file.handle, &after);
-    if (after.length < 0) return FailTransfer(MSG_CANT_READ_WRITE, sourcePath, true);
+    ReadSourceState(work.file.handle, &after);
+    if (after.length < 0) return FailTransfer(MSG_CANT_READ_WRITE, sourcePath, after.lengthError);
     bool timeChanged = before.haveTime && after.haveTime && after.time != before.time;
-    if (after.length != before.length || timeChanged) return FailTransfer(MSG_SOURCE_CHANGED, sourcePath, false);
+    if (after.length != before.length || timeChanged) return FailTransfer(MSG_SOURCE_CHANGED, sourcePath, NO_SYSTEM_ERROR);
     return OPERATION_DONE;
 }
 
@@ -197,44 +202,40 @@ int ReadPartSize(const char *text)
     return (int)value;
 }
 
-bool MakeSplitPath(const char *sourcePath, const char *folder, int number, char *path)
-{
-    const char *name = FindFileName(sourcePath);
-    size_t folderLength = strlen(folder), nameLength = FitCharacters(name, NAME_CHARS);
-    const char separator[2] = {PATH_SEPARATOR, '\0'};
-    bool addSeparator = folderLength == 0 || folder[folderLength - 1] != PATH_SEPARATOR;
-    int length = snprintf(path, PATH_SIZE, "%s%s%.*s.%3.3d", folder, addSeparator ? separator : "", (int)nameLength,
-                          name, number);
-    // A path holds PATH_CHARS - 1 characters, whatever bytes they take.
-    size_t fit = length < 0 ? 0 : FitCharacters(path, PATH_CHARS - 1);
-    bool fits = length >= 0 && length < PATH_SIZE && !path[fit];
-    path[fit] = '\0';
-    return fits;
-}
-
 int64_t CountParts(const char *sourcePath, int partSizeKb)
 {
     if (partSizeKb <= 0) return 0;
     int64_t size = GetPathFileSize(sourcePath);
     if (size <= 0) return 0;
-    return size / ((int64_t)partSizeKb * 1024) + 1;
+    return CountPartsOfLength(size, (int64_t)partSizeKb * 1024);
+}
+
+SplitInputs CheckSplitInputs(const char *sourcePath, const char *folder, int partSizeKb, int64_t *parts)
+{
+    *parts = CountParts(sourcePath, partSizeKb);
+    if (partSizeKb <= 0 || !IsFilePath(sourcePath)) return SPLIT_NO_SOURCE;
+    if (*parts == 0) return SPLIT_EMPTY_SOURCE;
+    if (!HoldsASet(*parts)) return SPLIT_ONE_PART;
+    if (*parts > MAX_PARTS) return SPLIT_TOO_MANY_PARTS;
+    return IsFolderPath(folder) ? SPLIT_READY : SPLIT_NO_FOLDER;
 }
 
 OperationResult SplitFile(const char *sourcePath, const char *folder, int partSizeKb, bool copyProgram)
 {
     if (partSizeKb < MIN_PART_KB) return OPERATION_FAILED;
     const int64_t partSize = (int64_t)partSizeKb * 1024;
-    if (!IsFilePath(sourcePath)) return FailTransfer(MSG_NO_FILE, sourcePath, false);
-    if (!IsFolderPath(folder)) return FailTransfer(MSG_NO_FOLDER, folder, false);
+    int64_t parts;
+    SplitInputs inputs = CheckSplitInputs(sourcePath, folder, partSizeKb, &parts);
+    if (inputs == SPLIT_NO_SOURCE) return FailTransfer(MSG_NO_FILE, sourcePath, NO_SYSTEM_ERROR);
+    if (!IsFolderPath(folder)) return FailTransfer(MSG_NO_FOLDER, folder, NO_SYSTEM_ERROR);
     // Part 999 would be the checksum file, and four-digit parts would not
     // be found again, so such a split is refused before anything is written.
-    if (GetPathFileSize(sourcePath) / partSize + 1 > MAX_PARTS)
-        return FailTransfer(MSG_TOO_MANY_PARTS, sourcePath, false);
+    if (inputs == SPLIT_TOO_MANY_PARTS) return FailTransfer(MSG_TOO_MANY_PARTS, sourcePath, NO_SYSTEM_ERROR);
 
     // Every name written is as long as the checksum file's.
     char path[PATH_SIZE];
     if (!MakeSplitPath(sourcePath, folder, CHECKSUM_PART_NUMBER, path))
-        return FailTransfer(MSG_CANT_CREATE, folder, false);
+        return FailTransfer(MSG_CANT_CREATE, folder, NO_SYSTEM_ERROR);
 
     OperationResult result = CutParts(sourcePath, folder, partSize, path);
     if (result != OPERATION_DONE) return result;

@@ -72,9 +72,10 @@ struct Transfer {
     WaitCursor cursor;
 };
 
-inline OperationResult FailTransfer(int message, const char *path, bool bySystem)
+// Reports the failure (see ReportFailure) and gives the operation's result.
+inline OperationResult FailTransfer(int message, const char *path, int systemError)
 {
-    ShowFileError(message, path, bySystem);
+    ShowFileError(message, path, systemError);
     return OPERATION_FAILED;
 }
 

@@ -113,10 +113,10 @@ bool IsWhole(const std::vector<std::string> &numbers)
 // The set check over a listing in any order: a refusal exactly when the
 // numbers do not run whole, and a detail that is one of the names or a
 // number as wide as the places. Gives the numbers when all names hold one.
-bool CheckAnyOrder(const char *const *names, int count, NumberPlaces places, SetCheck *check,
+bool CheckAnyOrder(const char *const *names, int count, NumberPlaces places, PartSetCheck *check,
                    std::vector<std::string> *numbers)
 {
-    SetFault fault = CheckPartSet(names, count, places, check);
+    PartSetFault fault = CheckPartSet(names, count, places, check);
     REQUIRE(fault == check->fault);
     REQUIRE(strnlen(check->number, PATH_SIZE) < PATH_SIZE);
     numbers->clear();
@@ -125,11 +125,11 @@ bool CheckAnyOrder(const char *const *names, int count, NumberPlaces places, Set
         numbers->push_back(NumberOf(names[i], places));
         numbered = numbered && !numbers->back().empty();
     }
-    REQUIRE((fault == SET_WHOLE) == (numbered && IsWhole(*numbers)));
-    if (fault == SET_PART_MISSING) {
+    REQUIRE((fault == PART_SET_WHOLE) == (numbered && IsWhole(*numbers)));
+    if (fault == PART_SET_PART_MISSING) {
         REQUIRE(check->name == -1 && strlen(check->number) == (size_t)places.width);
         REQUIRE(NumberOf(check->number, {0, places.width}) == check->number);
-    } else if (fault != SET_WHOLE) {
+    } else if (fault != PART_SET_WHOLE) {
         REQUIRE(check->name >= 0 && check->name < count);
     }
 
@@ -139,8 +139,8 @@ bool CheckAnyOrder(const char *const *names, int count, NumberPlaces places, Set
         FormatSetFault(check, names, text, size);
         size_t length = strnlen(text, (size_t)size);
         REQUIRE(length < (size_t)size);
-        if (fault == SET_WHOLE) REQUIRE(length == 0);
-        if (fault != SET_WHOLE && size == MESSAGE_SIZE) {
+        if (fault == PART_SET_WHOLE) REQUIRE(length == 0);
+        if (fault != PART_SET_WHOLE && size == MESSAGE_SIZE) {
             const char *detail = check->name >= 0 ? names[check->name] : check->number;
             size_t detailLength = strlen(detail);
             REQUIRE(length > detailLength && strcmp(text + length - detailLength, detail) == 0);
@@ -156,21 +156,21 @@ void CheckInJoinOrder(const PartSet *set)
 {
     const int count = set->names.count;
     const char **names = PointToNames(&set->names);
-    SetCheck check;
+    PartSetCheck check;
     std::vector<std::string> numbers;
     bool numbered = CheckAnyOrder(names, count, set->places, &check, &numbers);
     free(names);
     if (!numbered) {
         // The first name without a number.
-        REQUIRE(check.fault == SET_NOT_NUMBERED);
+        REQUIRE(check.fault == PART_SET_NOT_NUMBERED);
         for (int i = 0; i < check.name; i++) REQUIRE(!numbers[(size_t)i].empty());
         REQUIRE(numbers[(size_t)check.name].empty());
         return;
     }
     // Join order is number order.
     for (int i = 1; i < count; i++) REQUIRE(numbers[(size_t)i - 1] <= numbers[(size_t)i]);
-    if (check.fault == SET_WHOLE) return;
-    REQUIRE(check.fault == SET_PART_MISSING || check.fault == SET_NUMBER_TWICE);
+    if (check.fault == PART_SET_WHOLE) return;
+    REQUIRE(check.fault == PART_SET_PART_MISSING || check.fault == PART_SET_NUMBER_TWICE);
 
     // The first number from 0 or 1 on that is not there, and the names before
     // the first repeat.
@@ -182,7 +182,7 @@ void CheckInJoinOrder(const PartSet *set)
     while (repeat < count && numbers[(size_t)repeat] != numbers[(size_t)repeat - 1]) repeat++;
     const bool holeFirst = !missing.empty() && missing < numbers.back() &&
                            (repeat == count || missing < numbers[(size_t)repeat]);
-    if (check.fault == SET_PART_MISSING) {
+    if (check.fault == PART_SET_PART_MISSING) {
         REQUIRE(holeFirst && check.number == missing);
     } else {
         REQUIRE(!holeFirst && check.name == repeat);
@@ -238,7 +238,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (set.outcome == DISCOVERY_FOUND) {
         REQUIRE(set.places.start == (int)name.runStart && set.places.width == (int)(name.runEnd - name.runStart));
         CheckInJoinOrder(&set);
-        SetCheck check;
+        PartSetCheck check;
         std::vector<std::string> numbers;
         CheckAnyOrder(listing.data(), (int)listing.size(), set.places, &check, &numbers);
     }

@@ -66,8 +66,8 @@ void CheckSetIsFoundAgain(const char *source, const char *folder, int first, int
     REQUIRE(set.names.count == parts);
     for (int k = 0; k < parts && k < set.names.count; k++) REQUIRE(listing[(size_t)k] == set.names.names[k]);
     const char **kept = PointToNames(&set.names);
-    SetCheck check;
-    REQUIRE((CheckPartSet(kept, set.names.count, set.places, &check) == SET_WHOLE) == (first == 1));
+    PartSetCheck check;
+    REQUIRE((CheckPartSet(kept, set.names.count, set.places, &check) == PART_SET_WHOLE) == (first == 1));
     free(kept);
     ClearNameList(&set.names);
 }

@@ -32,11 +32,14 @@ int FakeReport::Beeps() const
 
 void SetStatus(const char *text) { g_fake.events.push_back(std::string(" ") + (text ? text : "")); }
 
-void ErrorBeep() { g_fake.events.push_back("<beep>"); }
+void ReportFailure(const char *text, const char *path, int)
+{
+    g_fake.errorFiles.push_back(path ? path : "");
+    SetStatus(text);
+    g_fake.events.push_back("<beep>");
+}
 
-void NoteError(const char *path, bool) { g_fake.errorFiles.push_back(path ? path : ""); }
-
-void NoteNotDeleted(const char *path) { g_fake.notDeleted.push_back(path); }
+void NoteNotDeleted(const char *path, int) { g_fake.notDeleted.push_back(path); }
 
 void NoteUnverified(const char *) { g_fake.unverified++; }
 void ReportProgress(int, int, int64_t, int64_t) {}

@@ -38,8 +38,8 @@ static void ShowSetFault(const PartSet *set)
 {
     const char **names = PointToNames(&set->names);
     if (!names) return;
-    SetCheck check;
-    if (CheckWholeSet(names, set->names.count, set->places, set->otherRun, &check) != SET_WHOLE) {
+    PartSetCheck check;
+    if (CheckWholeSet(names, set->names.count, set->places, set->otherRun, &check) != PART_SET_WHOLE) {
         char text[MESSAGE_SIZE];
         FormatSetFault(&check, names, text, sizeof text);
         SetStatus(text);
@@ -111,7 +111,7 @@ static bool ReadJoinList(HWND page, PartSet *set)
 
 // Two entries or more are the names of a set that CanJoinPartSet passed:
 // the message entry stands alone.
-static bool IsReadyToJoin(HWND page) { return CountListEntries(page) >= 2 && ItemHasText(page, IDC_JOIN_OUTPUT); }
+static bool IsReadyToJoin(HWND page) { return HoldsASet(CountListEntries(page)) && ItemHasText(page, IDC_JOIN_OUTPUT); }
 
 static void ApplyJoinRuleTo(HWND page) { EnableItem(page, IDC_OK, IsReadyToJoin(page)); }
 

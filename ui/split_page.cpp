@@ -25,8 +25,12 @@ bool SplitInputsPresent(HWND page) { return ItemHasText(page, IDC_SPLIT_FILE) &&
 // The split rule, after every change of the three edits.
 static void RefreshSplitPage(HWND page)
 {
-    int64_t count = ShowPartCount(page);
-    EnableItem(page, IDC_OK, SplitInputsPresent(page) && count >= 2);
+    ShowPartCount(page);
+    char file[PATH_SIZE], folder[PATH_SIZE], size[PATH_SIZE];
+    int64_t parts;
+    SplitInputs inputs = CheckSplitInputs(GetItemText(page, IDC_SPLIT_FILE, file), GetItemText(page, IDC_SPLIT_FOLDER, folder),
+                                          ReadPartSize(GetItemText(page, IDC_SPLIT_SIZE, size)), &parts);
+    EnableItem(page, IDC_OK, SplitInputsPresent(page) && MakesTwoParts(inputs));
 }
 
 static void OnFileChange(HWND page)

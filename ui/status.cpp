@@ -22,12 +22,15 @@ void SetStatus(const char *text)
 
 void ClearStatus() { SetStatus(NULL); }
 
-void ErrorBeep() { MessageBeep(0); }
-
 // The status line has room for the text alone, and a failed delete after a
 // verified join stays silent here.
-void NoteError(const char *, bool) {}
-void NoteNotDeleted(const char *) {}
+void ReportFailure(const char *text, const char *, int)
+{
+    SetStatus(text);
+    MessageBeep(0);
+}
+
+void NoteNotDeleted(const char *, int) {}
 void NoteUnverified(const char *) {}
 
 // The status line keeps the engine's texts; progress in between is not shown.

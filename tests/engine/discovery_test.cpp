@@ -224,31 +224,31 @@ TEST(CheckPartSet, RefusesHolesRepeatsAndStrayNamesAndNamesTheCulprit)
         const char *what;
         Names names;
         NumberPlaces places;
-        SetFault fault;
+        PartSetFault fault;
         std::string detail;  // the missing number or the offending name
     } cases[] = {
-        {"from 001", Numbered("x", 1, 12), {2, 3}, SET_WHOLE, ""},
-        {"from 000", Numbered("x", 0, 3), {2, 3}, SET_WHOLE, ""},
-        {"no names", {}, {2, 3}, SET_WHOLE, ""},
-        {"digits inside the name", {"file001.txt", "file002.txt"}, {4, 3}, SET_WHOLE, ""},
-        {"one digit, 0 to 9", {"p0", "p1", "p2", "p3", "p4", "p5", "p6", "p7", "p8", "p9"}, {1, 1}, SET_WHOLE, ""},
-        {"a wide number", {"n" + zeros + "0", "n" + zeros + "1", "n" + zeros + "2"}, {1, 40}, SET_WHOLE, ""},
-        {"part 3 missing", {"x.001", "x.002", "x.004", "x.005"}, {2, 3}, SET_PART_MISSING, "003"},
-        {"the first part missing", {"x.002", "x.003"}, {2, 3}, SET_PART_MISSING, "001"},
-        {"from 000 with 001 missing", {"x.000", "x.002"}, {2, 3}, SET_PART_MISSING, "001"},
-        {"a hole after a carry", Join(Numbered("x", 1, 10), {"x.012"}), {2, 3}, SET_PART_MISSING, "011"},
-        {"letters in the places", {"x.001", "x.002", "x.bak"}, {2, 3}, SET_NOT_NUMBERED, "x.bak"},
-        {"a name too short for the places", {"x.001", "x.0"}, {2, 3}, SET_NOT_NUMBERED, "x.0"},
-        {"places unknown", {"x.001", "x.002"}, {0, 0}, SET_NOT_NUMBERED, "x.001"},
-        {"the same number in two spellings", {"x.001", "X.001", "x.002"}, {2, 3}, SET_NUMBER_TWICE, "X.001"},
-        {"out of order", {"x.001", "x.003", "x.002"}, {2, 3}, SET_PART_MISSING, "002"},
-        {"lower than its predecessor", {"x.001", "x.002", "x.001"}, {2, 3}, SET_OUT_OF_ORDER, "x.001"},
-        {"a hole in a wide number", {"n" + zeros + "1", "n" + zeros + "3"}, {1, 40}, SET_PART_MISSING, zeros + "2"},
+        {"from 001", Numbered("x", 1, 12), {2, 3}, PART_SET_WHOLE, ""},
+        {"from 000", Numbered("x", 0, 3), {2, 3}, PART_SET_WHOLE, ""},
+        {"no names", {}, {2, 3}, PART_SET_WHOLE, ""},
+        {"digits inside the name", {"file001.txt", "file002.txt"}, {4, 3}, PART_SET_WHOLE, ""},
+        {"one digit, 0 to 9", {"p0", "p1", "p2", "p3", "p4", "p5", "p6", "p7", "p8", "p9"}, {1, 1}, PART_SET_WHOLE, ""},
+        {"a wide number", {"n" + zeros + "0", "n" + zeros + "1", "n" + zeros + "2"}, {1, 40}, PART_SET_WHOLE, ""},
+        {"part 3 missing", {"x.001", "x.002", "x.004", "x.005"}, {2, 3}, PART_SET_PART_MISSING, "003"},
+        {"the first part missing", {"x.002", "x.003"}, {2, 3}, PART_SET_PART_MISSING, "001"},
+        {"from 000 with 001 missing", {"x.000", "x.002"}, {2, 3}, PART_SET_PART_MISSING, "001"},
+        {"a hole after a carry", Join(Numbered("x", 1, 10), {"x.012"}), {2, 3}, PART_SET_PART_MISSING, "011"},
+        {"letters in the places", {"x.001", "x.002", "x.bak"}, {2, 3}, PART_SET_NOT_NUMBERED, "x.bak"},
+        {"a name too short for the places", {"x.001", "x.0"}, {2, 3}, PART_SET_NOT_NUMBERED, "x.0"},
+        {"places unknown", {"x.001", "x.002"}, {0, 0}, PART_SET_NOT_NUMBERED, "x.001"},
+        {"the same number in two spellings", {"x.001", "X.001", "x.002"}, {2, 3}, PART_SET_NUMBER_TWICE, "X.001"},
+        {"out of order", {"x.001", "x.003", "x.002"}, {2, 3}, PART_SET_PART_MISSING, "002"},
+        {"lower than its predecessor", {"x.001", "x.002", "x.001"}, {2, 3}, PART_SET_OUT_OF_ORDER, "x.001"},
+        {"a hole in a wide number", {"n" + zeros + "1", "n" + zeros + "3"}, {1, 40}, PART_SET_PART_MISSING, zeros + "2"},
     };
     for (const Case &c : cases) {
         std::vector<const char *> entries;
         for (const std::string &name : c.names) entries.push_back(name.c_str());
-        SetCheck check;
+        PartSetCheck check;
         EXPECT_EQ(CheckPartSet(entries.data(), static_cast<int>(entries.size()), c.places, &check), c.fault) << c.what;
         EXPECT_EQ(check.fault, c.fault) << c.what;
         EXPECT_EQ(check.name >= 0 ? c.names[check.name] : std::string(check.number), c.detail) << c.what;
@@ -256,8 +256,8 @@ TEST(CheckPartSet, RefusesHolesRepeatsAndStrayNamesAndNamesTheCulprit)
 
     // Nine after nine in one digit: the number does not wrap round to 0.
     const char *nines[] = {"p0", "p1", "p2", "p3", "p4", "p5", "p6", "p7", "p8", "p9", "p9"};
-    SetCheck check;
-    EXPECT_EQ(CheckPartSet(nines, 11, {1, 1}, &check), SET_NUMBER_TWICE);
+    PartSetCheck check;
+    EXPECT_EQ(CheckPartSet(nines, 11, {1, 1}, &check), PART_SET_NUMBER_TWICE);
     EXPECT_EQ(check.name, 10);
 }
 
@@ -265,7 +265,7 @@ TEST(CheckPartSet, TextNamesTheMissingNumberOrTheName)
 {
     const char *holed[] = {"x.001", "x.002", "x.004"};
     const char *stray[] = {"x.001", "x.bak"};
-    SetCheck check;
+    PartSetCheck check;
     char text[MESSAGE_SIZE];
     CheckPartSet(holed, 3, {2, 3}, &check);
     FormatSetFault(&check, holed, text, sizeof text);
@@ -276,7 +276,7 @@ TEST(CheckPartSet, TextNamesTheMissingNumberOrTheName)
     CheckPartSet(stray, 1, {2, 3}, &check);
     FormatSetFault(&check, stray, text, sizeof text);
     EXPECT_STREQ(text, "");
-    EXPECT_EQ(CheckWholeSet(holed, 3, {2, 3}, "x.0004", &check), SET_GOES_ON);  // before any other fault
+    EXPECT_EQ(CheckWholeSet(holed, 3, {2, 3}, "x.0004", &check), PART_SET_GOES_ON);  // before any other fault
     FormatSetFault(&check, holed, text, sizeof text);
     EXPECT_STREQ(text, "Error: the set goes on in x.0004");
 }

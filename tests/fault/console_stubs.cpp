@@ -33,12 +33,14 @@ void SetStatus(const char *text)
     if (text && Record().faultHit && IsSuccessText(text)) g_console.successAfterFault = true;
 }
 
-void ErrorBeep() { g_console.beeps++; }
-
-void NoteError(const char *, bool) {}
+void ReportFailure(const char *text, const char *, int)
+{
+    SetStatus(text);
+    g_console.beeps++;
+}
 
 // Counted as an error, as the console counts it.
-void NoteNotDeleted(const char *) { g_console.beeps++; }
+void NoteNotDeleted(const char *, int) { g_console.beeps++; }
 
 void NoteUnverified(const char *) {}
 void ReportProgress(int, int, int64_t, int64_t) {}

@@ -25,7 +25,7 @@ bool IsFailed(CallKind kind)
     return true;
 }
 
-RealFileMapping *Real(FileMapping *mapping) { return (RealFileMapping *)mapping; }
+RealFileWindowReader *Real(FileWindowReader *mapping) { return (RealFileWindowReader *)mapping; }
 
 FileHandle Counted(FileHandle file)
 {
@@ -101,34 +101,34 @@ bool SetFileWriteTime(FileHandle file, FileTime time)
     return !IsFailed(CALL_TIME_SET) && RealSetFileWriteTime(file, time);
 }
 
-FileMapping *OpenMapping(FileHandle file)
+FileWindowReader *OpenWindowReader(FileHandle file)
 {
     if (IsFailed(CALL_MAPPING)) return NULL;
-    RealFileMapping *mapping = RealOpenMapping(file);
+    RealFileWindowReader *mapping = RealOpenWindowReader(file);
     if (mapping) g_record.openMappings++;
-    return (FileMapping *)mapping;
+    return (FileWindowReader *)mapping;
 }
 
-int64_t GetMappingLength(const FileMapping *mapping) { return RealGetMappingLength((const RealFileMapping *)mapping); }
+int64_t GetReaderLength(const FileWindowReader *mapping) { return RealGetReaderLength((const RealFileWindowReader *)mapping); }
 
-const unsigned char *MapFileWindow(FileMapping *mapping, int64_t offset, size_t length)
+const unsigned char *ReadFileWindow(FileWindowReader *mapping, int64_t offset, size_t length)
 {
     if (IsFailed(CALL_MAPPING)) return NULL;
-    const unsigned char *view = RealMapFileWindow(Real(mapping), offset, length);
+    const unsigned char *view = RealReadFileWindow(Real(mapping), offset, length);
     if (view) g_record.openViews++;
     return view;
 }
 
-void UnmapFileWindow(const unsigned char *view, size_t length)
+void ReleaseFileWindow(const unsigned char *view, size_t length)
 {
     if (view) g_record.openViews--;
-    RealUnmapFileWindow(view, length);
+    RealReleaseFileWindow(view, length);
 }
 
-void CloseMapping(FileMapping *mapping)
+void CloseWindowReader(FileWindowReader *mapping)
 {
     if (mapping) g_record.openMappings--;
-    RealCloseMapping(Real(mapping));
+    RealCloseWindowReader(Real(mapping));
 }
 
 int64_t GetPathFileSize(const char *path) { return RealGetPathFileSize(path); }
@@ -176,3 +176,4 @@ int64_t GetFreeDiskBytes(const char *path) { return IsFailed(CALL_SPACE) ? -1 : 
 EntryKind LookUpEntry(const char *path, FileIdentity *identity) { return RealLookUpEntry(path, identity); }
 bool GetFileIdentity(FileHandle file, FileIdentity *identity) { return RealGetFileIdentity(file, identity); }
 NameFault FindNameFault(const char *path) { return RealFindNameFault(path); }
+int LastSystemError() { return RealLastSystemError(); }

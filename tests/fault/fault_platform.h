@@ -12,7 +12,7 @@ enum CallKind {
     CALL_LENGTH,    // GetFileLength
     CALL_TIME_GET,  // GetFileWriteTime
     CALL_TIME_SET,  // SetFileWriteTime
-    CALL_MAPPING,   // OpenMapping and MapFileWindow
+    CALL_MAPPING,   // OpenWindowReader and ReadFileWindow
     CALL_LISTING,   // ListFolder
     CALL_COPY,      // CopyFileNoReplace
     CALL_DELETE,    // DeleteFilePath

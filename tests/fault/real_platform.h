@@ -15,12 +15,12 @@
 #define GetFileLength RealGetFileLength
 #define GetFileWriteTime RealGetFileWriteTime
 #define SetFileWriteTime RealSetFileWriteTime
-#define FileMapping RealFileMapping
-#define OpenMapping RealOpenMapping
-#define GetMappingLength RealGetMappingLength
-#define MapFileWindow RealMapFileWindow
-#define UnmapFileWindow RealUnmapFileWindow
-#define CloseMapping RealCloseMapping
+#define FileWindowReader RealFileWindowReader
+#define OpenWindowReader RealOpenWindowReader
+#define GetReaderLength RealGetReaderLength
+#define ReadFileWindow RealReadFileWindow
+#define ReleaseFileWindow RealReleaseFileWindow
+#define CloseWindowReader RealCloseWindowReader
 #define GetPathFileSize RealGetPathFileSize
 #define IsFolderPath RealIsFolderPath
 #define IsFilePath RealIsFilePath
@@ -39,6 +39,7 @@
 #define LookUpEntry RealLookUpEntry
 #define GetFileIdentity RealGetFileIdentity
 #define FindNameFault RealFindNameFault
+#define LastSystemError RealLastSystemError
 #else
 #include "engine/platform.h"
 
@@ -51,12 +52,12 @@ bool RealFlushToDisk(FileHandle file);
 int64_t RealGetFileLength(FileHandle file);
 bool RealGetFileWriteTime(FileHandle file, FileTime *time);
 bool RealSetFileWriteTime(FileHandle file, FileTime time);
-struct RealFileMapping;
-RealFileMapping *RealOpenMapping(FileHandle file);
-int64_t RealGetMappingLength(const RealFileMapping *mapping);
-const unsigned char *RealMapFileWindow(RealFileMapping *mapping, int64_t offset, size_t length);
-void RealUnmapFileWindow(const unsigned char *view, size_t length);
-void RealCloseMapping(RealFileMapping *mapping);
+struct RealFileWindowReader;
+RealFileWindowReader *RealOpenWindowReader(FileHandle file);
+int64_t RealGetReaderLength(const RealFileWindowReader *mapping);
+const unsigned char *RealReadFileWindow(RealFileWindowReader *mapping, int64_t offset, size_t length);
+void RealReleaseFileWindow(const unsigned char *view, size_t length);
+void RealCloseWindowReader(RealFileWindowReader *mapping);
 int64_t RealGetPathFileSize(const char *path);
 bool RealIsFolderPath(const char *path);
 bool RealIsFilePath(const char *path);
@@ -74,6 +75,7 @@ int64_t RealGetFreeDiskBytes(const char *path);
 EntryKind RealLookUpEntry(const char *path, FileIdentity *identity);
 bool RealGetFileIdentity(FileHandle file, FileIdentity *identity);
 NameFault RealFindNameFault(const char *path);
+int RealLastSystemError();
 #endif
 
 #endif
