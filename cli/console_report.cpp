@@ -301,7 +301,7 @@ void ShowErrorLine(const char *message, const char *path, int systemError)
     if (length > 0 && (text[length - 1] == '.' || text[length - 1] == '!')) text[length - 1] = '\0';
     char reason[MESSAGE_SIZE] = "";
     if (path && path[0]) DescribeFault(path, systemError, reason, sizeof reason);
-    ReportError(path && path[0] ? path : NULL, reason, "%s", text);
+    ReportError(path && path[0] ? path : NULL, reason, "%s", EscapeControls(text));
 }
 
 }  // namespace
@@ -320,7 +320,8 @@ void SetStatus(const char *text)
     if (!text) text = "";
     if (g_quiet || !text[0]) return;
     char shown[MESSAGE_SIZE], step[MESSAGE_SIZE];
-    PrepareText(text, shown, step);
+    // A status text may carry a part's name.
+    PrepareText(EscapeControls(text), shown, step);
     bool sameStep = !strcmp(step, g_step);
     if (!sameStep) {
         snprintf(g_step, sizeof g_step, "%s", step);

@@ -43,14 +43,36 @@ struct Builder {
     }
 };
 
-}  // namespace
-
-const char *QuoteName(const char *name, QuoteStyle style)
+char *NextBuffer()
 {
     static char buffers[QUOTE_BUFFERS][QUOTED_SIZE];
     static int next;
     char *out = buffers[next];
     next = (next + 1) % QUOTE_BUFFERS;
+    return out;
+}
+
+}  // namespace
+
+const char *EscapeControls(const char *text)
+{
+    char *out = NextBuffer();
+    Builder builder = {out, 0, false};
+    out[0] = '\0';
+    for (const unsigned char *p = (const unsigned char *)text; *p; p++) {
+        char piece[8] = {(char)*p, '\0'};
+        if (IsControl(*p)) {
+            piece[0] = '\\';
+            FormatEscape(*p, piece + 1);
+        }
+        builder.Add(piece);
+    }
+    return out;
+}
+
+const char *QuoteName(const char *name, QuoteStyle style)
+{
+    char *out = NextBuffer();
 
     bool plain = name[0] != '\0';
     for (const char *p = name; *p; p++)

@@ -109,6 +109,7 @@ TEST(Cli, RefusalsAndFailures)
     // Names that would move the cursor and hide text if shown raw.
     const std::string hostile = "h\r\033[Kok\n";
     for (const char *number : {".001", ".002", ".999"}) WriteText(dir / (hostile + number), "1234");
+    for (const char *name : {"q.001", "q.0\r2"}) WriteText(dir / name, "1234");
 
     struct Case {
         Args args;
@@ -147,6 +148,7 @@ TEST(Cli, RefusalsAndFailures)
         {{"join", dir / "lone.001", "-f"}, 1, "lone.001': only one part was found"},
         {{"list", dir / "absent.001"}, 1, "partello: '" + dir.Path() + "absent.???': no files match\n"},
         {{"verify", dir / (hostile + ".001")}, 1, "/h'$'\\r'$'\\033''[Kok'$'\\n''.999': Checksums do not match\n"},
+        {{"join", dir / "q.001", "-o", dir / "q"}, 1, "partello: not a numbered part: q.0\\r2\n"},  // a name within a text
         {{"join", dir / "sum.999"}, 1, "only a checksum file"},
         {{"checksum", dir / "empty"}, 1, "is empty"},
         {{"checksum", dir / "missing"}, 1, "can't open"},
