@@ -398,20 +398,8 @@ static int JoinToStandardOutput(const PartSet *set)
 static int CheckChecksumFile(const PartSet *set)
 {
     char path[PATH_SIZE];
-    if (!FindChecksumFile(set, path)) {
-        ShowError(MSG_NOT_CHECKED);
-        return EXIT_ERROR;
-    }
-    if (!path[0]) return EXIT_DONE;
     uint32_t stored;
-    int systemError;
-    if (!ReadChecksumFile(path, &stored, &systemError)) {
-        ShowFileError(MSG_NOT_CHECKED, path, systemError);
-        return EXIT_ERROR;
-    }
-    if (stored != CHECKSUM_FAILED) return EXIT_DONE;
-    return ReportError(path, NULL, "holds ffffffff, the value reserved for failure, so the join could not be checked; "
-                                   "without this .999 it joins unchecked");
+    return ReadSetChecksum(set, path, &stored) == CHECKSUM_UNKNOWN ? EXIT_ERROR : EXIT_DONE;
 }
 
 int RunJoin(const CommandLine *line)

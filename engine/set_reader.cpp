@@ -83,24 +83,11 @@ int FeedBytes(Transfer *work, FileHandle file, int64_t length, FileHandle output
 }
 
 // The outcome once every part was read: the stored checksum against `crc`.
-SetReading CompareWithChecksumFile(const char *checksumPath, bool searched, uint32_t crc, int matched)
+SetReading CompareWithChecksumFile(ChecksumLookup lookup, uint32_t stored, const char *checksumPath, uint32_t crc,
+                                   int matched)
 {
-    if (!searched) {
-        ShowError(MSG_NOT_CHECKED);
-        return READING_UNCHECKED;
-    }
-    if (!checksumPath[0]) return READING_NO_CHECKSUM;
-    uint32_t stored;
-    int systemError;
-    if (!ReadChecksumFile(checksumPath, &stored, &systemError)) {
-        ShowFileError(MSG_NOT_CHECKED, checksumPath, systemError);
-        return READING_UNCHECKED;
-    }
-    // The split never stores the failure value, so such a file says nothing.
-    if (stored == CHECKSUM_FAILED) {
-        ShowFileError(MSG_RESERVED_CHECKSUM, checksumPath, NO_SYSTEM_ERROR);
-        return READING_UNCHECKED;
-    }
+    if (lookup == CHECKSUM_UNKNOWN) return READING_UNCHECKED;
+    if (lookup == CHECKSUM_ABSENT) return READING_NO_CHECKSUM;
     if (stored != crc) {
         ShowFileError(MSG_CHECKSUMS_DIFFER, checksumPath, NO_SYSTEM_ERROR);
         return READING_DIFFERED;
@@ -110,6 +97,26 @@ SetReading CompareWithChecksumFile(const char *checksumPath, bool searched, uint
 }
 
 }  // namespace
+
+ChecksumLookup ReadSetChecksum(const PartSet *set, char *path, uint32_t *stored)
+{
+    if (!FindChecksumFile(set, path)) {
+        ShowError(MSG_NOT_CHECKED);
+        return CHECKSUM_UNKNOWN;
+    }
+    if (!path[0]) return CHECKSUM_ABSENT;
+    int systemError;
+    if (!ReadChecksumFile(path, stored, &systemError)) {
+        ShowFileError(MSG_NOT_CHECKED, path, systemError);
+        return CHECKSUM_UNKNOWN;
+    }
+    // The split never stores the failure value, so such a file says nothing.
+    if (*stored == CHECKSUM_FAILED) {
+        ShowFileError(MSG_RESERVED_CHECKSUM, path, NO_SYSTEM_ERROR);
+        return CHECKSUM_UNKNOWN;
+    }
+    return CHECKSUM_FOUND;
+}
 
 SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *outputName, int phase, int matched)
 {
@@ -142,7 +149,13 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
         FailTransfer(MSG_CANT_OPEN, path, systemError);
         return READING_FAILED;
     }
-    bool searched = FindChecksumFile(set, checksumPath);
+    // A checksum file that cannot check anything is known before the work.
+    uint32_t stored = 0;
+    ChecksumLookup lookup = ReadSetChecksum(set, checksumPath, &stored);
+    if (lookup == CHECKSUM_UNKNOWN) {
+        free(lengths);
+        return READING_UNCHECKED;
+    }
 
     Transfer work;
     work.cursor.Show();
@@ -173,7 +186,7 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
         ShowFileError(message, onOutput ? outputName : path, systemError);
         return READING_FAILED;
     }
-    return CompareWithChecksumFile(checksumPath, searched, ~state, matched);
+    return CompareWithChecksumFile(lookup, stored, checksumPath, ~state, matched);
 }
 
 OperationResult ReadFileChecksum(FileHandle file, uint32_t *checksum, int *systemError)

@@ -15,7 +15,7 @@ enum SetReading {
     READING_MATCHED,      // read whole, and the CRC-32 equals the checksum file's
     READING_DIFFERED,     // read whole, and the CRC-32 differs
     READING_NO_CHECKSUM,  // read whole; the set has no checksum file
-    READING_UNCHECKED,    // read whole; the checksum file is unreadable or holds ffffffff
+    READING_UNCHECKED,    // not read: the checksum file is unreadable or holds ffffffff
     READING_FAILED,       // refused, or a part or the output failed
     READING_CANCELLED,
 };
@@ -23,9 +23,9 @@ enum SetReading {
 // Reads every part of `set` (a discovery that CanJoinPartSet accepts) in
 // order, each exactly as long as it was when the reading began, and writes
 // the bytes to `output` unless it is NO_FILE; a failed write is an error
-// about `outputName`. Refused before anything is
-// read or written: a set that fails the set check, a part that does not
-// open. The checksum file is looked up as the join looks it up. Shows the
+// about `outputName`. Refused before anything is read or written: a set
+// that fails the set check, a part that does not open, a checksum file that
+// cannot check anything (ReadSetChecksum). The checksum file is looked up as the join looks it up. Shows the
 // running text `phase` (a catalogue id that takes the part number), the
 // progress, and the outcome: `matched` (a catalogue id) or an error; a set
 // without a checksum file is left to the caller to call a success or not.
@@ -34,6 +34,13 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
 // The checksum file of `set` (see ReadPartSet): its path into `path`, ""
 // when there is none. False when the folder could not be searched.
 bool FindChecksumFile(const PartSet *set, char *path);
+
+// The stored checksum of `set`, found and read as the join finds and reads
+// it. CHECKSUM_ABSENT: the set has none (`path` ""). CHECKSUM_UNKNOWN: none
+// that can check anything (the folder cannot be searched, the file cannot
+// be read as 4 bytes, or it holds the reserved failure value), already
+// shown as an error. CHECKSUM_FOUND: `*stored` holds the value.
+ChecksumLookup ReadSetChecksum(const PartSet *set, char *path, uint32_t *stored);
 
 // CRC-32 of an open file read from its current position to its end, with
 // progress and the cancel probe once per transfer block. OPERATION_FAILED
