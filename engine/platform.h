@@ -17,83 +17,18 @@ enum {
     NAME_SIZE = 3 * NAME_CHARS + 1,
 };
 
-// The number of bytes at the start of `text` that hold at most `limit`
-// characters, never splitting one. Characters are what the system counts:
-// UTF-16 units of the text in the ANSI code page on Windows, bytes on POSIX,
-// where names are bytes.
-size_t FitCharacters(const char *text, size_t limit);
-
-// The system's reason for the platform call that just failed: errno on
-// POSIX, GetLastError on Windows. Read it right after the failed call,
-// before anything else can change it.
-int LastSystemError();
-enum { NO_SYSTEM_ERROR = 0 };
+enum { NO_SYSTEM_ERROR = 0 };  // LastSystemError when there was no reason
 
 typedef intptr_t FileHandle;
 const FileHandle NO_FILE = -1;
 
 typedef int64_t FileTime;  // an opaque last-write stamp
 
-// Opens an existing file for reading; others may go on reading and writing it.
-// On POSIX only a regular file opens, and opening never waits (a FIFO, a
-// device or a folder is refused at once).
-FileHandle OpenFileForRead(const char *path);
-// Creates a file, replacing one of that name; read and write access, shared
-// with nobody while open. On POSIX, as above, only a regular file.
-FileHandle CreateFileForWrite(const char *path);
-// Creates a new file for reading and writing, shared with nobody while open
-// but for renaming it (it may be moved while open); fails when an entry of
-// that name exists, and then sets `*taken`.
-FileHandle CreateNewFile(const char *path, bool *taken);
-void CloseFileHandle(FileHandle file);
-
-// Read or write up to `count` bytes at the current position. The result is
-// the number of bytes moved (short only at the end of the file or on
-// failure), or -1 when the first transfer already failed.
-// On POSIX a failed call leaves the system's reason in errno, or 0 there
-// when there was none (a short count at the end of a file, an entry that
-// is not a regular file).
-int64_t ReadFileBytes(FileHandle file, void *buffer, int64_t count);
-int64_t WriteFileBytes(FileHandle file, const void *buffer, int64_t count);
-// Waits until the file's data and metadata are on stable storage.
-bool FlushToDisk(FileHandle file);
-// The file's length in bytes, or -1.
-int64_t GetFileLength(FileHandle file);
-
-bool GetFileWriteTime(FileHandle file, FileTime *time);
-// Sets the last-write time and leaves the other times alone.
-bool SetFileWriteTime(FileHandle file, FileTime time);
-
 // Read-only windows onto an open file, for the checksum pass: a mapping on
-// Windows, reads into one buffer on POSIX. Opening fails for an empty file,
-// as the system's mapping does. One window is open at a time.
+// Windows, reads into one buffer on POSIX. Views start at multiples of
+// WINDOW_ALIGNMENT.
 struct FileWindowReader;
-FileWindowReader *OpenWindowReader(FileHandle file);
-int64_t GetReaderLength(const FileWindowReader *reader);
-// A view of `length` bytes from `offset`; offset must be a multiple of
-// WINDOW_ALIGNMENT. NULL on failure.
-const unsigned char *ReadFileWindow(FileWindowReader *reader, int64_t offset, size_t length);
-void ReleaseFileWindow(const unsigned char *view, size_t length);
-void CloseWindowReader(FileWindowReader *reader);
 enum { WINDOW_ALIGNMENT = 65536 };
-
-// Size of the file a directory search finds under `path`; 0 when there is
-// none, when it is a folder, or when the search fails.
-int64_t GetPathFileSize(const char *path);
-bool IsFolderPath(const char *path);
-// True when a directory search finds `path` and the entry is not a folder.
-bool IsFilePath(const char *path);
-bool CopyFileNoReplace(const char *from, const char *to);
-// Moves the file `from` to `to` in one step. With `replace`, a file at `to`
-// is replaced; without, the move fails when any entry is at `to`. Both
-// names are in one folder.
-bool MoveFileIntoPlace(const char *from, const char *to, bool replace);
-// Makes the folder entries of the folder holding `path` durable (POSIX; on
-// Windows the write-through move has done it).
-bool SyncFolderOf(const char *path);
-// Free bytes for this user on the file system that holds the folder of
-// `path`; -1 when unknown.
-int64_t GetFreeDiskBytes(const char *path);
 
 // What a name leads to, and which file: volume and index (Windows) or
 // device and inode (POSIX).
@@ -106,8 +41,6 @@ enum EntryKind {
     ENTRY_FILE,   // a regular file, `*identity` filled
     ENTRY_OTHER,  // a folder, a device or anything else
 };
-EntryKind LookUpEntry(const char *path, FileIdentity *identity);
-bool GetFileIdentity(FileHandle file, FileIdentity *identity);
 inline bool IsSameIdentity(const FileIdentity &a, const FileIdentity &b)
 {
     return a.volume == b.volume && a.index == b.index;
@@ -120,20 +53,118 @@ enum NameFault {
     NAME_DEVICE,    // CON, PRN, AUX, NUL, COM1-9, LPT1-9 or a \\.\ path
     NAME_WILDCARD,  // '*' or '?'
 };
-// Always NAME_USABLE on POSIX, where every byte but '/' and zero may stand in a name.
-NameFault FindNameFault(const char *path);
-bool DeleteFilePath(const char *path);
-// Full path of the running program's executable.
-bool GetProgramPath(char *buffer, int size);
-// True when both paths name the same file. When both exist, by identity: on
-// Windows the volume serial number and file index, so short names, other
-// drive letters, junctions and hard links are seen through; on POSIX the
-// device and inode. Otherwise by name: on Windows the full paths compared
-// without regard to case, on POSIX the canonical names.
-bool IsSameFile(const char *a, const char *b);
 
-bool IsPathSeparator(char c);
+// What ListFolder calls with each entry's bare name.
+typedef void (*ListEntryProc)(const char *name, void *context);
+
 extern const char PATH_SEPARATOR;
+
+// The platform's calls, each listed once as
+//   X(result, Name, (parameters), (arguments))
+// with its contract above it. This header expands the list into plain
+// declarations; the fault harness (tests/fault) expands it again to pass
+// each call on to the real platform, so a new call needs only its row here
+// and its two implementations.
+#define PARTELLO_PLATFORM_CALLS(X) \
+    /* The number of bytes at the start of `text` that hold at most `limit` \
+       characters, never splitting one. Characters are what the system \
+       counts: UTF-16 units of the text in the ANSI code page on Windows, \
+       bytes on POSIX, where names are bytes. */ \
+    X(size_t, FitCharacters, (const char *text, size_t limit), (text, limit)) \
+    /* The system's reason for the platform call that just failed: errno on \
+       POSIX, GetLastError on Windows. Read it right after the failed call, \
+       before anything else can change it. */ \
+    X(int, LastSystemError, (), ()) \
+    \
+    /* Opens an existing file for reading; others may go on reading and \
+       writing it. On POSIX only a regular file opens, and opening never \
+       waits (a FIFO, a device or a folder is refused at once). */ \
+    X(FileHandle, OpenFileForRead, (const char *path), (path)) \
+    /* Creates a file, replacing one of that name; read and write access, \
+       shared with nobody while open. On POSIX, as above, only a regular \
+       file. */ \
+    X(FileHandle, CreateFileForWrite, (const char *path), (path)) \
+    /* Creates a new file for reading and writing, shared with nobody while \
+       open but for renaming it (it may be moved while open); fails when an \
+       entry of that name exists, and then sets `*taken`. */ \
+    X(FileHandle, CreateNewFile, (const char *path, bool *taken), (path, taken)) \
+    X(void, CloseFileHandle, (FileHandle file), (file)) \
+    \
+    /* Read or write up to `count` bytes at the current position. The result \
+       is the number of bytes moved (short only at the end of the file or on \
+       failure), or -1 when the first transfer already failed. On POSIX a \
+       failed call leaves the system's reason in errno, or 0 there when there \
+       was none (a short count at the end of a file, an entry that is not a \
+       regular file). */ \
+    X(int64_t, ReadFileBytes, (FileHandle file, void *buffer, int64_t count), (file, buffer, count)) \
+    X(int64_t, WriteFileBytes, (FileHandle file, const void *buffer, int64_t count), (file, buffer, count)) \
+    /* Waits until the file's data and metadata are on stable storage. */ \
+    X(bool, FlushToDisk, (FileHandle file), (file)) \
+    /* The file's length in bytes, or -1. */ \
+    X(int64_t, GetFileLength, (FileHandle file), (file)) \
+    \
+    X(bool, GetFileWriteTime, (FileHandle file, FileTime *time), (file, time)) \
+    /* Sets the last-write time and leaves the other times alone. */ \
+    X(bool, SetFileWriteTime, (FileHandle file, FileTime time), (file, time)) \
+    \
+    /* Opening a window reader fails for an empty file, as the system's \
+       mapping does. One window is open at a time. */ \
+    X(FileWindowReader *, OpenWindowReader, (FileHandle file), (file)) \
+    X(int64_t, GetReaderLength, (const FileWindowReader *reader), (reader)) \
+    /* A view of `length` bytes from `offset`; offset must be a multiple of \
+       WINDOW_ALIGNMENT. NULL on failure. */ \
+    X(const unsigned char *, ReadFileWindow, (FileWindowReader *reader, int64_t offset, size_t length), \
+      (reader, offset, length)) \
+    X(void, ReleaseFileWindow, (const unsigned char *view, size_t length), (view, length)) \
+    X(void, CloseWindowReader, (FileWindowReader *reader), (reader)) \
+    \
+    /* Size of the file a directory search finds under `path`; 0 when there \
+       is none, when it is a folder, or when the search fails. */ \
+    X(int64_t, GetPathFileSize, (const char *path), (path)) \
+    X(bool, IsFolderPath, (const char *path), (path)) \
+    /* True when a directory search finds `path` and the entry is not a \
+       folder. */ \
+    X(bool, IsFilePath, (const char *path), (path)) \
+    X(bool, CopyFileNoReplace, (const char *from, const char *to), (from, to)) \
+    /* Moves the file `from` to `to` in one step. With `replace`, a file at \
+       `to` is replaced; without, the move fails when any entry is at `to`. \
+       Both names are in one folder. */ \
+    X(bool, MoveFileIntoPlace, (const char *from, const char *to, bool replace), (from, to, replace)) \
+    /* Makes the folder entries of the folder holding `path` durable (POSIX; \
+       on Windows the write-through move has done it). */ \
+    X(bool, SyncFolderOf, (const char *path), (path)) \
+    /* Free bytes for this user on the file system that holds the folder of \
+       `path`; -1 when unknown. */ \
+    X(int64_t, GetFreeDiskBytes, (const char *path), (path)) \
+    \
+    X(EntryKind, LookUpEntry, (const char *path, FileIdentity *identity), (path, identity)) \
+    X(bool, GetFileIdentity, (FileHandle file, FileIdentity *identity), (file, identity)) \
+    /* Always NAME_USABLE on POSIX, where every byte but '/' and zero may \
+       stand in a name. */ \
+    X(NameFault, FindNameFault, (const char *path), (path)) \
+    X(bool, DeleteFilePath, (const char *path), (path)) \
+    /* Full path of the running program's executable. */ \
+    X(bool, GetProgramPath, (char *buffer, int size), (buffer, size)) \
+    /* True when both paths name the same file. When both exist, by \
+       identity: on Windows the volume serial number and file index, so \
+       short names, other drive letters, junctions and hard links are seen \
+       through; on POSIX the device and inode. Otherwise by name: on Windows \
+       the full paths compared without regard to case, on POSIX the \
+       canonical names. */ \
+    X(bool, IsSameFile, (const char *a, const char *b), (a, b)) \
+    X(bool, IsPathSeparator, (char c), (c)) \
+    \
+    /* Calls `each` with the bare name of every entry of `folder` ("" for \
+       the current folder; otherwise ending in a separator) that the \
+       system's search offers for `pattern`. The system may offer more names \
+       than the pattern strictly matches; callers filter. False when the \
+       search finds nothing. */ \
+    X(bool, ListFolder, (const char *folder, const char *pattern, ListEntryProc each, void *context), \
+      (folder, pattern, each, context))
+
+#define PARTELLO_DECLARE_PLATFORM_CALL(result, name, parameters, arguments) result name parameters;
+PARTELLO_PLATFORM_CALLS(PARTELLO_DECLARE_PLATFORM_CALL)
+#undef PARTELLO_DECLARE_PLATFORM_CALL
 
 // The file name of a path: the text after its last separator. What comes
 // before it is the folder part, separator included.
@@ -144,12 +175,5 @@ inline const char *FindFileName(const char *path)
         if (IsPathSeparator(*p)) name = p + 1;
     return name;
 }
-
-// Calls `each` with the bare name of every entry of `folder` ("" for the
-// current folder; otherwise ending in a separator) that the system's search
-// offers for `pattern`. The system may offer more names than the pattern
-// strictly matches; callers filter. False when the search finds nothing.
-typedef void (*ListEntryProc)(const char *name, void *context);
-bool ListFolder(const char *folder, const char *pattern, ListEntryProc each, void *context);
 
 #endif

@@ -25,8 +25,6 @@ bool IsFailed(CallKind kind)
     return true;
 }
 
-RealFileWindowReader *Real(FileWindowReader *mapping) { return (RealFileWindowReader *)mapping; }
-
 FileHandle Counted(FileHandle file)
 {
     if (file != NO_FILE) g_record.openHandles++;
@@ -104,17 +102,15 @@ bool SetFileWriteTime(FileHandle file, FileTime time)
 FileWindowReader *OpenWindowReader(FileHandle file)
 {
     if (IsFailed(CALL_MAPPING)) return NULL;
-    RealFileWindowReader *mapping = RealOpenWindowReader(file);
-    if (mapping) g_record.openMappings++;
-    return (FileWindowReader *)mapping;
+    FileWindowReader *reader = RealOpenWindowReader(file);
+    if (reader) g_record.openMappings++;
+    return reader;
 }
 
-int64_t GetReaderLength(const FileWindowReader *mapping) { return RealGetReaderLength((const RealFileWindowReader *)mapping); }
-
-const unsigned char *ReadFileWindow(FileWindowReader *mapping, int64_t offset, size_t length)
+const unsigned char *ReadFileWindow(FileWindowReader *reader, int64_t offset, size_t length)
 {
     if (IsFailed(CALL_MAPPING)) return NULL;
-    const unsigned char *view = RealReadFileWindow(Real(mapping), offset, length);
+    const unsigned char *view = RealReadFileWindow(reader, offset, length);
     if (view) g_record.openViews++;
     return view;
 }
@@ -125,15 +121,11 @@ void ReleaseFileWindow(const unsigned char *view, size_t length)
     RealReleaseFileWindow(view, length);
 }
 
-void CloseWindowReader(FileWindowReader *mapping)
+void CloseWindowReader(FileWindowReader *reader)
 {
-    if (mapping) g_record.openMappings--;
-    RealCloseWindowReader(Real(mapping));
+    if (reader) g_record.openMappings--;
+    RealCloseWindowReader(reader);
 }
-
-int64_t GetPathFileSize(const char *path) { return RealGetPathFileSize(path); }
-bool IsFolderPath(const char *path) { return RealIsFolderPath(path); }
-bool IsFilePath(const char *path) { return RealIsFilePath(path); }
 
 bool CopyFileNoReplace(const char *from, const char *to)
 {
@@ -147,16 +139,10 @@ bool DeleteFilePath(const char *path)
     return !IsFailed(CALL_DELETE) && RealDeleteFilePath(path);
 }
 
-bool GetProgramPath(char *buffer, int size) { return RealGetProgramPath(buffer, size); }
-bool IsSameFile(const char *a, const char *b) { return RealIsSameFile(a, b); }
-bool IsPathSeparator(char c) { return RealIsPathSeparator(c); }
-
 bool ListFolder(const char *folder, const char *pattern, ListEntryProc each, void *context)
 {
     return !IsFailed(CALL_LISTING) && RealListFolder(folder, pattern, each, context);
 }
-
-size_t FitCharacters(const char *text, size_t limit) { return RealFitCharacters(text, limit); }
 
 FileHandle CreateNewFile(const char *path, bool *taken)
 {
@@ -173,7 +159,3 @@ bool MoveFileIntoPlace(const char *from, const char *to, bool replace)
 
 bool SyncFolderOf(const char *path) { return !IsFailed(CALL_SYNC) && RealSyncFolderOf(path); }
 int64_t GetFreeDiskBytes(const char *path) { return IsFailed(CALL_SPACE) ? -1 : RealGetFreeDiskBytes(path); }
-EntryKind LookUpEntry(const char *path, FileIdentity *identity) { return RealLookUpEntry(path, identity); }
-bool GetFileIdentity(FileHandle file, FileIdentity *identity) { return RealGetFileIdentity(file, identity); }
-NameFault FindNameFault(const char *path) { return RealFindNameFault(path); }
-int LastSystemError() { return RealLastSystemError(); }
