@@ -146,7 +146,7 @@ TEST(Cli, RefusalsAndFailures)
         {{"join", dir / "data.bin.001", "-o", dir / "notes.txt"}, 1, "notes.txt': already exists; use -f"},
         {{"list", dir / "notes.txt"}, 1, "notes.txt': Only numbered files can be joined!\n"},
         {{"join", dir / "lone.001", "-f"}, 1, "lone.001': only one part was found"},
-        {{"list", dir / "absent.001"}, 1, "partello: '" + dir.Path() + "absent.???': no files match\n"},
+        {{"list", dir / "absent.001"}, 1, "partello: '" + dir.Path() + "absent.??\?': no files match\n"},
         {{"verify", dir / (hostile + ".001")}, 1, "/h'$'\\r'$'\\033''[Kok'$'\\n''.999': Checksums do not match\n"},
         {{"join", dir / "q.001", "-o", dir / "q"}, 1, "partello: not a numbered part: q.0\\r2\n"},  // a name within a text
         {{"join", dir / "sum.999"}, 1, "only a checksum file"},
