@@ -7,12 +7,6 @@
 #include "fuzz_support.h"
 #include "join.h"
 
-namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-}  // namespace
-
 // Byte 0 chooses the output size (255 stands for NULL as the entry), the
 // rest is the entry.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
