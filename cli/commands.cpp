@@ -181,7 +181,8 @@ static int RemoveEarlierParts(const char *source, const char *folder, int64_t wr
     EarlierSearch search;
     int status = FindEarlierPieces(source, folder, written, &search, prefix);
     for (int i = 0; i < search.found.count; i++) {
-        snprintf(path, sizeof path, "%s%s", prefix, search.found.names[i]);
+        // A path cut short could name another file.
+        if (!MakePartPath(prefix, search.found.names[i], path)) continue;
         if (!DeleteFilePath(path)) {
             NoteNotDeleted(path, LastSystemError());
             status = EXIT_ERROR;

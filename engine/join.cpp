@@ -12,22 +12,10 @@
 
 namespace {
 
-bool MakePartPath(const char *folder, const char *name, char *path)
-{
-    int length = snprintf(path, PATH_SIZE, "%s%s", folder, name);
-    return length >= 0 && length < PATH_SIZE;
-}
-
-// How far the join is: part `part` of `parts`, `done` of `total` bytes.
-struct JoinProgress {
-    int part, parts;
-    int64_t done, total;
-};
-
 // NULL when the part was appended whole, otherwise the file that failed,
 // and why in `*systemError`.
 const char *AppendPart(Transfer *work, FileHandle part, int64_t size, const char *partPath, const char *outputPath,
-                       JoinProgress *progress, int *systemError)
+                       TransferProgress *progress, int *systemError)
 {
     for (int64_t left = size; left > 0;) {
         int64_t chunk = left < work->buffer.size ? left : work->buffer.size;
@@ -41,8 +29,7 @@ const char *AppendPart(Transfer *work, FileHandle part, int64_t size, const char
             return failed;
         }
         left -= chunk;
-        progress->done += chunk;
-        ReportProgress(progress->part, progress->parts, progress->done, progress->total);
+        progress->Add(chunk);
     }
     return NULL;
 }
@@ -55,26 +42,6 @@ bool NamesAnInput(const char *outputPath, const char *const *names, int count, c
     for (int i = 0; i < count; i++)
         if (MakePartPath(folder, names[i], path) && IsSameFile(outputPath, path)) return true;
     return checksumPath[0] && IsSameFile(outputPath, checksumPath);
-}
-
-// Every part must open before anything is written. A part that does not is
-// left in `path`, as is one whose length cannot be read, and why in
-// `*systemError`; `*total` is the sum of their lengths.
-bool OpenEveryPart(const char *const *names, int count, const char *folder, char *path, int64_t *total,
-                   int *systemError)
-{
-    *total = 0;
-    for (int i = 0; i < count; i++) {
-        FileHandle part = MakePartPath(folder, names[i], path) ? OpenFileForRead(path) : NO_FILE;
-        *systemError = LastSystemError();
-        if (part == NO_FILE) return false;
-        int64_t length = GetFileLength(part);
-        *systemError = LastSystemError();
-        CloseFileHandle(part);
-        if (length < 0) return false;
-        *total += length;
-    }
-    return true;
 }
 
 // The catalogue message for an output path that names no file to write,
@@ -178,29 +145,12 @@ void DeleteSet(const char *const *names, int count, const char *folder, const ch
 
 // Without a checksum file nothing proves a join whole. A part before the
 // last that is shorter than the first (a cut or emptied one) is a sign of
-// damage, and then the parts stay. `*irregular` gets the index of the
-// first such part, or -1. A part that cannot be measured gives the
-// message to fail with, its path left in `path` and why in `*systemError`;
-// otherwise 0.
-int FindIrregularPart(const char *const *names, int count, const char *folder, int *irregular, char *path,
-                      int *systemError)
+// damage, and then the parts stay. The index of the first such part, or -1.
+int FindIrregularPart(const int64_t *lengths, int count)
 {
-    *irregular = -1;
-    int64_t first = 0;
-    for (int i = 0; i + 1 < count; i++) {
-        FileGuard part(MakePartPath(folder, names[i], path) ? OpenFileForRead(path) : NO_FILE);
-        *systemError = LastSystemError();
-        if (part.handle == NO_FILE) return MSG_CANT_OPEN;
-        int64_t size = GetFileLength(part.handle);
-        *systemError = LastSystemError();
-        if (size < 0) return MSG_CANT_READ_WRITE;
-        if (i == 0) first = size;
-        if (size < first) {
-            *irregular = i;
-            break;
-        }
-    }
-    return 0;
+    for (int i = 1; i + 1 < count; i++)
+        if (lengths[i] < lengths[0]) return i;
+    return -1;
 }
 
 // The join ran, but an irregular part kept the parts: a failure only when
@@ -277,7 +227,7 @@ OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleti
     bool haveTime = false;
     const char *failed = NULL;  // the file a transfer failed on
     int systemError = NO_SYSTEM_ERROR;
-    JoinProgress progress = {0, plan->parts, 0, plan->total};
+    TransferProgress progress = {0, plan->parts, 0, plan->total};
     for (int i = 0; i < plan->parts && !failed; i++) {
         ShowMessageNumber(MSG_JOINING, i + 1);
         progress.part = i + 1;
@@ -352,6 +302,22 @@ OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleti
 
 }  // namespace
 
+bool MeasureParts(const char *const *names, int count, const char *folder, int64_t *lengths, int64_t *total,
+                  char *path, int *systemError)
+{
+    *total = 0;
+    for (int i = 0; i < count; i++) {
+        FileGuard part(MakePartPath(folder, names[i], path) ? OpenFileForRead(path) : NO_FILE);
+        *systemError = LastSystemError();
+        if (part.handle == NO_FILE) return false;
+        lengths[i] = GetFileLength(part.handle);
+        *systemError = LastSystemError();
+        if (lengths[i] < 0) return false;
+        *total += lengths[i];
+    }
+    return true;
+}
+
 const char *UnfinishedJoinPath() { return g_unfinishedShown ? g_unfinishedPath : NULL; }
 
 OperationResult JoinFiles(const char *const *names, int count, const char *folder, NumberPlaces places,
@@ -378,15 +344,14 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     FileIdentity existing;
     EntryKind there = LookUpEntry(outputPath, &existing);
     if (there == ENTRY_OTHER) return FailTransfer(MSG_CANT_CREATE, outputPath, NO_SYSTEM_ERROR);
+    PartLengths lengths;
+    if (!lengths.Fit(parts)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, NO_SYSTEM_ERROR);
     int64_t total;
     int systemError;
-    if (!OpenEveryPart(names, parts, folder, path, &total, &systemError))
+    if (!MeasureParts(names, parts, folder, lengths.values, &total, path, &systemError))
         return FailTransfer(MSG_CANT_OPEN, path, systemError);
     if (!CheckRoom(outputPath, total)) return OPERATION_FAILED;
-
-    int irregular = -1;
-    int message = lookup == CHECKSUM_ABSENT ? FindIrregularPart(names, parts, folder, &irregular, path, &systemError) : 0;
-    if (message) return FailTransfer(message, path, systemError);
+    int irregular = lookup == CHECKSUM_ABSENT ? FindIrregularPart(lengths.values, parts) : -1;
 
     // The question comes last: a join that would be refused asks nothing.
     JoinPlan plan = {names, parts, folder, outputPath, lookup, checksumPath, !rule || rule->replaceAny,

@@ -45,6 +45,13 @@ struct OutputRule {
 OperationResult JoinFiles(const char *const *names, int count, const char *folder, NumberPlaces places,
                           const char *outputPath, bool deleteParts, OutputRule *rule = NULL);
 
+// Every part of a set opened and measured before anything is written: each
+// length into `lengths`, their sum into `*total`. False for the first part
+// that does not open or whose length cannot be read, its path left in `path`
+// and why in `*systemError`.
+bool MeasureParts(const char *const *names, int count, const char *folder, int64_t *lengths, int64_t *total,
+                  char *path, int *systemError);
+
 // The file a join is writing before it is moved into place, or NULL. Safe
 // to call from a signal handler, which may delete it.
 const char *UnfinishedJoinPath();

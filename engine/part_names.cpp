@@ -54,6 +54,12 @@ bool MakeSplitPath(const char *sourcePath, const char *folder, int number, char 
     return fits;
 }
 
+bool MakePartPath(const char *folder, const char *name, char *path)
+{
+    int length = snprintf(path, PATH_SIZE, "%s%s", folder, name);
+    return length >= 0 && length < PATH_SIZE;
+}
+
 void MakeChecksumPath(const char *partPath, char *out, int size)
 {
     if (size <= 0) return;
@@ -75,8 +81,7 @@ ChecksumLookup LookUpChecksumFile(const char *folder, const char *lastName, char
     ChecksumSearch search = {name, "", false};
     // Every entry is listed, so a search that finds none has failed.
     bool listed = name[0] && ListFolder(folder, "*", OfferChecksumName, &search);
-    int length = snprintf(path, PATH_SIZE, "%s%s", folder, search.found[0] ? search.found : name);
-    bool fits = length >= 0 && length < PATH_SIZE;
+    bool fits = MakePartPath(folder, search.found[0] ? search.found : name, path);
     if (!fits) path[0] = '\0';
     if (!listed || !fits) return CHECKSUM_UNKNOWN;
     return search.found[0] ? CHECKSUM_FOUND : CHECKSUM_ABSENT;

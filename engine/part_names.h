@@ -38,6 +38,10 @@ bool EndsInChecksumExtension(const char *name, int64_t length);
 // that would not fit a path; `path` (PATH_SIZE) is then cut short.
 bool MakeSplitPath(const char *sourcePath, const char *folder, int number, char *path);
 
+// A part's path: the join folder ("" or ending in a separator) and its
+// bare name. False when that would not fit a path.
+bool MakePartPath(const char *folder, const char *name, char *path);
+
 // The checksum file's path for the last part's path: its extension (after
 // the last '.' of the name) replaced by ".999", or ".999" appended.
 void MakeChecksumPath(const char *partPath, char *out, int size);

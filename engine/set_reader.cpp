@@ -18,39 +18,11 @@ bool FindChecksumFile(const PartSet *set, char *path)
 
 namespace {
 
-bool MakeSetPartPath(const PartSet *set, int index, char *path)
-{
-    int length = snprintf(path, PATH_SIZE, "%s%s", set->folder, set->names.names[index]);
-    return length >= 0 && length < PATH_SIZE;
-}
-
-// Every part's length, summed into `total`; the first part that does not
-// open is left in `path`, and why in `*systemError`.
-bool MeasureParts(const PartSet *set, int64_t *lengths, int64_t *total, char *path, int *systemError)
-{
-    *total = 0;
-    for (int i = 0; i < set->names.count; i++) {
-        FileGuard part(MakeSetPartPath(set, i, path) ? OpenFileForRead(path) : NO_FILE);
-        *systemError = LastSystemError();
-        if (part.handle == NO_FILE) return false;
-        lengths[i] = GetFileLength(part.handle);
-        *systemError = LastSystemError();
-        if (lengths[i] < 0) return false;
-        *total += lengths[i];
-    }
-    return true;
-}
-
 // The reading shared by a set and a single file: `length` bytes of `file`
 // (or up to its end when negative) into the CRC and on to `output`.
 // 0 when done, otherwise the message for what failed, and why in
 // `*systemError`; `*onOutput` when it was the write.
-struct Progress {
-    int part, parts;
-    int64_t done, total;
-};
-
-int FeedBytes(Transfer *work, FileHandle file, int64_t length, FileHandle output, uint32_t *state, Progress *progress,
+int FeedBytes(Transfer *work, FileHandle file, int64_t length, FileHandle output, uint32_t *state, TransferProgress *progress,
               bool *onOutput, bool *cancelled, int *systemError)
 {
     *systemError = NO_SYSTEM_ERROR;
@@ -72,8 +44,7 @@ int FeedBytes(Transfer *work, FileHandle file, int64_t length, FileHandle output
             return MSG_CANT_READ_WRITE;
         }
         if (left > 0) left -= got;
-        progress->done += got;
-        ReportProgress(progress->part, progress->parts, progress->done, progress->total);
+        progress->Add(got);
         if (CancelProbe()) {
             *cancelled = true;
             return 0;
@@ -133,29 +104,22 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
         FormatSetFault(&check, names, text, sizeof text);
         ReportFailure(text, NULL, NO_SYSTEM_ERROR);
     }
-    free(names);
-    if (!whole) return READING_FAILED;
-
     char path[PATH_SIZE], checksumPath[PATH_SIZE];
-    int64_t *lengths = (int64_t *)malloc((size_t)count * sizeof *lengths);
-    Progress progress = {0, count, 0, 0};
-    if (!lengths) {
-        ShowError(MSG_OUT_OF_MEMORY);
-        return READING_FAILED;
-    }
-    int systemError;
-    if (!MeasureParts(set, lengths, &progress.total, path, &systemError)) {
-        free(lengths);
+    PartLengths lengths;
+    TransferProgress progress = {0, count, 0, 0};
+    int systemError = NO_SYSTEM_ERROR;
+    bool measured = whole && lengths.Fit(count);
+    if (whole && !measured) ShowError(MSG_OUT_OF_MEMORY);
+    if (measured && !MeasureParts(names, count, set->folder, lengths.values, &progress.total, path, &systemError)) {
         FailTransfer(MSG_CANT_OPEN, path, systemError);
-        return READING_FAILED;
+        measured = false;
     }
+    free(names);
+    if (!measured) return READING_FAILED;
     // A checksum file that cannot check anything is known before the work.
     uint32_t stored = 0;
     ChecksumLookup lookup = ReadSetChecksum(set, checksumPath, &stored);
-    if (lookup == CHECKSUM_UNKNOWN) {
-        free(lengths);
-        return READING_UNCHECKED;
-    }
+    if (lookup == CHECKSUM_UNKNOWN) return READING_UNCHECKED;
 
     Transfer work;
     work.cursor.Show();
@@ -165,7 +129,7 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
     for (int i = 0; i < count && !message && !cancelled; i++) {
         ShowMessageNumber(phase, i + 1);
         progress.part = i + 1;
-        work.file.handle = MakeSetPartPath(set, i, path) ? OpenFileForRead(path) : NO_FILE;
+        work.file.handle = MakePartPath(set->folder, set->names.names[i], path) ? OpenFileForRead(path) : NO_FILE;
         if (work.file.handle == NO_FILE) {
             systemError = LastSystemError();
             message = MSG_CANT_OPEN;
@@ -173,14 +137,13 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
         }
         // A part that grew or shrank since it was measured is no part of this set.
         systemError = NO_SYSTEM_ERROR;
-        message = GetFileLength(work.file.handle) == lengths[i]
-                      ? FeedBytes(&work, work.file.handle, lengths[i], output, &state, &progress, &onOutput, &cancelled,
+        message = GetFileLength(work.file.handle) == lengths.values[i]
+                      ? FeedBytes(&work, work.file.handle, lengths.values[i], output, &state, &progress, &onOutput, &cancelled,
                                   &systemError)
                       : MSG_CANT_READ_WRITE;
         CloseFileHandle(work.file.handle);
         work.file.handle = NO_FILE;
     }
-    free(lengths);
     if (cancelled) return READING_CANCELLED;
     if (message) {
         ShowFileError(message, onOutput ? outputName : path, systemError);
@@ -192,7 +155,7 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
 OperationResult ReadFileChecksum(FileHandle file, uint32_t *checksum, int *systemError)
 {
     Transfer work;
-    Progress progress = {0, 0, 0, GetFileLength(file)};
+    TransferProgress progress = {0, 0, 0, GetFileLength(file)};
     uint32_t state = 0xFFFFFFFFu;
     bool onOutput, cancelled;
     int message = FeedBytes(&work, file, -1, NO_FILE, &state, &progress, &onOutput, &cancelled, systemError);

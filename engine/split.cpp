@@ -52,17 +52,11 @@ bool ParseInt32(const char *text, int64_t *value)
     return true;
 }
 
-// How far the parts are: part `part` of `parts`, `done` of `total` bytes.
-struct PartProgress {
-    int part, parts;
-    int64_t done, total;
-};
-
 // Moves `size` bytes from the source's position into a new part file.
 // 0 when done; otherwise the message for what failed, `*failed` naming the
 // file it failed on and `*systemError` why.
 int WritePart(const char *path, const char *sourcePath, Transfer *work, int64_t size, const FileTime *time,
-              PartProgress *progress, const char **failed, int *systemError)
+              TransferProgress *progress, const char **failed, int *systemError)
 {
     *failed = path;
     FileGuard part(CreateFileForWrite(path));
@@ -80,8 +74,7 @@ int WritePart(const char *path, const char *sourcePath, Transfer *work, int64_t 
             return MSG_CANT_READ_WRITE;
         }
         left -= chunk;
-        progress->done += chunk;
-        ReportProgress(progress->part, progress->parts, progress->done, progress->total);
+        progress->Add(chunk);
     }
     if (time) SetFileWriteTime(part.handle, *time);
     return 0;
@@ -171,7 +164,7 @@ OperationResult CutParts(const char *sourcePath, const char *folder, int64_t par
     if (!WriteChecksumFile(path, checksum, &systemError)) return FailTransfer(MSG_CANT_CREATE, path, systemError);
 
     int64_t left = before.length;
-    PartProgress progress = {0, (int)CountPartsOfLength(before.length, partSize), 0, before.length};
+    TransferProgress progress = {0, (int)CountPartsOfLength(before.length, partSize), 0, before.length};
     for (int k = 1;; k++) {
         ShowMessageNumber(MSG_SPLITTING, k);
         progress.part = k;

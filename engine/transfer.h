@@ -65,6 +65,35 @@ struct WaitCursor {
     }
 };
 
+// How far a split, join or reading of a set is: part `part` of `parts`,
+// `done` of `total` bytes, told to the front end as the bytes move.
+struct TransferProgress {
+    int part, parts;
+    int64_t done, total;
+
+    void Add(int64_t moved)
+    {
+        done += moved;
+        ReportProgress(part, parts, done, total);
+    }
+};
+
+// The length of each part of a set, freed at the end of its scope.
+struct PartLengths {
+    int64_t *values = NULL;
+
+    PartLengths() = default;
+    ~PartLengths() { free(values); }
+    PartLengths(const PartLengths &) = delete;
+    PartLengths &operator=(const PartLengths &) = delete;
+
+    bool Fit(int count)
+    {
+        values = (int64_t *)malloc((size_t)(count > 0 ? count : 1) * sizeof *values);
+        return values != NULL;
+    }
+};
+
 // The file a split reads or a join writes, the buffer and the cursor.
 struct Transfer {
     FileGuard file;

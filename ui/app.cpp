@@ -57,8 +57,7 @@ static void OpenFirstPartBesideProgram()
     GetProgramFolder(folder);
     if (!ListFolder(folder, "*.001", KeepFirstName, name) || !name[0]) return;
     char path[PATH_SIZE];
-    int length = snprintf(path, sizeof path, "%s%s", folder, name);
-    if (length > 0 && length < PATH_SIZE && !IsFolderPath(path)) OpenPath(path, true);
+    if (MakePartPath(folder, name, path) && !IsFolderPath(path)) OpenPath(path, true);
 }
 
 static void OpenCommandLine(int argumentCount, char **arguments)

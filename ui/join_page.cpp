@@ -88,8 +88,7 @@ bool DiscoverParts(const char *path) { return FillJoinList(g_app.joinPage, path,
 static void RefreshJoinList(HWND page, const char *firstEntry)
 {
     char path[PATH_SIZE];
-    int length = snprintf(path, sizeof path, "%s%s", g_app.joinFolder, firstEntry);
-    if (length > 0 && length < PATH_SIZE) FillJoinList(page, path, false);
+    if (MakePartPath(g_app.joinFolder, firstEntry, path)) FillJoinList(page, path, false);
 }
 
 // The list as the set to join: its entries, in order, with the folder and
