@@ -12,12 +12,13 @@
 
 namespace {
 
-// NULL when the part was appended whole, otherwise the file that failed,
-// and why in `*systemError`.
+// NULL when the part was appended whole or the user cancelled
+// (`*cancelled`), otherwise the file that failed, and why in `*systemError`.
 const char *AppendPart(Transfer *work, FileHandle part, int64_t size, const char *partPath, const char *outputPath,
-                       TransferProgress *progress, int *systemError)
+                       TransferProgress *progress, bool *cancelled, int *systemError)
 {
-    for (int64_t left = size; left > 0;) {
+    *cancelled = false;
+    for (int64_t left = size; left > 0 && !*cancelled;) {
         int64_t chunk = left < work->buffer.size ? left : work->buffer.size;
         const char *failed = NULL;
         if (ReadFileBytes(part, work->buffer.bytes, chunk) != chunk)
@@ -29,7 +30,7 @@ const char *AppendPart(Transfer *work, FileHandle part, int64_t size, const char
             return failed;
         }
         left -= chunk;
-        progress->Add(chunk);
+        *cancelled = progress->Add(chunk);
     }
     return NULL;
 }
@@ -245,8 +246,9 @@ OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleti
         }
         total += size;
         if (!work.buffer.Fit(size)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, NO_SYSTEM_ERROR);
-        failed = AppendPart(&work, part.handle, size, path, outputPath, &progress, &systemError);
-        if (!failed && CancelProbe()) return OPERATION_CANCELLED;
+        bool cancelled;
+        failed = AppendPart(&work, part.handle, size, path, outputPath, &progress, &cancelled, &systemError);
+        if (cancelled || (!failed && CancelProbe())) return OPERATION_CANCELLED;
     }
     if (failed) return FailTransfer(MSG_CANT_READ_WRITE, failed, systemError);
     int64_t length = GetFileLength(work.file.handle);

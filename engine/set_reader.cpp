@@ -44,8 +44,7 @@ int FeedBytes(Transfer *work, FileHandle file, int64_t length, FileHandle output
             return MSG_CANT_READ_WRITE;
         }
         if (left > 0) left -= got;
-        progress->Add(got);
-        if (CancelProbe()) {
+        if (progress->Add(got)) {
             *cancelled = true;
             return 0;
         }
@@ -143,6 +142,7 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
                       : MSG_CANT_READ_WRITE;
         CloseFileHandle(work.file.handle);
         work.file.handle = NO_FILE;
+        if (!message && !cancelled) cancelled = CancelProbe();
     }
     if (cancelled) return READING_CANCELLED;
     if (message) {

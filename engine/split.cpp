@@ -53,11 +53,12 @@ bool ParseInt32(const char *text, int64_t *value)
 }
 
 // Moves `size` bytes from the source's position into a new part file.
-// 0 when done; otherwise the message for what failed, `*failed` naming the
-// file it failed on and `*systemError` why.
+// 0 when done or cancelled (`*cancelled`); otherwise the message for what
+// failed, `*failed` naming the file it failed on and `*systemError` why.
 int WritePart(const char *path, const char *sourcePath, Transfer *work, int64_t size, const FileTime *time,
-              TransferProgress *progress, const char **failed, int *systemError)
+              TransferProgress *progress, bool *cancelled, const char **failed, int *systemError)
 {
+    *cancelled = false;
     *failed = path;
     FileGuard part(CreateFileForWrite(path));
     *systemError = LastSystemError();
@@ -74,7 +75,10 @@ int WritePart(const char *path, const char *sourcePath, Transfer *work, int64_t 
             return MSG_CANT_READ_WRITE;
         }
         left -= chunk;
-        progress->Add(chunk);
+        if (progress->Add(chunk)) {
+            *cancelled = true;
+            return 0;
+        }
     }
     if (time) SetFileWriteTime(part.handle, *time);
     return 0;
@@ -171,11 +175,12 @@ OperationResult CutParts(const char *sourcePath, const char *folder, int64_t par
         int64_t size = left < partSize ? left : partSize;
         MakeSplitPath(sourcePath, folder, k, path);  // k <= MAX_PARTS: fits as the checksum file did
         const char *failed;
+        bool cancelled;
         int message = WritePart(path, sourcePath, &work, size, before.haveTime ? &before.time : NULL, &progress,
-                                &failed, &systemError);
+                                &cancelled, &failed, &systemError);
         if (message) return FailTransfer(message, failed, systemError);
         left -= size;
-        if (CancelProbe()) return OPERATION_CANCELLED;
+        if (cancelled || CancelProbe()) return OPERATION_CANCELLED;
         if (size != partSize) break;
     }
     SourceState after;

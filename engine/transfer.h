@@ -10,8 +10,13 @@
 #include "platform.h"
 #include "report.h"
 
-// Data moves through one buffer of at most this size, whatever the part size.
-const int64_t TRANSFER_SIZE = 4 << 20;
+// The copy loops ask the cancel probe once per this many bytes, as the
+// checksum pass does, so that ESC is heard within a part of any size and
+// the window never goes long without looking at its queue.
+const int64_t PROBE_INTERVAL = 1 << 20;
+// Data moves through one buffer of at most this size, whatever the part
+// size: a move never passes more than one probe.
+const int64_t TRANSFER_SIZE = PROBE_INTERVAL;
 
 // An open file (or NO_FILE), closed at the end of its scope.
 struct FileGuard {
@@ -71,10 +76,14 @@ struct TransferProgress {
     int part, parts;
     int64_t done, total;
 
-    void Add(int64_t moved)
+    // Counts `moved` more bytes (at most PROBE_INTERVAL); true when the
+    // user cancelled, asked each time the count passes a PROBE_INTERVAL.
+    bool Add(int64_t moved)
     {
+        int64_t before = done;
         done += moved;
         ReportProgress(part, parts, done, total);
+        return done / PROBE_INTERVAL != before / PROBE_INTERVAL && CancelProbe();
     }
 };
 
