@@ -393,16 +393,6 @@ static int JoinToStandardOutput(const PartSet *set)
                          MSG_JOIN_FINISHED);
 }
 
-// A checksum file that holds the failure value can never check the join,
-// and the join would blame the output for it; one that cannot be read
-// leaves the join unchecked. Both are refused before anything is written.
-static int CheckChecksumFile(const PartSet *set)
-{
-    char path[PATH_SIZE];
-    uint32_t stored;
-    return ReadSetChecksum(set, path, &stored) == CHECKSUM_UNKNOWN ? EXIT_ERROR : EXIT_DONE;
-}
-
 int RunJoin(const CommandLine *line)
 {
     PartSet set;
@@ -414,7 +404,6 @@ int RunJoin(const CommandLine *line)
         ClearNameList(&set.names);
         return status;
     }
-    if (status == EXIT_DONE) status = CheckChecksumFile(&set);
     if (status == EXIT_DONE) status = MakeOutputPath(line, &set, output);
     if (status != EXIT_DONE) {
         ClearNameList(&set.names);
@@ -473,9 +462,10 @@ int RunList(const CommandLine *line)
     }
     if (check.fault == PART_SET_GOES_ON) printf("  (goes on in %s)\n", QuoteName(check.otherRun, QUOTE_AS_NEEDED));
     char checksumPath[PATH_SIZE];
-    if (!FindChecksumFile(&set, checksumPath))
+    ChecksumLookup lookup = LookUpChecksumFile(set.folder, names[count - 1], checksumPath);
+    if (lookup == CHECKSUM_UNKNOWN)
         status = ReportError(set.folder[0] ? set.folder : ".", strerror(errno), "can't look for the .999");
-    else if (!checksumPath[0])
+    else if (lookup == CHECKSUM_ABSENT)
         printf("  (no .999: the set cannot be checked)\n");
     if (check.fault != PART_SET_WHOLE) {
         char text[MESSAGE_SIZE];

@@ -15,7 +15,7 @@
 #include "commands.h"
 #include "console.h"
 #include "quoting.h"
-#include "engine/join.h"
+#include "engine/unfinished.h"
 #include "engine/messages.h"
 #include "engine/platform.h"
 #include "engine/report.h"
@@ -88,8 +88,7 @@ void WriteLineEnd()
 // lets the signal do what it would have done without us.
 void DieOfSignal(int number)
 {
-    const char *unfinished = UnfinishedJoinPath();
-    if (unfinished) unlink(unfinished);
+    RemoveUnfinishedFiles();
     GiveBackKeys();
     WriteLineEnd();
     struct sigaction fallback;

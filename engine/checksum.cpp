@@ -1,5 +1,7 @@
 #include "checksum.h"
 
+#include "messages.h"
+#include "part_names.h"
 #include "report.h"
 
 namespace {
@@ -44,40 +46,42 @@ uint32_t ComputeBufferChecksum(const unsigned char *data, int64_t length)
     return ~state;
 }
 
-uint32_t ComputeFileChecksum(FileHandle file, bool *cancelled, int *systemError)
+OperationResult ChecksumOpenFile(FileHandle file, uint32_t *checksum, int *systemError)
 {
-    if (cancelled) *cancelled = false;
-    if (systemError) *systemError = NO_SYSTEM_ERROR;
-    FileWindowReader *mapping = OpenWindowReader(file);
-    if (!mapping) {
-        if (systemError) *systemError = LastSystemError();
-        return CHECKSUM_FAILED;
+    *systemError = NO_SYSTEM_ERROR;
+    FileWindowReader *reader = OpenWindowReader(file);
+    if (!reader) {
+        *systemError = LastSystemError();
+        return OPERATION_FAILED;
     }
-    int64_t length = GetReaderLength(mapping);
+    int64_t length = GetReaderLength(reader);
     uint32_t state = 0xFFFFFFFFu;
-    uint32_t result = CHECKSUM_FAILED;
-    int64_t offset = 0;
-    for (;;) {
-        if (offset >= length) {
-            result = ~state;
-            break;
-        }
+    OperationResult result = OPERATION_DONE;
+    for (int64_t offset = 0; offset < length && result == OPERATION_DONE;) {
         size_t window = (size_t)(length - offset < kWindowSize ? length - offset : kWindowSize);
-        const unsigned char *view = ReadFileWindow(mapping, offset, window);
+        const unsigned char *view = ReadFileWindow(reader, offset, window);
         if (!view) {
-            if (systemError) *systemError = LastSystemError();
+            *systemError = LastSystemError();
+            result = OPERATION_FAILED;
             break;
         }
-        bool going = FeedWithProbe(&state, view, offset, (int64_t)window, length);
+        if (!FeedWithProbe(&state, view, offset, (int64_t)window, length)) result = OPERATION_CANCELLED;
         ReleaseFileWindow(view, window);
-        if (!going) {
-            if (cancelled) *cancelled = true;
-            break;
-        }
         offset += (int64_t)window;
     }
-    CloseWindowReader(mapping);
+    CloseWindowReader(reader);
+    *checksum = ~state;
     return result;
+}
+
+uint32_t ComputeFileChecksum(FileHandle file, bool *cancelled, int *systemError)
+{
+    uint32_t checksum;
+    int reason;
+    OperationResult result = ChecksumOpenFile(file, &checksum, &reason);
+    if (cancelled) *cancelled = result == OPERATION_CANCELLED;
+    if (systemError) *systemError = reason;
+    return result == OPERATION_DONE ? checksum : CHECKSUM_FAILED;
 }
 
 bool WriteChecksumFile(const char *path, uint32_t checksum, int *systemError)
@@ -110,4 +114,25 @@ bool ReadChecksumFile(const char *path, uint32_t *checksum, int *systemError)
     *systemError = read ? NO_SYSTEM_ERROR : LastSystemError();
     CloseFileHandle(file);
     return read;
+}
+
+ChecksumLookup ReadStoredChecksum(const char *folder, const char *lastName, char *path, uint32_t *stored)
+{
+    ChecksumLookup lookup = LookUpChecksumFile(folder, lastName, path);
+    if (lookup == CHECKSUM_UNKNOWN) {
+        ShowError(MSG_NOT_CHECKED);
+        return CHECKSUM_UNKNOWN;
+    }
+    if (lookup == CHECKSUM_ABSENT) return CHECKSUM_ABSENT;
+    int systemError;
+    if (!ReadChecksumFile(path, stored, &systemError)) {
+        ShowFileError(MSG_NOT_CHECKED, path, systemError);
+        return CHECKSUM_UNKNOWN;
+    }
+    // The split never stores the failure value, so such a file says nothing.
+    if (*stored == CHECKSUM_FAILED) {
+        ShowFileError(MSG_RESERVED_CHECKSUM, path, NO_SYSTEM_ERROR);
+        return CHECKSUM_UNKNOWN;
+    }
+    return CHECKSUM_FOUND;
 }

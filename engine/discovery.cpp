@@ -118,7 +118,7 @@ bool MatchesPattern(const Matcher *matcher, const char *entry)
 void OfferName(const char *entry, void *context)
 {
     Matcher *matcher = (Matcher *)context;
-    if (IsUnfinishedJoinName(entry)) return;
+    if (IsUnfinishedName(entry)) return;
     if (!MatchesPattern(matcher, entry)) {
         OfferOtherRun(entry, &matcher->other);
         return;
@@ -229,12 +229,6 @@ void DiscoverPartSet(const char *path, PartSet *set)
 bool IsUnnumbered(const PartSet *set)
 {
     return set->outcome == DISCOVERY_NO_DIGIT || (set->outcome == DISCOVERY_FOUND && set->names.count == 1);
-}
-
-bool IsUnfinishedJoinName(const char *name)
-{
-    size_t length = strlen(name), suffix = sizeof UNFINISHED_SUFFIX - 1;
-    return length >= suffix && memcmp(name + length - suffix, UNFINISHED_SUFFIX, suffix) == 0;
 }
 
 bool EndsInDigit(const char *path)

@@ -4,6 +4,7 @@
 
 #include "part_names.h"
 #include "platform.h"
+#include "unfinished.h"
 
 // A growable list of bare names, kept in join order.
 struct NameList {
@@ -60,12 +61,6 @@ void DiscoverPartSet(const char *path, PartSet *set);
 // digit, or only one name was kept. Such a set is answered with
 // MSG_ONLY_NUMBERED.
 bool IsUnnumbered(const PartSet *set);
-
-// The end of the name of the file a join writes before it moves it onto
-// the output name: "NAME.xxxxxx" and this, x a letter. Discovery never
-// takes such a file for a part.
-#define UNFINISHED_SUFFIX ".unfinished-join"
-bool IsUnfinishedJoinName(const char *name);
 
 // True when the last character of `path` is a decimal digit.
 bool EndsInDigit(const char *path);

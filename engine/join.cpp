@@ -1,14 +1,13 @@
 #include "join.h"
 
-#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <time.h>
 
 #include "checksum.h"
 #include "messages.h"
 #include "transfer.h"
+#include "unfinished.h"
 
 namespace {
 
@@ -68,68 +67,6 @@ bool CheckRoom(const char *outputPath, int64_t total)
     return false;
 }
 
-// The file a join writes until it is moved onto the output name. A signal
-// handler may read it, so it is published only once whole.
-char g_unfinishedPath[PATH_SIZE];
-volatile sig_atomic_t g_unfinishedShown;
-
-// "FOLDER/NAME.xxxxxx" UNFINISHED_SUFFIX, the name cut so that the path
-// keeps to PATH_CHARS - 1 characters; false when even no name fits.
-bool MakeUnfinishedPath(const char *outputPath, unsigned seed, char *path)
-{
-    const char *name = FindFileName(outputPath);
-    int folderLength = (int)(name - outputPath);
-    char letters[7];
-    for (int i = 0; i < 6; i++, seed /= 26) letters[i] = (char)('a' + seed % 26);
-    letters[6] = '\0';
-    for (size_t keep = strlen(name);; keep--) {
-        int nameLength = (int)FitCharacters(name, keep);
-        int length = snprintf(path, PATH_SIZE, "%.*s%.*s.%s" UNFINISHED_SUFFIX, folderLength, outputPath, nameLength,
-                              name, letters);
-        if (length > 0 && length < PATH_SIZE && !path[FitCharacters(path, PATH_CHARS - 1)]) return true;
-        if (keep == 0) return false;
-    }
-}
-
-// The unfinished file from its creation to the move: removed at the end of
-// its scope unless it was moved into place. Its handle closes first, in the
-// Transfer declared after it.
-struct UnfinishedOutput {
-    char path[PATH_SIZE] = "";
-    bool placed = false;
-
-    UnfinishedOutput() = default;
-    ~UnfinishedOutput()
-    {
-        Forget();
-        if (path[0] && !placed) DeleteFilePath(path);
-    }
-    UnfinishedOutput(const UnfinishedOutput &) = delete;
-    UnfinishedOutput &operator=(const UnfinishedOutput &) = delete;
-
-    // A new file of a name no other join has taken.
-    FileHandle Create(const char *outputPath)
-    {
-        static unsigned counter;
-        unsigned seed = (unsigned)time(NULL) ^ (unsigned)clock() ^ (unsigned)(uintptr_t)this;
-        for (int attempt = 0; attempt < 64; attempt++) {
-            bool taken;
-            if (!MakeUnfinishedPath(outputPath, seed + 7919u * ++counter, path)) break;
-            FileHandle file = CreateNewFile(path, &taken);
-            if (file != NO_FILE) {
-                memcpy(g_unfinishedPath, path, sizeof path);
-                g_unfinishedShown = 1;
-                return file;
-            }
-            if (!taken) break;
-        }
-        path[0] = '\0';
-        return NO_FILE;
-    }
-
-    void Forget() { g_unfinishedShown = 0; }
-};
-
 void DeleteOrNote(const char *path)
 {
     if (!DeleteFilePath(path)) NoteNotDeleted(path, LastSystemError());
@@ -175,131 +112,165 @@ struct JoinPlan {
     int parts;
     const char *folder;
     const char *outputPath;
-    ChecksumLookup lookup;
-    const char *checksumPath;
+    ChecksumLookup lookup;  // CHECKSUM_FOUND or CHECKSUM_ABSENT
+    char checksumPath[PATH_SIZE];
+    uint32_t stored;
     bool replaceAny, agreed;  // see OutputRule
     FileIdentity agreedFile;
     OutputRule *rule;  // NULL when any file may be replaced
-    int64_t total;  // the parts' lengths when they were opened
+    const int64_t *lengths;  // each part's length when it was measured
+    int64_t total;
 };
 
-// The move onto the output name. Without `plan->replaceAny`, only the
-// file the user agreed to replace is replaced, and only while it is still
-// the one there; anything else at the name makes the move fail.
-bool PlaceOutput(const JoinPlan *plan, UnfinishedOutput *unfinished)
+// Asks about the file at the output name until the answer covers the file
+// that is there when it is given; false for No. `*existing` is the file
+// asked about first, and then the one the answer covers.
+OperationResult AskAboutOutput(JoinPlan *plan, FileIdentity *existing)
 {
-    bool replace = plan->replaceAny;
-    FileIdentity there;
-    if (!replace && plan->agreed)
-        replace = LookUpEntry(plan->outputPath, &there) == ENTRY_FILE && IsSameIdentity(there, plan->agreedFile);
-    if (!MoveFileIntoPlace(unfinished->path, plan->outputPath, replace)) {
-        int reason = LastSystemError();
-        bool kept = !replace && LookUpEntry(plan->outputPath, &there) != ENTRY_NONE;
-        if (kept && plan->rule) plan->rule->keptExisting = true;
-        FailTransfer(kept ? MSG_OUTPUT_APPEARED : MSG_CANT_CREATE, plan->outputPath, kept ? NO_SYSTEM_ERROR : reason);
-        return false;
+    OutputRule *rule = plan->rule;
+    rule->keptExisting = true;
+    if (!rule->askReplace) return FailTransfer(MSG_OUTPUT_APPEARED, plan->outputPath, NO_SYSTEM_ERROR);
+    for (;;) {
+        if (!rule->askReplace(plan->outputPath)) return OPERATION_FAILED;
+        // A file made anew while the question was open is another file.
+        FileIdentity now;
+        EntryKind kind = LookUpEntry(plan->outputPath, &now);
+        if (kind == ENTRY_OTHER) return FailTransfer(MSG_CANT_CREATE, plan->outputPath, NO_SYSTEM_ERROR);
+        if (kind == ENTRY_NONE || IsSameIdentity(now, *existing)) break;
+        *existing = now;
     }
-    unfinished->placed = true;
-    unfinished->Forget();
-    return true;
+    rule->keptExisting = false;
+    plan->agreed = true;
+    plan->agreedFile = *existing;
+    return OPERATION_DONE;
 }
 
-// Writes the output from the parts and checks it. `*deleting` when
-// `deleteParts` and the join was verified and its output reached the disk:
-// the parts may go once the output is closed.
-OperationResult WriteOutput(const JoinPlan *plan, bool deleteParts, bool *deleting)
+// The move onto the output name. With `mayReplace`, a file there is
+// replaced when `plan->replaceAny`, or when it is still the one the user
+// agreed to replace; anything else at the name makes the move fail, and
+// that file is kept. `keptMessage` says so then.
+bool PlaceOutput(const JoinPlan *plan, UnfinishedFiles *unfinished, bool mayReplace, int keptMessage)
+{
+    bool replace = mayReplace && plan->replaceAny;
+    FileIdentity there;
+    if (mayReplace && !replace && plan->agreed)
+        replace = LookUpEntry(plan->outputPath, &there) == ENTRY_FILE && IsSameIdentity(there, plan->agreedFile);
+    if (unfinished->Place(0, plan->outputPath, replace)) return true;
+    int reason = LastSystemError();
+    bool kept = !replace && LookUpEntry(plan->outputPath, &there) != ENTRY_NONE;
+    if (kept && plan->rule && keptMessage == MSG_OUTPUT_APPEARED) plan->rule->keptExisting = true;
+    FailTransfer(kept ? keptMessage : MSG_CANT_CREATE, plan->outputPath, kept ? NO_SYSTEM_ERROR : reason);
+    return false;
+}
+
+// Copies the parts into the unfinished output; OPERATION_DONE when every
+// part was appended whole, at the length it was measured with. The first
+// part's last-write time goes into `*time` (`*haveTime`).
+OperationResult CopyParts(const JoinPlan *plan, Transfer *work, FileTime *time, bool *haveTime)
+{
+    char path[PATH_SIZE];
+    TransferProgress progress = {0, plan->parts, 0, plan->total};
+    *haveTime = false;
+    for (int i = 0; i < plan->parts; i++) {
+        ShowMessageNumber(MSG_JOINING, i + 1);
+        progress.part = i + 1;
+        FileGuard part(MakePartPath(plan->folder, plan->names[i], path) ? OpenFileForRead(path) : NO_FILE);
+        if (part.handle == NO_FILE) return FailTransfer(MSG_CANT_OPEN, path, LastSystemError());
+        if (i == 0) *haveTime = GetFileWriteTime(part.handle, time);
+        int64_t size = GetFileLength(part.handle);
+        if (size < 0) return FailTransfer(MSG_CANT_READ_WRITE, path, LastSystemError());
+        // What was checked and asked about was the set as measured.
+        if (size != plan->lengths[i]) return FailTransfer(MSG_PART_CHANGED, path, NO_SYSTEM_ERROR);
+        if (size == 0) continue;  // an empty part adds nothing
+        if (!work->buffer.Fit(size)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, NO_SYSTEM_ERROR);
+        int systemError = NO_SYSTEM_ERROR;
+        bool cancelled;
+        const char *failed = AppendPart(work, part.handle, size, path, plan->outputPath, &progress, &cancelled,
+                                        &systemError);
+        if (failed) return FailTransfer(MSG_CANT_READ_WRITE, failed, systemError);
+        if (cancelled || CancelProbe()) return OPERATION_CANCELLED;
+    }
+    int64_t length = GetFileLength(work->file.handle);
+    if (length != plan->total)
+        return FailTransfer(MSG_CANT_READ_WRITE, plan->outputPath, length < 0 ? LastSystemError() : NO_SYSTEM_ERROR);
+    return OPERATION_DONE;
+}
+
+// The unfinished output against the stored checksum. OPERATION_DONE with
+// `*verified` when it matched; also when there was nothing to compare (no
+// checksum file, or an empty join, which no pass can read), unverified
+// then if a checksum file was there. A mismatch has been reported.
+OperationResult CheckOutput(const JoinPlan *plan, FileHandle output, bool *verified, bool *differs)
+{
+    *verified = plan->lookup == CHECKSUM_ABSENT;
+    *differs = false;
+    if (plan->lookup == CHECKSUM_ABSENT) return OPERATION_DONE;
+    ShowMessage(MSG_CHECKING_CHECKSUM);
+    if (plan->total == 0) return OPERATION_DONE;
+    uint32_t checksum;
+    int systemError;
+    OperationResult pass = ChecksumOpenFile(output, &checksum, &systemError);
+    if (pass == OPERATION_FAILED) return FailTransfer(MSG_CANT_READ_WRITE, plan->outputPath, systemError);
+    if (pass == OPERATION_CANCELLED) return OPERATION_CANCELLED;
+    *differs = checksum != plan->stored;
+    *verified = !*differs;
+    return OPERATION_DONE;
+}
+
+// Writes the output beside its name, checks it and moves it into place.
+// `*deleting` when `deleteParts` and the join was verified and its output
+// reached the disk: the parts may go once the output is closed.
+OperationResult WriteOutput(JoinPlan *plan, bool deleteParts, bool *deleting)
 {
     *deleting = false;
-    const char *const *names = plan->names;
-    const char *outputPath = plan->outputPath, *checksumPath = plan->checksumPath;
-    char path[PATH_SIZE];
-    UnfinishedOutput unfinished;
+    const char *outputPath = plan->outputPath;
+    UnfinishedFiles unfinished(UNFINISHED_JOIN_SUFFIX);
     Transfer work;
-    work.file.handle = unfinished.Create(outputPath);
-    if (work.file.handle == NO_FILE) return FailTransfer(MSG_CANT_CREATE, outputPath, LastSystemError());
+    int index, systemError;
+    if (!unfinished.Reserve(1)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, NO_SYSTEM_ERROR);
+    work.file.handle = unfinished.Create(outputPath, &index, &systemError);
+    if (work.file.handle == NO_FILE) return FailTransfer(MSG_CANT_CREATE, outputPath, systemError);
     // Taken at its first name: some systems lose track of a moved file's volume.
     FileIdentity mine;
     bool known = GetFileIdentity(work.file.handle, &mine);
     work.cursor.Show();
     ShowMessage(MSG_JOINING);
 
-    int64_t total = 0;
     FileTime time;
-    bool haveTime = false;
-    const char *failed = NULL;  // the file a transfer failed on
-    int systemError = NO_SYSTEM_ERROR;
-    TransferProgress progress = {0, plan->parts, 0, plan->total};
-    for (int i = 0; i < plan->parts && !failed; i++) {
-        ShowMessageNumber(MSG_JOINING, i + 1);
-        progress.part = i + 1;
-        FileGuard part(MakePartPath(plan->folder, names[i], path) ? OpenFileForRead(path) : NO_FILE);
-        if (part.handle == NO_FILE) return FailTransfer(MSG_CANT_OPEN, path, LastSystemError());
-        if (i == 0) haveTime = GetFileWriteTime(part.handle, &time);
-        int64_t size = GetFileLength(part.handle);
-        if (size <= 0) {
-            // An empty part adds nothing; the join goes on with the next.
-            if (size < 0) {
-                systemError = LastSystemError();
-                failed = path;
-            }
-            continue;
-        }
-        total += size;
-        if (!work.buffer.Fit(size)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, NO_SYSTEM_ERROR);
-        bool cancelled;
-        failed = AppendPart(&work, part.handle, size, path, outputPath, &progress, &cancelled, &systemError);
-        if (cancelled || (!failed && CancelProbe())) return OPERATION_CANCELLED;
-    }
-    if (failed) return FailTransfer(MSG_CANT_READ_WRITE, failed, systemError);
-    int64_t length = GetFileLength(work.file.handle);
-    if (length != total)
-        return FailTransfer(MSG_CANT_READ_WRITE, outputPath, length < 0 ? LastSystemError() : NO_SYSTEM_ERROR);
+    bool haveTime;
+    OperationResult result = CopyParts(plan, &work, &time, &haveTime);
+    if (result != OPERATION_DONE) return result;
+    // A file it replaces gives it its permissions; a new one those of any new file.
+    FileIdentity there;
+    bool replacing = LookUpEntry(outputPath, &there) == ENTRY_FILE;
+    if (!SetFinalAccess(work.file.handle, unfinished.PathOf(index), outputPath,
+                        replacing ? ACCESS_OF_MODEL : ACCESS_OF_NEW_FILE))
+        return FailTransfer(MSG_CANT_READ_WRITE, outputPath, LastSystemError());
     // The output name changes only to a whole file that is on the disk.
     if (!FlushToDisk(work.file.handle)) return FailTransfer(MSG_CANT_READ_WRITE, outputPath, LastSystemError());
-    if (!PlaceOutput(plan, &unfinished)) return OPERATION_FAILED;
-    if (!SyncFolderOf(outputPath)) return FailTransfer(MSG_CANT_READ_WRITE, outputPath, LastSystemError());
 
-    // Only a verified join may delete: by the checksum when the set has a
-    // checksum file, otherwise by the size check above. A checksum file
-    // that is there but cannot be read leaves the join unverified.
-    bool verified = false, unchecked = false;
-    uint32_t stored;
-    if (plan->lookup == CHECKSUM_ABSENT) {
-        ShowMessage(MSG_JOIN_FINISHED);
-        verified = true;
-    } else if (plan->lookup == CHECKSUM_UNKNOWN) {
-        ShowError(MSG_NOT_CHECKED);
-        unchecked = true;
-    } else if (!ReadChecksumFile(checksumPath, &stored, &systemError)) {
-        ShowFileError(MSG_NOT_CHECKED, checksumPath, systemError);
-        unchecked = true;
-    } else {
-        ShowMessage(MSG_CHECKING_CHECKSUM);
-        bool cancelled;
-        uint32_t checksum = ComputeFileChecksum(work.file.handle, &cancelled, &systemError);
-        // The split never stores the failure value, so an uncancelled pass
-        // over a non-empty output that gives it has either failed to read
-        // the output back (`systemError` says why) or found a different file.
-        if (checksum == CHECKSUM_FAILED && !cancelled && total > 0)
-            return FailTransfer(MSG_CANT_READ_WRITE, outputPath, systemError);
-        if (checksum == CHECKSUM_FAILED) {
-            ShowMessage(MSG_JOIN_FINISHED);
-        } else if (stored != checksum) {
-            return FailTransfer(MSG_CHECKSUMS_DIFFER, outputPath, NO_SYSTEM_ERROR);
-        } else {
-            ShowMessage(MSG_CHECKSUMS_MATCH);
-            verified = true;
-        }
+    bool verified, differs;
+    result = CheckOutput(plan, work.file.handle, &verified, &differs);
+    if (result != OPERATION_DONE) return result;
+    // A join that does not check out never replaces a file; into a free
+    // name it goes all the same, for the user to look at.
+    if (differs) {
+        if (PlaceOutput(plan, &unfinished, false, MSG_DIFFER_KEPT_OLD))
+            FailTransfer(MSG_CHECKSUMS_DIFFER, outputPath, NO_SYSTEM_ERROR);
+        return OPERATION_FAILED;
     }
     if (haveTime) SetFileWriteTime(work.file.handle, time);
+    if (!PlaceOutput(plan, &unfinished, true, MSG_OUTPUT_APPEARED)) return OPERATION_FAILED;
+    if (!SyncFolderOf(outputPath)) return FailTransfer(MSG_CANT_READ_WRITE, outputPath, LastSystemError());
+    ShowMessage(plan->lookup == CHECKSUM_FOUND && plan->total > 0 ? MSG_CHECKSUMS_MATCH : MSG_JOIN_FINISHED);
+
     // Deleting is the one step that loses data: the output name must still
     // lead to the file written and checked here.
-    FileIdentity there;
     if (deleteParts && verified &&
-        !(known && LookUpEntry(outputPath, &there) == ENTRY_FILE && IsSameIdentity(mine, there)))
+        !(known && LookUpEntry(outputPath, &there) == ENTRY_FILE && IsSameFileIndex(mine, there)))
         return FailTransfer(MSG_OUTPUT_MOVED, outputPath, NO_SYSTEM_ERROR);
     *deleting = deleteParts && verified;
-    return unchecked ? OPERATION_FAILED : OPERATION_DONE;
+    return OPERATION_DONE;
 }
 
 }  // namespace
@@ -320,8 +291,6 @@ bool MeasureParts(const char *const *names, int count, const char *folder, int64
     return true;
 }
 
-const char *UnfinishedJoinPath() { return g_unfinishedShown ? g_unfinishedPath : NULL; }
-
 OperationResult JoinFiles(const char *const *names, int count, const char *folder, NumberPlaces places,
                           const char *outputPath, bool deleteParts, OutputRule *rule)
 {
@@ -340,39 +309,49 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     }
     int pathFault = FindOutputPathFault(outputPath);
     if (pathFault) return FailTransfer(pathFault, outputPath, NO_SYSTEM_ERROR);
-    char path[PATH_SIZE], checksumPath[PATH_SIZE] = "";
-    ChecksumLookup lookup = parts > 0 ? LookUpChecksumFile(folder, names[parts - 1], checksumPath) : CHECKSUM_ABSENT;
-    if (NamesAnInput(outputPath, names, parts, folder, checksumPath)) return FailTransfer(MSG_CANT_CREATE, outputPath, NO_SYSTEM_ERROR);
+    JoinPlan plan;
+    memset(&plan, 0, sizeof plan);
+    plan.names = names;
+    plan.parts = parts;
+    plan.folder = folder;
+    plan.outputPath = outputPath;
+    plan.rule = rule;
+    plan.replaceAny = !rule || rule->replaceAny;
+    plan.agreed = rule && rule->agreed;
+    if (rule) plan.agreedFile = rule->agreedFile;
+    // A checksum file that cannot check anything is refused now, not blamed
+    // on the output afterwards.
+    plan.lookup = parts > 0 ? ReadStoredChecksum(folder, names[parts - 1], plan.checksumPath, &plan.stored)
+                            : CHECKSUM_ABSENT;
+    if (plan.lookup == CHECKSUM_UNKNOWN) return OPERATION_FAILED;
+    bool checksumPresent = plan.lookup == CHECKSUM_FOUND;
+    if (NamesAnInput(outputPath, names, parts, folder, checksumPresent ? plan.checksumPath : ""))
+        return FailTransfer(MSG_OUTPUT_IS_INPUT, outputPath, NO_SYSTEM_ERROR);
     FileIdentity existing;
     EntryKind there = LookUpEntry(outputPath, &existing);
     if (there == ENTRY_OTHER) return FailTransfer(MSG_CANT_CREATE, outputPath, NO_SYSTEM_ERROR);
     PartLengths lengths;
     if (!lengths.Fit(parts)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, NO_SYSTEM_ERROR);
-    int64_t total;
+    char path[PATH_SIZE];
     int systemError;
-    if (!MeasureParts(names, parts, folder, lengths.values, &total, path, &systemError))
+    if (!MeasureParts(names, parts, folder, lengths.values, &plan.total, path, &systemError))
         return FailTransfer(MSG_CANT_OPEN, path, systemError);
-    if (!CheckRoom(outputPath, total)) return OPERATION_FAILED;
-    int irregular = lookup == CHECKSUM_ABSENT ? FindIrregularPart(lengths.values, parts) : -1;
+    plan.lengths = lengths.values;
+    if (!CheckRoom(outputPath, plan.total)) return OPERATION_FAILED;
+    // The copy joins exactly these lengths, or nothing.
+    int irregular = checksumPresent ? -1 : FindIrregularPart(lengths.values, parts);
 
     // The question comes last: a join that would be refused asks nothing.
-    JoinPlan plan = {names, parts, folder, outputPath, lookup, checksumPath, !rule || rule->replaceAny,
-                     rule && rule->agreed, {0, 0}, rule, total};
-    if (rule) plan.agreedFile = rule->agreedFile;
     if (there == ENTRY_FILE && !plan.replaceAny && !(plan.agreed && IsSameIdentity(existing, plan.agreedFile))) {
-        rule->keptExisting = true;
-        if (!rule->askReplace) return FailTransfer(MSG_OUTPUT_APPEARED, outputPath, NO_SYSTEM_ERROR);
-        if (!rule->askReplace(outputPath)) return OPERATION_FAILED;
-        rule->keptExisting = false;
-        plan.agreed = true;
-        plan.agreedFile = existing;
+        OperationResult answer = AskAboutOutput(&plan, &existing);
+        if (answer != OPERATION_DONE) return answer;
     }
     bool deleting;
     OperationResult result = WriteOutput(&plan, deleteParts && irregular < 0, &deleting);
-    if (deleting) DeleteSet(names, parts, folder, checksumPath, lookup == CHECKSUM_FOUND);
-    if (result != OPERATION_DONE || lookup != CHECKSUM_ABSENT) return result;
+    if (deleting) DeleteSet(names, parts, folder, plan.checksumPath, checksumPresent);
+    if (result != OPERATION_DONE || checksumPresent) return result;
     if (irregular >= 0) result = ReportIrregularPart(names[irregular], deleteParts);
-    NoteUnverified(checksumPath);
+    NoteUnverified(plan.checksumPath);
     return result;
 }
 

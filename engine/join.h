@@ -52,10 +52,6 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
 bool MeasureParts(const char *const *names, int count, const char *folder, int64_t *lengths, int64_t *total,
                   char *path, int *systemError);
 
-// The file a join is writing before it is moved into place, or NULL. Safe
-// to call from a signal handler, which may delete it.
-const char *UnfinishedJoinPath();
-
 // A discovery that found at least two parts: one part alone is no set.
 bool CanJoinPartSet(const PartSet *set);
 

@@ -31,20 +31,42 @@ struct FileWindowReader;
 enum { WINDOW_ALIGNMENT = 65536 };
 
 // What a name leads to, and which file: volume and index (Windows) or
-// device and inode (POSIX).
+// device and inode (POSIX). A deleted file's index goes to the next file
+// made, so a file is known again by its size and times as well: the
+// last-write time, and the creation time (Windows) or the time its entry
+// last changed (POSIX).
 struct FileIdentity {
     uint64_t volume;
     uint64_t index;
+    int64_t size;
+    FileTime written;
+    FileTime made;
 };
 enum EntryKind {
     ENTRY_NONE,   // nothing (also a link that leads nowhere)
     ENTRY_FILE,   // a regular file, `*identity` filled
     ENTRY_OTHER,  // a folder, a device or anything else
 };
+// The same file, unchanged: what an answer to a question about it covers.
 inline bool IsSameIdentity(const FileIdentity &a, const FileIdentity &b)
+{
+    return a.volume == b.volume && a.index == b.index && a.size == b.size && a.written == b.written &&
+           a.made == b.made;
+}
+// The same file, whatever was done to it: enough for a file this program
+// holds open, whose index nobody else can be given meanwhile.
+inline bool IsSameFileIndex(const FileIdentity &a, const FileIdentity &b)
 {
     return a.volume == b.volume && a.index == b.index;
 }
+
+// The permissions a file this program wrote takes before it is moved onto
+// its final name (see SetFinalAccess).
+enum AccessRule {
+    ACCESS_OF_NEW_FILE,  // as a newly created file gets them (the umask)
+    ACCESS_OF_MODEL,     // the replaced file's: its mode, and owner and group where allowed; its attributes on Windows
+    ACCESS_WITHIN_MODEL, // as a new file gets them, but never wider than the model's
+};
 
 // Why a path cannot name a file to write, as the system would read it.
 enum NameFault {
@@ -85,8 +107,9 @@ extern const char PATH_SEPARATOR;
        file. */ \
     X(FileHandle, CreateFileForWrite, (const char *path), (path)) \
     /* Creates a new file for reading and writing, shared with nobody while \
-       open but for renaming it (it may be moved while open); fails when an \
-       entry of that name exists, and then sets `*taken`. */ \
+       open but for renaming it (it may be moved while open), readable by its \
+       owner only on POSIX; fails when an entry of that name exists, a link \
+       too (never followed), and then sets `*taken`. */ \
     X(FileHandle, CreateNewFile, (const char *path, bool *taken), (path, taken)) \
     X(void, CloseFileHandle, (FileHandle file), (file)) \
     \
@@ -130,6 +153,11 @@ extern const char PATH_SEPARATOR;
        `to` is replaced; without, the move fails when any entry is at `to`. \
        Both names are in one folder. */ \
     X(bool, MoveFileIntoPlace, (const char *from, const char *to, bool replace), (from, to, replace)) \
+    /* Gives `file` (open, at `path`) the permissions of `rule`, `model` \
+       naming the file they are taken from. On Windows only ACCESS_OF_MODEL \
+       does anything: the model's attributes carry over. */ \
+    X(bool, SetFinalAccess, (FileHandle file, const char *path, const char *model, AccessRule rule), \
+      (file, path, model, rule)) \
     /* Makes the folder entries of the folder holding `path` durable (POSIX; \
        on Windows the write-through move has done it). */ \
     X(bool, SyncFolderOf, (const char *path), (path)) \

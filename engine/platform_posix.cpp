@@ -58,7 +58,8 @@ FileHandle CreateFileForWrite(const char *path)
 FileHandle CreateNewFile(const char *path, bool *taken)
 {
     *taken = false;
-    int fd = open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // Private until it is whole: SetFinalAccess opens it up before the move.
+    int fd = open(path, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) *taken = errno == EEXIST;
     return fd < 0 ? NO_FILE : fd;
 }
@@ -109,11 +110,13 @@ int64_t GetFileLength(FileHandle file)
     return info.st_size;
 }
 
+static FileTime ToFileTime(const struct timespec &time) { return (int64_t)time.tv_sec * 1000000000 + time.tv_nsec; }
+
 bool GetFileWriteTime(FileHandle file, FileTime *time)
 {
     struct stat info;
     if (fstat((int)file, &info) != 0) return false;
-    *time = (int64_t)info.st_mtim.tv_sec * 1000000000 + info.st_mtim.tv_nsec;
+    *time = ToFileTime(info.st_mtim);
     return true;
 }
 
@@ -250,6 +253,29 @@ bool MoveFileIntoPlace(const char *from, const char *to, bool replace)
     return true;
 }
 
+// The permission bits a newly created file gets from this process.
+static mode_t NewFileMode()
+{
+    mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+bool SetFinalAccess(FileHandle file, const char *, const char *model, AccessRule rule)
+{
+    // A model that is gone leaves nothing to match: the file is then new.
+    struct stat info;
+    if (rule != ACCESS_OF_NEW_FILE && stat(model, &info) != 0) rule = ACCESS_OF_NEW_FILE;
+    mode_t mode = NewFileMode();
+    if (rule == ACCESS_WITHIN_MODEL) mode &= info.st_mode;
+    if (rule == ACCESS_OF_MODEL) {
+        mode = info.st_mode & 07777;
+        // Only a privileged process may give a file away; others keep their own.
+        if (fchown((int)file, info.st_uid, info.st_gid) != 0 && errno != EPERM) return false;
+    }
+    return fchmod((int)file, mode) == 0;
+}
+
 // The folder part of `path`, or "." when it has none.
 static void CopyFolderOf(const char *path, char *folder)
 {
@@ -285,6 +311,9 @@ static EntryKind FillIdentity(const struct stat *info, FileIdentity *identity)
     if (!S_ISREG(info->st_mode)) return ENTRY_OTHER;
     identity->volume = (uint64_t)info->st_dev;
     identity->index = (uint64_t)info->st_ino;
+    identity->size = info->st_size;
+    identity->written = ToFileTime(info->st_mtim);
+    identity->made = ToFileTime(info->st_ctim);
     return ENTRY_FILE;
 }
 

@@ -78,11 +78,13 @@ int64_t GetFileLength(FileHandle file)
     return size.QuadPart;
 }
 
+static FileTime ToFileTime(const FILETIME &time) { return ((int64_t)time.dwHighDateTime << 32) | time.dwLowDateTime; }
+
 bool GetFileWriteTime(FileHandle file, FileTime *time)
 {
     FILETIME written;
     if (!GetFileTime(ToHandle(file), NULL, NULL, &written)) return false;
-    *time = ((int64_t)written.dwHighDateTime << 32) | written.dwLowDateTime;
+    *time = ToFileTime(written);
     return true;
 }
 
@@ -187,6 +189,19 @@ bool MoveFileIntoPlace(const char *from, const char *to, bool replace)
     return MoveFileExW(wideFrom, wideTo, flags) != 0;
 }
 
+// The attributes a user gives a file that a replacement keeps; read-only
+// is not among them, since such a file is not replaced at all.
+static const DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+bool SetFinalAccess(FileHandle, const char *path, const char *model, AccessRule rule)
+{
+    if (rule != ACCESS_OF_MODEL) return true;
+    DWORD attributes = GetFileAttributesA(model);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;  // gone: the file is new
+    return SetFileAttributesA(path, (attributes & kKeptAttributes) | FILE_ATTRIBUTE_ARCHIVE) != 0;
+}
+
 bool SyncFolderOf(const char *) { return true; }
 
 int64_t GetFreeDiskBytes(const char *path)
@@ -205,6 +220,9 @@ static void FillIdentity(const BY_HANDLE_FILE_INFORMATION *info, FileIdentity *i
 {
     identity->volume = info->dwVolumeSerialNumber;
     identity->index = ((uint64_t)info->nFileIndexHigh << 32) | info->nFileIndexLow;
+    identity->size = ((int64_t)info->nFileSizeHigh << 32) | info->nFileSizeLow;
+    identity->written = ToFileTime(info->ftLastWriteTime);
+    identity->made = ToFileTime(info->ftCreationTime);
 }
 
 bool GetFileIdentity(FileHandle file, FileIdentity *identity)

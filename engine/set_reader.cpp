@@ -9,13 +9,6 @@
 #include "messages.h"
 #include "transfer.h"
 
-bool FindChecksumFile(const PartSet *set, char *path)
-{
-    ChecksumLookup lookup = LookUpChecksumFile(set->folder, set->names.names[set->names.count - 1], path);
-    if (lookup != CHECKSUM_FOUND) path[0] = '\0';
-    return lookup != CHECKSUM_UNKNOWN;
-}
-
 namespace {
 
 // The reading shared by a set and a single file: `length` bytes of `file`
@@ -52,6 +45,20 @@ int FeedBytes(Transfer *work, FileHandle file, int64_t length, FileHandle output
     return 0;
 }
 
+// True when `file` is one of the set's parts or its checksum file
+// (`checksumPath`, "" for none).
+bool IsFileOfSet(FileHandle file, const PartSet *set, const char *checksumPath)
+{
+    FileIdentity identity, other;
+    if (!GetFileIdentity(file, &identity)) return false;  // a pipe or a device: no file of the set
+    char path[PATH_SIZE];
+    for (int i = 0; i < set->names.count; i++)
+        if (MakePartPath(set->folder, set->names.names[i], path) && LookUpEntry(path, &other) == ENTRY_FILE &&
+            IsSameFileIndex(identity, other))
+            return true;
+    return checksumPath[0] && LookUpEntry(checksumPath, &other) == ENTRY_FILE && IsSameFileIndex(identity, other);
+}
+
 // The outcome once every part was read: the stored checksum against `crc`.
 SetReading CompareWithChecksumFile(ChecksumLookup lookup, uint32_t stored, const char *checksumPath, uint32_t crc,
                                    int matched)
@@ -67,26 +74,6 @@ SetReading CompareWithChecksumFile(ChecksumLookup lookup, uint32_t stored, const
 }
 
 }  // namespace
-
-ChecksumLookup ReadSetChecksum(const PartSet *set, char *path, uint32_t *stored)
-{
-    if (!FindChecksumFile(set, path)) {
-        ShowError(MSG_NOT_CHECKED);
-        return CHECKSUM_UNKNOWN;
-    }
-    if (!path[0]) return CHECKSUM_ABSENT;
-    int systemError;
-    if (!ReadChecksumFile(path, stored, &systemError)) {
-        ShowFileError(MSG_NOT_CHECKED, path, systemError);
-        return CHECKSUM_UNKNOWN;
-    }
-    // The split never stores the failure value, so such a file says nothing.
-    if (*stored == CHECKSUM_FAILED) {
-        ShowFileError(MSG_RESERVED_CHECKSUM, path, NO_SYSTEM_ERROR);
-        return CHECKSUM_UNKNOWN;
-    }
-    return CHECKSUM_FOUND;
-}
 
 SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *outputName, int phase, int matched)
 {
@@ -117,8 +104,13 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
     if (!measured) return READING_FAILED;
     // A checksum file that cannot check anything is known before the work.
     uint32_t stored = 0;
-    ChecksumLookup lookup = ReadSetChecksum(set, checksumPath, &stored);
+    ChecksumLookup lookup = ReadStoredChecksum(set->folder, set->names.names[count - 1], checksumPath, &stored);
     if (lookup == CHECKSUM_UNKNOWN) return READING_UNCHECKED;
+    // An output opened for us (a shell's redirection) may be a file of the set.
+    if (output != NO_FILE && IsFileOfSet(output, set, lookup == CHECKSUM_FOUND ? checksumPath : "")) {
+        ShowError(MSG_OUTPUT_IS_INPUT);
+        return READING_FAILED;
+    }
 
     Transfer work;
     work.cursor.Show();

@@ -25,22 +25,12 @@ enum SetReading {
 // the bytes to `output` unless it is NO_FILE; a failed write is an error
 // about `outputName`. Refused before anything is read or written: a set
 // that fails the set check, a part that does not open, a checksum file that
-// cannot check anything (ReadSetChecksum). The checksum file is looked up as the join looks it up. Shows the
+// cannot check anything (ReadStoredChecksum), an output that is a file of
+// the set. The checksum file is looked up as the join looks it up. Shows the
 // running text `phase` (a catalogue id that takes the part number), the
 // progress, and the outcome: `matched` (a catalogue id) or an error; a set
 // without a checksum file is left to the caller to call a success or not.
 SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *outputName, int phase, int matched);
-
-// The checksum file of `set` (see ReadPartSet): its path into `path`, ""
-// when there is none. False when the folder could not be searched.
-bool FindChecksumFile(const PartSet *set, char *path);
-
-// The stored checksum of `set`, found and read as the join finds and reads
-// it. CHECKSUM_ABSENT: the set has none (`path` ""). CHECKSUM_UNKNOWN: none
-// that can check anything (the folder cannot be searched, the file cannot
-// be read as 4 bytes, or it holds the reserved failure value), already
-// shown as an error. CHECKSUM_FOUND: `*stored` holds the value.
-ChecksumLookup ReadSetChecksum(const PartSet *set, char *path, uint32_t *stored);
 
 // CRC-32 of an open file read from its current position to its end, with
 // progress and the cancel probe once per transfer block. OPERATION_FAILED

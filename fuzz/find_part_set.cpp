@@ -203,7 +203,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (size_t i = 1; i < lines.size(); i++) {
         std::string entry = MakeEntry(lines[i], name);
         entry = entry.c_str();
-        if (name.runEnd && Matches(entry, name) && !IsUnfinishedJoinName(entry.c_str())) {
+        if (name.runEnd && Matches(entry, name) && !IsUnfinishedName(entry.c_str())) {
             matching++;
             kept += !EndsIn999(entry);
         }
@@ -232,7 +232,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (set.outcome != DISCOVERY_FOUND) REQUIRE(set.names.count == 0);
     for (int i = 0; i < set.names.count; i++) {
         const std::string entry = set.names.names[i];
-        REQUIRE(Matches(entry, name) && !EndsIn999(entry) && !IsUnfinishedJoinName(entry.c_str()));
+        REQUIRE(Matches(entry, name) && !EndsIn999(entry) && !IsUnfinishedName(entry.c_str()));
         if (i > 0) REQUIRE(CompareNames(set.names.names[i - 1], set.names.names[i]) <= 0);
     }
     if (set.outcome == DISCOVERY_FOUND) {

@@ -54,5 +54,8 @@
 #define MSG_RESERVED_CHECKSUM   52
 #define MSG_COMPUTING_CHECKSUM  53
 #define MSG_ESC_HINT            54
+#define MSG_DIFFER_KEPT_OLD     55
+#define MSG_PART_CHANGED        56
+#define MSG_OUTPUT_IS_INPUT     57
 
 #endif

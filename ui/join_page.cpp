@@ -139,12 +139,23 @@ static void BrowsePart(HWND page)
     ApplyJoinRuleTo(page);
 }
 
+// A relative output name means a file beside the parts: a window
+// program's current folder is wherever it happened to be started from.
+// False when the two do not fit one path.
+static bool PlaceBesideParts(const char *output, char *path)
+{
+    bool rooted = IsPathSeparator(output[0]) || (output[0] && output[1] == ':');
+    return MakePartPath(rooted ? "" : g_app.joinFolder, output, path);
+}
+
+// The picker opens in the parts' folder with the suggested name.
 static void BrowseOutput(HWND page)
 {
-    char title[MESSAGE_SIZE], name[PATH_SIZE];
-    SuggestFromList(page, name);
+    char title[MESSAGE_SIZE], suggested[PATH_SIZE], name[PATH_SIZE];
+    SuggestFromList(page, suggested);
+    if (!MakePartPath(g_app.joinFolder, suggested, name)) strcpy(name, suggested);
     LoadMessage(MSG_PICK_OUTPUT_TITLE, title, sizeof title);
-    if (!PickSaveFile(g_app.mainWindow, title, NULL, name, NULL)) return;
+    if (!PickSaveFile(g_app.mainWindow, title, NULL, name, g_app.joinFolder)) return;
     // Before the text: its change notification compares with it.
     strcpy(g_app.pickedOutput, name);
     g_app.pickedExisting = LookUpEntry(name, &g_app.pickedFile) == ENTRY_FILE;
@@ -190,15 +201,14 @@ static void RunJoin(HWND page)
     // A command sent past the disabled button must not join a list that is
     // gone over the file it was joined into.
     if (!IsReadyToJoin(page)) return;
-    if (IsOutputTooLong(page)) {
+    char typed[PATH_SIZE], output[PATH_SIZE];
+    if (IsOutputTooLong(page) || !PlaceBesideParts(GetItemText(page, IDC_JOIN_OUTPUT, typed), output)) {
         ShowError(MSG_PATH_TOO_LONG);
         return;
     }
-    char output[PATH_SIZE];
-    GetItemText(page, IDC_JOIN_OUTPUT, output);
     OutputRule rule;
     memset(&rule, 0, sizeof rule);
-    rule.agreed = g_app.pickedExisting && strcmp(output, g_app.pickedOutput) == 0;
+    rule.agreed = g_app.pickedExisting && strcmp(typed, g_app.pickedOutput) == 0;
     rule.agreedFile = g_app.pickedFile;
     rule.askReplace = AskReplaceOutput;
     // The picker's question covered one join.

@@ -269,6 +269,7 @@ TEST(Cli, HostileInputAndOddFileSystems)
         int status;
         std::string message;  // in stderr
         std::string kept, gone;  // files that must and must not be there after
+        int keptMode = 0;  // the permission bits that `kept` must have, when not 0
     } cases[] = {
         {"stderr closed: status texts stay out of the output", nullptr, {"join", "@set/data.bin.001", "-o", "@out/j"},
          [] { close(2); }, 0, "", "@out/j", ""},
@@ -333,6 +334,19 @@ TEST(Cli, HostileInputAndOddFileSystems)
          "", ""},
         {"a file as the folder", nullptr, {"split", "@data.bin", "-s", "120", "-d", "@data.bin"}, nullptr, 1,
          "partello: '@data.bin': is not a folder\n", "", ""},
+        {"-o - appended to a part", nullptr, {"join", "@set/data.bin.001", "-o", "-"},
+         [] { dup2(open("set/data.bin.003", O_WRONLY | O_APPEND), 1); }, 1,
+         "partello: the output would overwrite a file of the set\n", "", ""},
+        {"a private file replaced stays private",
+         [](const TempDir &d) { WriteText(d / "out/j", "old"), chmod((d / "out/j").c_str(), 0600); },
+         {"join", "@set/data.bin.001", "-o", "@out/j", "-f"}, nullptr, 0, "Joined successfully.", "@out/j", "", 0600},
+        {"a name as long as a name may be, joined to its default name",
+         [](const TempDir &d) {
+             for (const char *number : {".001", ".002", ".003", ".999"})
+                 rename((d / "set/data.bin" + number).c_str(), (d / "set/" + std::string(240, 'n') + number).c_str());
+         },
+         {"join", "set/" + std::string(240, 'n') + ".002"}, nullptr, 0, "Joined successfully.",
+         "@" + std::string(240, 'n'), ""},
         {"help into a full device", nullptr, {"--help"}, OutputToFullDevice, 1, "partello: can't write the result", "", ""},
         {"version into a full device", nullptr, {"--version"}, OutputToFullDevice, 1, "partello: can't write the result",
          "", ""},
@@ -352,11 +366,13 @@ TEST(Cli, HostileInputAndOddFileSystems)
         if (c.prepare) c.prepare(dir);
         Args args;
         for (const std::string &arg : c.args) args.push_back(inDir(arg));
-        Child run = RunPartello(args, "", c.setup);
+        Child run = RunPartello(args, dir.Path(), c.setup);
         EXPECT_EQ(run.status, c.status) << run.errText;
         EXPECT_TRUE(Contains(run.errText, inDir(c.message))) << run.errText;
         if (c.kept == "@out/j") EXPECT_EQ(ReadBytes(inDir(c.kept)), data);
         if (!c.kept.empty()) EXPECT_TRUE(Exists(inDir(c.kept)));
+        struct stat info;
+        if (c.keptMode) EXPECT_TRUE(stat(inDir(c.kept).c_str(), &info) == 0 && (info.st_mode & 07777) == c.keptMode);
         if (!c.gone.empty()) EXPECT_FALSE(Exists(inDir(c.gone)));
         chmod((dir / "set").c_str(), 0777);
     }

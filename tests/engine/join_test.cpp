@@ -75,9 +75,25 @@ public:
     }
     OperationResult Run(bool deleteParts = false) { return Run(deleteParts, Output()); }
 
-    std::vector<unsigned char> FirstParts(int count) const
+    // A file at the output name from before the join.
+    void WriteEarlierOutput()
     {
-        return Concat(std::vector<std::vector<unsigned char>>(data.begin(), data.begin() + count));
+        WriteBytes(Output(), MakeData(5000, 99));
+        SetTime(Output(), OldTime(30));
+    }
+
+    void DamagePart(int k)
+    {
+        data[k][17 % data[k].size()] ^= 1;
+        WriteBytes(PartPath(k), data[k]);
+    }
+
+    int CountUnfinished() const
+    {
+        int count = 0;
+        for (const auto &entry : fs::directory_iterator(fs::path(dir.Path())))
+            count += IsUnfinishedName(entry.path().filename().string().c_str());
+        return count;
     }
 
     TempDir dir;
@@ -111,57 +127,60 @@ TEST_F(Join, OutcomesAndWhatTheyDelete)
         int cancelCall;  // 0: never
         Texts events;
         OperationResult result;
-        int partsInOutput;  // -1: all; 0: no output written
+        bool written;  // the output holds the join; otherwise what was there before, if anything
         bool stamped, deleted;
     } cases[] = {
         {"no checksum file", {300, 300, 100}, [](Join *t) { fs::remove(fs::path(t->ChecksumFile())); }, 0,
-         Then(Progress(3), {Shown(MSG_JOIN_FINISHED)}), OPERATION_DONE, -1, true, true},
+         Then(Progress(3), {Shown(MSG_JOIN_FINISHED)}), OPERATION_DONE, true, true, true},
         {"no checksum file, a part cut short", {300, 200, 100}, [](Join *t) { fs::remove(fs::path(t->ChecksumFile())); },
          0, Then(Progress(3), {Shown(MSG_JOIN_FINISHED), Shown(MSG_IRREGULAR_PART) + "x.002", kBeep}),
-         OPERATION_FAILED, -1, true, false},
+         OPERATION_FAILED, true, true, false},
         {"no checksum file, an empty part", {300, 300, 0, 100},
          [](Join *t) { fs::remove(fs::path(t->ChecksumFile())); }, 0,
          Then(Progress(4), {Shown(MSG_JOIN_FINISHED), Shown(MSG_IRREGULAR_PART) + "x.003", kBeep}),
-         OPERATION_FAILED, -1, true, false},
+         OPERATION_FAILED, true, true, false},
         {"checksums match", {300, 200, 100}, nullptr, 0,
-         Then(Progress(3), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, -1, true, true},
+         Then(Progress(3), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, true, true, true},
         {"checksum file of 8 bytes", {300, 200, 100},
          [](Join *t) {
              std::vector<unsigned char> bytes = ReadBytes(t->ChecksumFile());
              bytes.insert(bytes.end(), {1, 2, 3, 4});
              WriteBytes(t->ChecksumFile(), bytes);
          },
-         0, Then(Progress(3), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, -1, true, true},
-        {"checksums differ", {300, 200, 100}, [](Join *t) {
-             t->data[1][17] ^= 1;
-             WriteBytes(t->PartPath(1), t->data[1]);
-         },
-         0, Then(Progress(3), {checking[0], Shown(MSG_CHECKSUMS_DIFFER), kBeep}), OPERATION_FAILED, -1, false,
-         false},
+         0, Then(Progress(3), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, true, true, true},
+        {"checksums differ", {300, 200, 100}, [](Join *t) { t->DamagePart(1); }, 0,
+         Then(Progress(3), {checking[0], Shown(MSG_CHECKSUMS_DIFFER), kBeep}), OPERATION_FAILED, true, false, false},
+        // Only a join that checked out replaces a file.
+        {"checksums differ, a file at the output name", {300, 200, 100},
+         [](Join *t) { t->DamagePart(1), t->WriteEarlierOutput(); }, 0,
+         Then(Progress(3), {checking[0], Shown(MSG_DIFFER_KEPT_OLD), kBeep}), OPERATION_FAILED, false, false, false},
         {"checksum pass cancelled", {300, 200, 100}, nullptr, 4,
-         Then(Progress(3), {checking[0], Shown(MSG_CANCELLED), Shown(MSG_JOIN_FINISHED)}), OPERATION_DONE, -1,
-         true, false},
-        {"checksum pass failed", {0, 0}, nullptr, 0,
-         Then(Progress(2), {checking[0], Shown(MSG_JOIN_FINISHED)}), OPERATION_DONE, -1, true, false},
-        {"checksum file of 3 bytes", {300, 200, 100},
-         [](Join *t) { fs::resize_file(fs::path(t->ChecksumFile()), 3); }, 0,
-         Then(Progress(3), {Shown(MSG_NOT_CHECKED), kBeep}), OPERATION_FAILED, -1, true, false},
+         Then(Progress(3), {checking[0], Shown(MSG_CANCELLED)}), OPERATION_CANCELLED, false, false, false},
+        {"checksum pass cancelled, a file at the output name", {300, 200, 100},
+         [](Join *t) { t->WriteEarlierOutput(); }, 4, Then(Progress(3), {checking[0], Shown(MSG_CANCELLED)}),
+         OPERATION_CANCELLED, false, false, false},
+        {"every part empty: nothing to check", {0, 0}, nullptr, 0,
+         Then(Progress(2), {checking[0], Shown(MSG_JOIN_FINISHED)}), OPERATION_DONE, true, true, false},
+        {"checksum file of 3 bytes: refused before writing", {300, 200, 100},
+         [](Join *t) { fs::resize_file(fs::path(t->ChecksumFile()), 3); }, 0, {Shown(MSG_NOT_CHECKED), kBeep},
+         OPERATION_FAILED, false, false, false},
         {"cancel during part 2 of 5", {300, 200, 100, 50, 25}, nullptr, 2, Then(Progress(2), {Shown(MSG_CANCELLED)}),
-         OPERATION_CANCELLED, 0, false, false},
-        {"cancel during the last part", {300, 200, 100}, nullptr, 3, Then(Progress(3), {Shown(MSG_CANCELLED)}),
-         OPERATION_CANCELLED, 0, false, false},
+         OPERATION_CANCELLED, false, false, false},
+        {"cancel during the last part, a file at the output name", {300, 200, 100},
+         [](Join *t) { t->WriteEarlierOutput(); }, 3, Then(Progress(3), {Shown(MSG_CANCELLED)}),
+         OPERATION_CANCELLED, false, false, false},
         {"empty part in the middle", {300, 0, 100, 0, 50}, nullptr, 0,
-         Then(Progress(5), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, -1, true, true},
+         Then(Progress(5), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, true, true, true},
         {"empty last part", {300, 300, 0}, nullptr, 0,
-         Then(Progress(3), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, -1, true, true},
+         Then(Progress(3), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, true, true, true},
         {"empty first part", {0, 300}, nullptr, 0,
-         Then(Progress(2), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, -1, true, true},
+         Then(Progress(2), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, true, true, true},
     };
     for (const Case &c : cases) {
         fs::remove(fs::path(Output()));
         MakeSet(c.sizes);
         if (c.change) c.change(this);
-        bool hadChecksum = Exists(ChecksumFile());
+        bool hadChecksum = Exists(ChecksumFile()), hadOutput = Exists(Output());
         std::vector<bool> present;
         for (size_t k = 0; k < names.size(); k++) present.push_back(Exists(PartPath(static_cast<int>(k))));
         int cancelCall = c.cancelCall;
@@ -169,11 +188,15 @@ TEST_F(Join, OutcomesAndWhatTheyDelete)
         EXPECT_EQ(Run(true), c.result) << c.what;
         EXPECT_EQ(Fake().events, c.events) << c.what;
         EXPECT_EQ(Fake().unverified, !hadChecksum && c.stamped) << c.what;
-        EXPECT_EQ(Exists(Output()), c.partsInOutput != 0) << c.what;
-        if (c.partsInOutput != 0) {
-            EXPECT_EQ(ReadBytes(Output()), c.partsInOutput < 0 ? Concat(data) : FirstParts(c.partsInOutput)) << c.what;
+        EXPECT_EQ(Exists(Output()), c.written || hadOutput) << c.what;
+        if (c.written) {
+            EXPECT_EQ(ReadBytes(Output()), Concat(data)) << c.what;
             EXPECT_EQ(TimeOf(Output()) == OldTime(5), c.stamped) << c.what;
+        } else if (hadOutput) {
+            EXPECT_EQ(ReadBytes(Output()), MakeData(5000, 99)) << c.what;
+            EXPECT_EQ(TimeOf(Output()), OldTime(30)) << c.what;
         }
+        EXPECT_EQ(CountUnfinished(), 0) << c.what;
         EXPECT_EQ(Exists(ChecksumFile()), hadChecksum && !c.deleted) << c.what;
         for (size_t k = 0; k < names.size(); k++) {
             if (c.deleted) EXPECT_FALSE(Exists(PartPath(static_cast<int>(k)))) << c.what << " " << k;
@@ -183,7 +206,8 @@ TEST_F(Join, OutcomesAndWhatTheyDelete)
 }
 
 // An entry of the checksum file's name that cannot be read as 4 bytes
-// leaves the join unchecked: never "no checksum file", never a delete.
+// could check nothing: the join is refused before it writes, never taken
+// for one without a checksum file.
 TEST_F(Join, UnusableChecksumFileLeavesTheJoinUncheckedAndDeletesNothing)
 {
     struct Case {
@@ -212,10 +236,9 @@ TEST_F(Join, UnusableChecksumFileLeavesTheJoinUncheckedAndDeletesNothing)
         if (c.make) c.make(ChecksumFile());
         else held = std::make_unique<UnopenableFile>(ChecksumFile());
         EXPECT_EQ(Run(true), OPERATION_FAILED) << c.what;
-        EXPECT_EQ(Fake().events, Then(Progress(2), {Shown(MSG_NOT_CHECKED), kBeep})) << c.what;
+        EXPECT_EQ(Fake().events, (Texts{Shown(MSG_NOT_CHECKED), kBeep})) << c.what;
         EXPECT_EQ(Fake().errorFiles, Texts{ChecksumFile()}) << c.what;
-        EXPECT_EQ(ReadBytes(Output()), Concat(data)) << c.what;
-        EXPECT_EQ(TimeOf(Output()), OldTime(5)) << c.what;
+        EXPECT_FALSE(Exists(Output())) << c.what;
         EXPECT_TRUE(Exists(PartPath(0)) && Exists(PartPath(1))) << c.what;
         held.reset();
         fs::remove_all(fs::path(ChecksumFile()));
@@ -301,7 +324,7 @@ TEST_F(Join, RefusesAnOutputThatIsOneOfItsInputs)
     for (const std::string &output : outputs) {
         ResetFake();
         EXPECT_EQ(Run(true, output), OPERATION_FAILED) << output;
-        EXPECT_EQ(Fake().events, (Texts{Shown(MSG_CANT_CREATE), kBeep})) << output;
+        EXPECT_EQ(Fake().events, (Texts{Shown(MSG_OUTPUT_IS_INPUT), kBeep})) << output;
         EXPECT_EQ(ReadBytes(PartPath(0)), data[0]);
         EXPECT_EQ(ReadBytes(PartPath(1)), data[1]);
         EXPECT_EQ(SizeOf(ChecksumFile("long name.bin")), 4);
@@ -386,13 +409,24 @@ TEST_F(Join, FifoAsAPartIsRefusedWithoutWaiting)
 #endif
 }
 
+// The replaced file's permissions (on Windows its attributes) stay.
 TEST_F(Join, ReplacesAnExistingOutput)
 {
     MakeSet({300, 200, 100});
     WriteBytes(Output(), MakeData(5000, 99));
+#ifdef _WIN32
+    SetFileAttributesA(Output().c_str(), FILE_ATTRIBUTE_HIDDEN);
+#else
+    chmod(Output().c_str(), 0640);
+#endif
     EXPECT_EQ(Run(), OPERATION_DONE);
     EXPECT_EQ(ReadBytes(Output()), Concat(data));
     EXPECT_EQ(Fake().LastStatus(), Shown(MSG_CHECKSUMS_MATCH));
+#ifdef _WIN32
+    EXPECT_TRUE(GetFileAttributesA(Output().c_str()) & FILE_ATTRIBUTE_HIDDEN);
+#else
+    EXPECT_EQ(fs::status(fs::path(Output())).permissions(), fs::perms(0640));
+#endif
 }
 
 TEST_F(Join, CountsEveryPartWithoutLeadingZeros)

@@ -45,7 +45,7 @@ void NoteNotDeleted(const char *, int) { g_console.beeps++; }
 void NoteUnverified(const char *) {}
 void ReportProgress(int, int, int64_t, int64_t) {}
 
-bool CancelProbe() { return false; }
+bool CancelProbe() { return CountCall(CALL_PROBE); }
 
 void *ShowWaitCursor()
 {

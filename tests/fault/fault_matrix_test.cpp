@@ -53,6 +53,7 @@ const Fault kFaults[] = {
     {"move into place", CALL_MOVE, FAULT_FAIL, true},
     {"folder sync", CALL_SYNC, FAULT_FAIL, true},
     {"free space", CALL_SPACE, FAULT_FAIL, false},  // unknown: the join tries
+    {"cancel", CALL_PROBE, FAULT_FAIL, true},
 };
 
 // A scratch folder's files: the ones the run must never change (its sources)
@@ -70,6 +71,7 @@ struct Scenario {
     std::vector<std::string> args;  // "@" starts a path in the scratch folder
     void (*hook)() = nullptr;  // run before the first move: another program at work
     CallKind hookKind = CALL_MOVE;
+    bool fails = false;  // the run fails without any fault, and writes nothing
 };
 
 void AddSource(const TempDir &dir, Fixture *fixture, const std::string &name, const Bytes &bytes)
@@ -117,6 +119,16 @@ const Scenario kScenarios[] = {
          WriteBytes(f->output, f->old);
      },
      {"join", "@x.999", "-o", "@joined", "-f", "--delete-parts"}},
+    // The one failure a join exists to catch never replaces a file.
+    {"join of a damaged set over an existing output",
+     [](const TempDir &d, Fixture *f) {
+         MakeSet(d, f, {kPart, 1000}, true);
+         f->sources.back().second[0] ^= 1;
+         WriteBytes(d / "x.999", f->sources.back().second);
+         f->old = MakeData(5000, 99);
+         WriteBytes(f->output, f->old);
+     },
+     {"join", "@x.001", "-o", "@joined", "-f", "--delete-parts"}, nullptr, CALL_MOVE, true},
     // Another join finishes into the name this one found free; or replaces
     // this one's output after its move, when its parts must stay.
     {"join racing another into the same name", [](const TempDir &d, Fixture *f) { MakeSet(d, f, {kPart, 1000}, true); },
@@ -200,7 +212,7 @@ void CheckRun(const Scenario &scenario, const Fault *fault, int at)
     bool raced = scenario.hook && record.calls[scenario.hookKind] > 0;
     bool lostByFault = fault && fault->losesData && record.faultHit;
     bool lost = lostByFault || raced;
-    bool failed = lost || (fault && fault->reported && record.faultHit);
+    bool failed = lost || (fault && fault->reported && record.faultHit) || scenario.fails;
 
     SCOPED_TRACE(std::string(scenario.what) + ", " + (fault ? fault->name : "no fault") + " at call " +
                  std::to_string(at));
@@ -221,7 +233,7 @@ void CheckRun(const Scenario &scenario, const Fault *fault, int at)
     if (!record.moved && !fixture.old.empty()) EXPECT_EQ(ModifiedAt(fixture.output), 1000000000);
     bool keptUnfinished = fault && fault->kind == CALL_DELETE && record.faultHit;
     for (const auto &entry : std::filesystem::directory_iterator(dir.Path()))
-        EXPECT_FALSE(IsUnfinishedJoinName(entry.path().filename().c_str()) && !keptUnfinished);
+        EXPECT_FALSE(IsUnfinishedName(entry.path().filename().c_str()) && !keptUnfinished);
 
     bool anyDeleted = false;
     for (const auto &source : fixture.sources) {

@@ -33,6 +33,8 @@ FileHandle Counted(FileHandle file)
 
 }  // namespace
 
+bool CountCall(CallKind kind) { return IsFailed(kind); }
+
 void ArmFault(CallKind kind, FaultMode mode, int at)
 {
     memset(&g_record, 0, sizeof g_record);
@@ -135,7 +137,7 @@ bool CopyFileNoReplace(const char *from, const char *to)
 bool DeleteFilePath(const char *path)
 {
     // The unfinished output of a failed join is the program's own.
-    if (!g_record.flushed && !IsUnfinishedJoinName(path)) g_record.deleteUnflushed = true;
+    if (!g_record.flushed && !IsUnfinishedName(path)) g_record.deleteUnflushed = true;
     return !IsFailed(CALL_DELETE) && RealDeleteFilePath(path);
 }
 

@@ -21,6 +21,7 @@ enum CallKind {
     CALL_MOVE,      // MoveFileIntoPlace
     CALL_SYNC,      // SyncFolderOf
     CALL_SPACE,     // GetFreeDiskBytes
+    CALL_PROBE,     // CancelProbe: "failed" is the user's cancel
     CALL_KINDS
 };
 
@@ -37,6 +38,10 @@ struct PlatformRecord {
     bool deleteUnflushed;   // a delete was asked for before any flush succeeded
     bool moved;             // a move into place succeeded
 };
+
+// Counts a call that is not the platform's (see CALL_PROBE); true when it
+// is the one to fail.
+bool CountCall(CallKind kind);
 
 // Clears the record; the `at`-th call of `kind` (from 1; 0 for none) will fail.
 void ArmFault(CallKind kind, FaultMode mode, int at);

@@ -214,7 +214,7 @@ TEST_F(ProgramTest, SuggestedOutputNameComesFromTheFirstEntry)
 
 TEST_F(ProgramTest, SplitThenJoinFromThePages)
 {
-    TempDir dir, parts, joined;
+    TempDir dir, parts;
     std::string source = dir / "data.bin";
     MakeFile(source, 3 * kPart, 11);  // an exact multiple: an empty last part
     Start();
@@ -227,8 +227,8 @@ TEST_F(ProgramTest, SplitThenJoinFromThePages)
     DropFiles({parts / "data.bin.001"});
     ExpectPageShown(JOIN_PAGE);
     ASSERT_EQ(JoinList().size(), 4u);
-    std::string output = joined / "data.bin";
-    SetText(g_app.joinPage, IDC_JOIN_OUTPUT, output);
+    std::string output = parts / "data.bin";
+    SetText(g_app.joinPage, IDC_JOIN_OUTPUT, "data.bin");  // a bare name: beside the parts
     SendDlgItemMessageA(g_app.joinPage, IDC_JOIN_DELETE_PARTS, BM_SETCHECK, BST_CHECKED, 0);
     ASSERT_TRUE(IsEnabled(g_app.joinPage, IDC_OK));
     Click(g_app.joinPage, IDC_OK);
@@ -326,14 +326,15 @@ std::vector<unsigned char> Concatenated(const TempDir &folder, const std::vector
 }  // namespace
 
 // A join that will be refused shows its error without the question; a part
-// gone after a Yes keeps the old file; a name picked while free is asked
-// about once a file has taken it.
+// gone after a Yes, or a set that does not check out, keeps the old file; a
+// name picked while free is asked about once a file has taken it, and a
+// file made anew while the question is open is asked about again.
 TEST_F(ProgramTest, ReplaceQuestionComesOnlyBeforeAJoinThatCanRun)
 {
     TempDir dir, out;
     const std::vector<unsigned char> earlier = MakeData(5000, 99);
     const std::string existing = out / "data.bin", part = dir / "data.bin.002";
-    enum PartGone { KEPT, GONE, HELD, GONE_AFTER_YES };
+    enum PartGone { KEPT, GONE, HELD, GONE_AFTER_YES, DAMAGED, REMADE_DURING_QUESTION };
     const std::string kDevice = Shown(MSG_DEVICE_NAME);
     struct Case {
         const char *what;
@@ -346,7 +347,9 @@ TEST_F(ProgramTest, ReplaceQuestionComesOnlyBeforeAJoinThatCanRun)
         {"part gone", existing, false, GONE, 0, Shown(MSG_CANT_OPEN)},
         {"part held by another program", existing, false, HELD, 0, Shown(MSG_CANT_OPEN)},
         {"part gone after the Yes", existing, false, GONE_AFTER_YES, 1, Shown(MSG_CANT_OPEN)},
-        {"a part as the output", part, false, KEPT, 0, Shown(MSG_CANT_CREATE)},
+        {"a set that does not check out", existing, false, DAMAGED, 1, Shown(MSG_DIFFER_KEPT_OLD)},
+        {"made anew during the question", existing, false, REMADE_DURING_QUESTION, 2, Shown(MSG_JOIN_FINISHED)},
+        {"a part as the output", part, false, KEPT, 0, Shown(MSG_OUTPUT_IS_INPUT)},
         {"a device name", out / "aux.txt", false, KEPT, 0, kDevice},
         {"a device path", "\\\\.\\COM1", false, KEPT, 0, kDevice},
         {"a wildcard", out / "a*b", false, KEPT, 0, Shown(MSG_WILDCARD_NAME)},
@@ -360,6 +363,7 @@ TEST_F(ProgramTest, ReplaceQuestionComesOnlyBeforeAJoinThatCanRun)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         MakeParts(dir, "data.bin", 3, 5);
+        const std::vector<unsigned char> whole = Concatenated(dir, {"data.bin.001", "data.bin.002", "data.bin.003"});
         WriteBytes(existing, earlier);
         DropFiles({dir / "data.bin.001"});
         ModalAnswers answers(c.picked ? IDNO : IDYES, c.output);
@@ -372,14 +376,22 @@ TEST_F(ProgramTest, ReplaceQuestionComesOnlyBeforeAJoinThatCanRun)
         if (c.gone == HELD)
             held = CreateFileA(part.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
         if (c.gone == GONE_AFTER_YES) answers.whileOpen = [&] { DeleteFileA(part.c_str()); };
+        if (c.gone == DAMAGED) WriteBytes(dir / "data.bin.999", {1, 2, 3, 4});
+        // The same size, and on ext4 or tmpfs most often the same file index.
+        if (c.gone == REMADE_DURING_QUESTION)
+            answers.whileOpen = [&] {
+                if (answers.boxes.size() == 1) DeleteFileA(existing.c_str()), WriteBytes(existing, MakeData(5000, 98));
+            };
         Click(g_app.joinPage, IDC_OK);
         ASSERT_EQ(answers.boxes.size(), c.questions);
         if (c.questions) EXPECT_TRUE(answers.boxes[0].ownedByMainWindow);
         if (!c.status.empty()) EXPECT_EQ(Status(), c.status);
-        EXPECT_EQ(ReadBytes(existing), earlier);
+        bool replaced = c.gone == REMADE_DURING_QUESTION;
+        EXPECT_EQ(ReadBytes(existing), replaced ? whole : earlier);
         if (c.picked) EXPECT_EQ(ReadBytes(c.output), earlier);
-        EXPECT_TRUE(Exists(dir / "data.bin.001") && Exists(dir / "data.bin.003"));
+        EXPECT_EQ(Exists(dir / "data.bin.001") && Exists(dir / "data.bin.003"), !replaced);
         if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        DeleteFileA((dir / "data.bin.999").c_str());
     }
 }
 

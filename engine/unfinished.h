@@ -1,0 +1,68 @@
+// Files that a join or a split writes beside their final names and moves
+// onto them only once whole and checked, so that no failure, cancel or
+// signal leaves a half-written file under a name that counts. A join writes
+// one such file, a split one for each part and one for its checksum file.
+#ifndef PARTELLO_UNFINISHED_H
+#define PARTELLO_UNFINISHED_H
+
+#include <signal.h>
+
+#include "platform.h"
+
+// An unfinished file is named "NAME.xxxxxx" and one of these, NAME the
+// final name (cut to fit) and x a letter. Discovery never takes such a file
+// for a part.
+#define UNFINISHED_JOIN_SUFFIX ".unfinished-join"
+#define UNFINISHED_SPLIT_SUFFIX ".unfinished-split"
+bool IsUnfinishedName(const char *name);
+
+// A name beside `finalPath` for a file on its way there or out of the way:
+// "NAME.xxxxxx" and `suffix`, the final name cut so that the name keeps to
+// NAME_CHARS and the path to PATH_CHARS - 1 characters, the six letters new
+// at every call. False when not even an empty cut fits.
+bool MakeUnfinishedPath(const char *finalPath, const char *suffix, char *path);
+
+enum UnfinishedState {
+    UNFINISHED_NONE,     // not made, or removed
+    UNFINISHED_WRITTEN,  // under its unfinished name: removed unless placed
+    UNFINISHED_PLACED,   // moved onto its final name
+};
+
+struct UnfinishedFile {
+    char path[PATH_SIZE];
+    volatile sig_atomic_t state;
+};
+
+// The unfinished files of one operation. Each that was not placed is
+// removed at the end of the scope, and by RemoveUnfinishedFiles from a
+// signal handler meanwhile.
+struct UnfinishedFiles {
+    UnfinishedFile *files = NULL;
+    volatile sig_atomic_t count = 0;
+    int capacity = 0;
+    const char *suffix;
+
+    explicit UnfinishedFiles(const char *nameSuffix) : suffix(nameSuffix) {}
+    ~UnfinishedFiles();
+    UnfinishedFiles(const UnfinishedFiles &) = delete;
+    UnfinishedFiles &operator=(const UnfinishedFiles &) = delete;
+
+    // Room for `files` files; false when out of memory.
+    bool Reserve(int wanted);
+    // A new file beside `finalPath` under a name nothing else has taken,
+    // readable by its owner only (see CreateNewFile); its number in this
+    // list goes into `*index`. NO_FILE, and why in `*systemError`, when it
+    // cannot be made.
+    FileHandle Create(const char *finalPath, int *index, int *systemError);
+    // Moves file `index` onto `finalPath` (see MoveFileIntoPlace).
+    bool Place(int index, const char *finalPath, bool replace);
+    // Moves a placed file back to its unfinished name.
+    bool Unplace(int index, const char *finalPath);
+    const char *PathOf(int index) const { return files[index].path; }
+};
+
+// Removes every unfinished file of the operation under way that was not
+// placed; safe to call from a signal handler.
+void RemoveUnfinishedFiles();
+
+#endif
