@@ -19,29 +19,31 @@ struct OutputRule {
 };
 
 // Joins `names` (bare part names, in order, each prefixed with `folder`;
-// an empty name ends the list) into `outputPath`, verifies against the set's
-// checksum file and, when `deleteParts`, deletes the checksum file and the
-// parts, but only after a verified join (checksums matched, or there was no
-// checksum file, the sizes agreed and no part before the last was shorter
-// than the first, which is named instead) whose output reached the disk.
-// A join without a checksum file is noted as unverified. Refused before
-// anything is written: a list that fails the set check over `places`
-// (discovery's), a folder that holds a run of numbers of another width
-// (FindOtherRun), an output path that is one of the parts or the checksum
-// file, and a part that cannot be opened. The checksum file is the entry
-// named like the last part with ".999" for its extension, letter case
-// ignored as discovery ignores it; one that is there but cannot be read as
-// 4 bytes (too short, a folder, a link that leads nowhere), or a folder
-// that cannot be searched, leaves the join unchecked: an error, and
-// nothing is deleted. Also refused before anything is written: an output
-// path over PATH_CHARS - 1 characters or one the system reads as no file
-// (FindNameFault), a part set larger than the free space, and a file at
-// the output name that `rule` does not let it replace (NULL: any file may
-// be replaced). The output is written into a new file beside it, removed
-// on every failure, and moved onto the output name once whole and on the
-// disk; only a file that `rule` covers at that moment is replaced. The
-// parts are deleted only while the output name still leads to that file.
-// Reports through report.h.
+// an empty name ends the list) into `outputPath` in four steps.
+// Plan, before anything is written: refused are a list that fails the set
+// check over `places` (discovery's), a folder that holds a run of numbers
+// of another width (FindOtherRun), an output path over PATH_CHARS - 1
+// characters or one the system reads as no file (FindNameFault), a
+// checksum file that cannot check anything (ReadStoredChecksum), an output
+// that is one of the parts or the checksum file, a part that cannot be
+// opened, a set larger than the free space, and a file at the output name
+// that `rule` does not let it replace (NULL: any file may be replaced);
+// the question about such a file comes last, and is asked again while the
+// file there changes under it.
+// Write beside: the parts go into an unfinished file next to the output,
+// each at the length measured in the plan (a part that changed is an
+// error), and that file is flushed.
+// Check: it is read back against the stored checksum. Only a join that
+// checked out (or that had no checksum file) is moved onto the output
+// name, replacing only a file that `rule` covers at that moment, with that
+// file's permissions; a mismatch goes only into a free name, and every
+// other failure or cancel removes the unfinished file.
+// Clean up: when `deleteParts`, the checksum file and the parts are deleted
+// after a verified join (checksums matched, or there was no checksum file,
+// the sizes agreed and no part before the last was shorter than the first,
+// which is named instead), while the output name still leads to the file
+// written. A join without a checksum file is noted as unverified. Reports
+// through report.h.
 OperationResult JoinFiles(const char *const *names, int count, const char *folder, NumberPlaces places,
                           const char *outputPath, bool deleteParts, OutputRule *rule = NULL);
 
