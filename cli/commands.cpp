@@ -6,7 +6,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,101 +96,6 @@ static int CheckIsFile(const char *path)
     return ReportError(path, NULL, "%s, not a file", reason);
 }
 
-// The entries of `folder` that a join would take for pieces of a split of
-// `source` there: its numbered names, letter case ignored as discovery
-// ignores it. `written` parts of the new set (and its checksum file) in
-// their exact spelling are not counted; -1 counts every one.
-struct EarlierSearch {
-    char name[PATH_SIZE];  // piece 1's bare name
-    NumberPlaces places;
-    int64_t written;
-    NameList found;
-    bool lost;  // out of memory
-};
-
-static bool IsNewPiece(const char *entry, const EarlierSearch *search)
-{
-    int number = atoi(entry + search->places.start);
-    if (search->written < 0 || !((number >= 1 && number <= search->written) || number == CHECKSUM_PART_NUMBER))
-        return false;
-    char piece[PATH_SIZE];
-    snprintf(piece, sizeof piece, "%.*s%03d", search->places.start, search->name, number);
-    return strcmp(entry, piece) == 0;
-}
-
-static void OfferEarlierPiece(const char *entry, EarlierSearch *search)
-{
-    if (!IsNumberedLike(entry, search->name, search->places) || IsNewPiece(entry, search)) return;
-    if (!AddName(&search->found, entry)) search->lost = true;
-}
-
-// Fills search->found; `prefix` (PATH_SIZE) gets the folder part of the
-// pieces' paths. A folder that is not there holds none. Otherwise an error
-// has been reported when the folder cannot be read through.
-static int FindEarlierPieces(const char *source, const char *folder, int64_t written, EarlierSearch *search,
-                             char *prefix)
-{
-    memset(search, 0, sizeof *search);
-    search->written = written;
-    // Too long a name: the split refuses it itself.
-    if (!MakeSplitPath(source, folder, 1, prefix)) return EXIT_DONE;
-    char *name = (char *)FindFileName(prefix);
-    snprintf(search->name, sizeof search->name, "%s", name);
-    *name = '\0';
-    search->places.start = (int)strlen(search->name) - 3;
-    search->places.width = 3;
-    DIR *dir = opendir(prefix);
-    if (!dir) return errno == ENOENT ? EXIT_DONE : ReportError(prefix, strerror(errno), "can't read the folder");
-    for (;;) {
-        errno = 0;
-        struct dirent *entry = readdir(dir);
-        if (!entry) break;
-        OfferEarlierPiece(entry->d_name, search);
-    }
-    int error = errno;
-    closedir(dir);
-    if (error) return ReportError(prefix, strerror(error), "can't read the folder");
-    if (search->lost) return ReportError(NULL, NULL, "out of memory");
-    return EXIT_DONE;
-}
-
-// A piece of an earlier split of `source` into `folder`, the first in join
-// order; its path is left in `path`, or "" when there is none.
-static int FindEarlierSet(const char *source, const char *folder, char *path)
-{
-    EarlierSearch search;
-    int status = FindEarlierPieces(source, folder, -1, &search, path);
-    const char *first = NULL;
-    for (int i = 0; i < search.found.count; i++)
-        if (!first || CompareNames(search.found.names[i], first) < 0) first = search.found.names[i];
-    if (first)
-        strncat(path, first, PATH_SIZE - strlen(path) - 1);
-    else
-        path[0] = '\0';
-    ClearNameList(&search.found);
-    return status;
-}
-
-// After a split with -f over an earlier set: its pieces that the split did
-// not replace (other numbers, other spellings) would join with the new
-// ones, so they go.
-static int RemoveEarlierParts(const char *source, const char *folder, int64_t written)
-{
-    char prefix[PATH_SIZE], path[PATH_SIZE];
-    EarlierSearch search;
-    int status = FindEarlierPieces(source, folder, written, &search, prefix);
-    for (int i = 0; i < search.found.count; i++) {
-        // A path cut short could name another file.
-        if (!MakePartPath(prefix, search.found.names[i], path)) continue;
-        if (!DeleteFilePath(path)) {
-            NoteNotDeleted(path, LastSystemError());
-            status = EXIT_ERROR;
-        }
-    }
-    ClearNameList(&search.found);
-    return status;
-}
-
 // The folder part of `path` with its separator, or "." when it has none.
 static void CopyFolderOf(const char *path, char *folder)
 {
@@ -257,21 +161,6 @@ static int CopyProgramInto(const char *folder)
     return ReportError(target, strerror(errno), "can't copy the program; the parts are written");
 }
 
-// Why the checksum pass of a split stopped without a message: the file
-// could not be read, or its CRC-32 is the failure value.
-static int ExplainChecksumFailure(const char *path)
-{
-    FileHandle file = OpenFileForRead(path);
-    uint32_t checksum = 0;
-    int error = LastSystemError();
-    OperationResult result = file == NO_FILE ? OPERATION_FAILED : ReadFileChecksum(file, &checksum, &error);
-    CloseFileHandle(file);
-    if (result == OPERATION_DONE && checksum == CHECKSUM_FAILED)
-        return ReportError(path, NULL, "has the CRC-32 ffffffff, the value reserved for failure; nothing was written");
-    return ReportError(path, result == OPERATION_FAILED ? strerror(error) : NULL,
-                       "the checksum could not be computed; nothing was written");
-}
-
 int RunSplit(const CommandLine *line)
 {
     const char *source = line->operand;
@@ -306,7 +195,8 @@ int RunSplit(const CommandLine *line)
         return ReportError(source, NULL, "would need %lld parts of %lld KB (%d at most); the smallest size that fits is -s %lld",
                            (long long)parts, (long long)partKb, MAX_PARTS, (long long)SmallestFittingSize(size));
     char earlier[PATH_SIZE] = "";
-    if (!line->force && FindEarlierSet(source, folder, earlier) != EXIT_DONE) return EXIT_ERROR;
+    if (!line->force && !FindEarlierSet(source, folder, earlier) && errno != ENOENT)
+        return ReportError(folder, strerror(errno), "can't read the folder");
     if (earlier[0]) return ReportError(earlier, NULL, "is there from an earlier split; use -f to replace that set");
 
     char layout[MESSAGE_SIZE], note[MESSAGE_SIZE + PATH_SIZE * 10], checksumPath[PATH_SIZE];
@@ -315,11 +205,10 @@ int RunSplit(const CommandLine *line)
     snprintf(note, sizeof note, "%s, plus %s", layout, QuoteName(FindFileName(checksumPath), QUOTE_AS_NEEDED));
     ShowNote(note);
 
+    // -f agrees to replace an earlier set whole; without it the split keeps one.
+    SplitRule rule = {line->force, NULL, false};
     BeginOperation();
-    status = FinishOperation(SplitFile(source, folder, (int)partKb, false));
-    if (status == EXIT_ERROR && OperationErrors() == 0) return ExplainChecksumFailure(source);
-    // The source did not change, or the split would have failed.
-    if (status == EXIT_DONE && line->force) status = RemoveEarlierParts(source, folder, parts);
+    status = FinishOperation(SplitFile(source, folder, (int)partKb, false, &rule));
     if (status == EXIT_DONE && line->copyProgram) status = CopyProgramInto(folder);
     return status;
 }

@@ -7,9 +7,9 @@
 namespace {
 
 const int64_t kProbeInterval = 1 << 20;  // the cancel probe runs once per mebibyte
-// Files are checksummed through windows of this size, so address space never
-// limits the file size (a multiple of the mapping alignment and of a MiB).
-// Small enough that a window adds little to the operation's peak memory.
+// Files are checksummed through windows of this size (a multiple of the
+// window alignment and of a MiB), small enough that a window adds little to
+// the operation's peak memory.
 const int64_t kWindowSize = 4 << 20;
 
 // Feeds `length` bytes that start at absolute offset `offset` of the data,

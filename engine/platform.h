@@ -24,9 +24,9 @@ const FileHandle NO_FILE = -1;
 
 typedef int64_t FileTime;  // an opaque last-write stamp
 
-// Read-only windows onto an open file, for the checksum pass: a mapping on
-// Windows, reads into one buffer on POSIX. Views start at multiples of
-// WINDOW_ALIGNMENT.
+// Read-only windows onto an open file, for the checksum pass: reads into one
+// buffer, so that a file that shrinks meanwhile gives a failed window and
+// never a fault. Views start at multiples of WINDOW_ALIGNMENT.
 struct FileWindowReader;
 enum { WINDOW_ALIGNMENT = 65536 };
 
@@ -130,8 +130,9 @@ extern const char PATH_SEPARATOR;
     /* Sets the last-write time and leaves the other times alone. */ \
     X(bool, SetFileWriteTime, (FileHandle file, FileTime time), (file, time)) \
     \
-    /* Opening a window reader fails for an empty file, as the system's \
-       mapping does. One window is open at a time. */ \
+    /* Opening a window reader fails for an empty file, which has no \
+       checksum. One window is open at a time; the file's position is as it \
+       was once the reader is closed. */ \
     X(FileWindowReader *, OpenWindowReader, (FileHandle file), (file)) \
     X(int64_t, GetReaderLength, (const FileWindowReader *reader), (reader)) \
     /* A view of `length` bytes from `offset`; offset must be a multiple of \
@@ -186,7 +187,7 @@ extern const char PATH_SEPARATOR;
        the current folder; otherwise ending in a separator) that the \
        system's search offers for `pattern`. The system may offer more names \
        than the pattern strictly matches; callers filter. False when the \
-       search finds nothing. */ \
+       folder could not be searched (a folder with no match is searched). */ \
     X(bool, ListFolder, (const char *folder, const char *pattern, ListEntryProc each, void *context), \
       (folder, pattern, each, context))
 

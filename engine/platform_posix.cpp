@@ -378,14 +378,16 @@ bool ListFolder(const char *folder, const char *, ListEntryProc each, void *cont
 {
     DIR *dir = opendir(folder[0] ? folder : ".");
     if (!dir) return false;
-    bool any = false;
-    while (struct dirent *entry = readdir(dir)) {
-        if (!strcmp(entry->d_name, ".") || !strcmp(entry->d_name, "..")) continue;
-        each(entry->d_name, context);
-        any = true;
+    for (;;) {
+        errno = 0;
+        struct dirent *entry = readdir(dir);
+        if (!entry) break;
+        if (strcmp(entry->d_name, ".") && strcmp(entry->d_name, "..")) each(entry->d_name, context);
     }
+    int error = errno;
     closedir(dir);
-    return any;
+    errno = error;
+    return error == 0;
 }
 
 size_t FitCharacters(const char *text, size_t limit) { return strnlen(text, limit); }

@@ -96,45 +96,59 @@ bool SetFileWriteTime(FileHandle file, FileTime time)
     return SetFileTime(ToHandle(file), NULL, NULL, &written) != 0;
 }
 
+// The windows are read into one buffer that the reader keeps, not mapped:
+// a file that shrinks or a medium that goes away meanwhile then gives a
+// failed read, where a mapped page that is gone would fault. The file's
+// position is put back when the reader closes. One window is open at a time.
 struct FileWindowReader {
-    HANDLE handle;
+    HANDLE file;
     int64_t length;
+    LARGE_INTEGER position;
+    unsigned char *buffer;
+    size_t bufferSize;
 };
 
 FileWindowReader *OpenWindowReader(FileHandle file)
 {
     int64_t length = GetFileLength(file);
-    if (length <= 0) return NULL;
-    HANDLE handle = CreateFileMappingA(ToHandle(file), NULL, PAGE_READONLY, 0, 0, NULL);
-    if (!handle) return NULL;
-    FileWindowReader *mapping = (FileWindowReader *)HeapAlloc(GetProcessHeap(), 0, sizeof(FileWindowReader));
-    if (!mapping) {
-        CloseHandle(handle);
-        return NULL;
+    LARGE_INTEGER zero, position;
+    zero.QuadPart = 0;
+    if (length <= 0 || !SetFilePointerEx(ToHandle(file), zero, &position, FILE_CURRENT)) return NULL;
+    FileWindowReader *reader = (FileWindowReader *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof *reader);
+    if (!reader) return NULL;
+    reader->file = ToHandle(file);
+    reader->length = length;
+    reader->position = position;
+    return reader;
+}
+
+int64_t GetReaderLength(const FileWindowReader *reader) { return reader->length; }
+
+const unsigned char *ReadFileWindow(FileWindowReader *reader, int64_t offset, size_t length)
+{
+    if (length > reader->bufferSize) {
+        if (reader->buffer) HeapFree(GetProcessHeap(), 0, reader->buffer);
+        reader->buffer = (unsigned char *)HeapAlloc(GetProcessHeap(), 0, length);
+        reader->bufferSize = reader->buffer ? length : 0;
+        if (!reader->buffer) return NULL;
     }
-    mapping->handle = handle;
-    mapping->length = length;
-    return mapping;
+    LARGE_INTEGER start;
+    start.QuadPart = offset;
+    if (!SetFilePointerEx(reader->file, start, NULL, FILE_BEGIN)) return NULL;
+    int64_t got = ReadFileBytes((FileHandle)reader->file, reader->buffer, (int64_t)length);
+    if (got == (int64_t)length) return reader->buffer;
+    if (got >= 0) SetLastError(ERROR_HANDLE_EOF);  // the file shrank
+    return NULL;
 }
 
-int64_t GetReaderLength(const FileWindowReader *mapping) { return mapping->length; }
+void ReleaseFileWindow(const unsigned char *, size_t) {}
 
-const unsigned char *ReadFileWindow(FileWindowReader *mapping, int64_t offset, size_t length)
+void CloseWindowReader(FileWindowReader *reader)
 {
-    return (const unsigned char *)MapViewOfFile(mapping->handle, FILE_MAP_READ, (DWORD)(offset >> 32),
-                                                (DWORD)offset, length);
-}
-
-void ReleaseFileWindow(const unsigned char *view, size_t)
-{
-    if (view) UnmapViewOfFile(view);
-}
-
-void CloseWindowReader(FileWindowReader *mapping)
-{
-    if (!mapping) return;
-    CloseHandle(mapping->handle);
-    HeapFree(GetProcessHeap(), 0, mapping);
+    if (!reader) return;
+    SetFilePointerEx(reader->file, reader->position, NULL, FILE_BEGIN);
+    if (reader->buffer) HeapFree(GetProcessHeap(), 0, reader->buffer);
+    HeapFree(GetProcessHeap(), 0, reader);
 }
 
 // Directory searches run on wide names: WIN32_FIND_DATAA holds 260 bytes,
@@ -330,7 +344,7 @@ bool ListFolder(const char *folder, const char *pattern, ListEntryProc each, voi
     memcpy(query + folderLength, pattern, patternLength + 1);
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstEntry(query, &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
+    if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;  // searched: no match
     do {
         char name[NAME_SIZE];
         if (WideCharToMultiByte(CP_ACP, 0, found.cFileName, -1, name, sizeof name, NULL, NULL)) each(name, context);

@@ -2,6 +2,7 @@
 #ifndef PARTELLO_SPLIT_H
 #define PARTELLO_SPLIT_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include "part_names.h"
@@ -38,11 +39,42 @@ SplitInputs CheckSplitInputs(const char *sourcePath, const char *folder, int par
 // itself refuses what is left with its message.
 inline bool MakesTwoParts(SplitInputs inputs) { return inputs >= SPLIT_TOO_MANY_PARTS; }
 
-// Splits `sourcePath` into parts of `partSizeKb` kilobytes in `folder`,
-// reporting through report.h. Refused before anything is written: a
-// checksum file or part name that leads to the source itself. A source
-// whose length or last-write time changed by the end is an error, and the
-// parts stay as written.
-OperationResult SplitFile(const char *sourcePath, const char *folder, int partSizeKb, bool copyProgram);
+// What a split may do with an earlier set of the same name in its folder:
+// the numbered names of a split of the same file there (letter case
+// ignored, as discovery ignores it), its checksum file among them.
+struct SplitRule {
+    bool replaceAny;  // whatever is there (the console's -f)
+    // Asked, once the checks that refuse a split without writing have
+    // passed, about an earlier set in `folder`, named by its first piece;
+    // true replaces that set whole. NULL: the set is kept and the split
+    // refused.
+    bool (*askReplace)(const char *folder, const char *firstPiece);
+    bool keptEarlier;  // set when the split stopped to keep an earlier set
+};
+
+// The first piece in join order of an earlier set (see SplitRule) that a
+// split of `sourcePath` into `folder` would meet, into `path` (PATH_SIZE);
+// "" when there is none. False when the folder cannot be searched.
+bool FindEarlierSet(const char *sourcePath, const char *folder, char *path);
+
+// Splits `sourcePath` into parts of `partSizeKb` kilobytes in `folder` in
+// the join's steps, reporting through report.h.
+// Plan: the source is opened and its length taken there; refused before
+// anything is written are an empty source, one that makes fewer than two
+// parts or more than MAX_PARTS, names over the path limit, a name that
+// leads to the source, and an earlier set that `rule` does not let it
+// replace (NULL: any may be replaced), asked about last.
+// Write beside: the checksum pass over the source, then each part and the
+// checksum file under an unfinished name, with the source's last-write
+// time and permissions no wider than the source's, each flushed.
+// Check: the bytes written must be those the pass read, from a source
+// whose length and time did not change.
+// Commit: the earlier set out of the way, the checksum file and the parts
+// onto their names, never over anything else; every failure before the end
+// of it leaves the folder as it was. Then the earlier set's files are
+// deleted and, when `copyProgram`, the program copied beside the parts
+// unless a file of its name is there.
+OperationResult SplitFile(const char *sourcePath, const char *folder, int partSizeKb, bool copyProgram,
+                          SplitRule *rule = NULL);
 
 #endif

@@ -57,5 +57,9 @@
 #define MSG_DIFFER_KEPT_OLD     55
 #define MSG_PART_CHANGED        56
 #define MSG_OUTPUT_IS_INPUT     57
+#define MSG_ONE_PART            58
+#define MSG_EARLIER_SET         59
+#define MSG_REPLACE_SET         60
+#define MSG_RESERVED_CRC        61
 
 #endif

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "app.h"
+
 // Read as wide text, so that the limit counts characters, whatever bytes
 // they take in the ANSI code page. The narrow read would cut the text at a
 // byte count, and a first character of several bytes does not fit a 2-byte
@@ -52,6 +54,21 @@ void EnableItem(HWND dialog, int control, bool enable)
 bool IsItemChecked(HWND dialog, int control)
 {
     return SendDlgItemMessageA(dialog, control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool AskAboutReplacing(int message, const char *path, const char *detail)
+{
+    char text[MESSAGE_SIZE + 2 * PATH_SIZE], full[PATH_SIZE], caption[MESSAGE_SIZE] = "";
+    DWORD length = GetFullPathNameA(path, sizeof full, full, NULL);
+    LoadMessage(message, text, MESSAGE_SIZE);
+    strcat(text, length > 0 && length < sizeof full ? full : path);
+    if (detail) {
+        strcat(text, "\n");
+        strcat(text, detail);
+    }
+    HWND owner = g_app.mainWindow;
+    GetWindowTextA(owner, caption, sizeof caption);
+    return MessageBoxA(owner, text, caption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING) == IDYES;
 }
 
 void CopyFolderPart(const char *path, char *folder)

@@ -29,6 +29,12 @@ void SetItemTextAndSelect(HWND dialog, int control, const char *text);
 void EnableItem(HWND dialog, int control, bool enable);
 bool IsItemChecked(HWND dialog, int control);
 
+// The program's one kind of question, owned by the main window: catalogue
+// entry `message`, the full form of `path` and, when given, `detail` on a
+// line of its own. True for Yes; No is the default. The box is narrow like
+// every other text: the names come from the controls in the same code page.
+bool AskAboutReplacing(int message, const char *path, const char *detail);
+
 // Everything up to and including the last '\' or ':' of `path`.
 void CopyFolderPart(const char *path, char *folder);
 // "All Files (*.*)|*.*" from the catalogue, the filter both pages offer.

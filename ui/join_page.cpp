@@ -175,18 +175,13 @@ static void OnOutputChange(HWND page)
 // text: the name comes from the field in the same code page.
 static bool AskReplaceOutput(const char *output)
 {
-    char text[MESSAGE_SIZE + PATH_SIZE], full[PATH_SIZE], caption[MESSAGE_SIZE] = "";
-    DWORD length = GetFullPathNameA(output, sizeof full, full, NULL);
-    LoadMessage(MSG_REPLACE_OUTPUT, text, MESSAGE_SIZE);
-    strcat(text, length > 0 && length < sizeof full ? full : output);
-    GetWindowTextA(g_app.mainWindow, caption, sizeof caption);
     unsigned discoveries = g_app.discoveries;
-    int answer = MessageBoxA(g_app.mainWindow, text, caption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING);
+    bool yes = AskAboutReplacing(MSG_REPLACE_OUTPUT, output, NULL);
     // The box runs its own message loop: a drop meanwhile put another set in
     // the list, which is not what the user answered for. A Yes then says
     // why nothing happens.
-    g_app.replaceDeclined = answer != IDYES || discoveries != g_app.discoveries;
-    if (answer == IDYES && g_app.replaceDeclined) ShowMessage(MSG_LIST_CHANGED);
+    g_app.replaceDeclined = !yes || discoveries != g_app.discoveries;
+    if (yes && g_app.replaceDeclined) ShowMessage(MSG_LIST_CHANGED);
     return !g_app.replaceDeclined;
 }
 

@@ -74,14 +74,23 @@ static void BrowseSplitFolder(HWND page)
     if (PickFolder(page, folder)) SetItemTextAndSelect(page, IDC_SPLIT_FOLDER, folder);
 }
 
+// Asked by the split, after its checks, about parts of an earlier split of
+// the same file in the folder: one question for the whole set.
+static bool AskReplaceSet(const char *folder, const char *firstPiece)
+{
+    return AskAboutReplacing(MSG_REPLACE_SET, folder, firstPiece);
+}
+
 static void RunSplit(HWND page)
 {
     // OK goes off before the split starts, and the split never enables it
     // again; the next change of an edit does.
     EnableItem(page, IDC_OK, false);
     char path[PATH_SIZE], folder[PATH_SIZE], size[PATH_SIZE];
+    SplitRule rule = {false, AskReplaceSet, false};
     SplitFile(GetItemText(page, IDC_SPLIT_FILE, path), GetItemText(page, IDC_SPLIT_FOLDER, folder),
-              ReadPartSize(GetItemText(page, IDC_SPLIT_SIZE, size)), IsItemChecked(page, IDC_SPLIT_COPY_PROGRAM));
+              ReadPartSize(GetItemText(page, IDC_SPLIT_SIZE, size)), IsItemChecked(page, IDC_SPLIT_COPY_PROGRAM),
+              &rule);
 }
 
 static void OnSplitCommand(HWND page, WORD control, WORD code)

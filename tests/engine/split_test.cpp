@@ -159,6 +159,9 @@ TEST_F(Split, CountsPartsFromTheSourceSize)
 TEST_F(Split, CompletedSplitWritesTheChecksumFileAndPartsWithTheSourceTime)
 {
     std::string source = MakeSource(2 * kPart + 1);
+#ifndef _WIN32
+    chmod(source.c_str(), 0600);  // a private file's parts stay private
+#endif
     EXPECT_EQ(Run(), OPERATION_DONE);
 
     std::vector<std::string> expected = {Shown(MSG_SPLITTING),    Shown(MSG_CREATING_CHECKSUM),
@@ -174,6 +177,10 @@ TEST_F(Split, CompletedSplitWritesTheChecksumFileAndPartsWithTheSourceTime)
     EXPECT_NE(TimeOf(ChecksumFile()), TimeOf(source));  // keeps the time it was written
     EXPECT_EQ(ReadBytes(source), source_);
     EXPECT_EQ(TimeOf(source), OldTime(10));
+#ifndef _WIN32
+    for (const std::string &written : {Part(1), ChecksumFile()})
+        EXPECT_EQ(fs::status(fs::path(written)).permissions(), fs::perms(0600)) << written;
+#endif
 }
 
 TEST_F(Split, PartSizesFollowTheSourceSizeWithOrWithoutATrailingSeparator)
@@ -184,8 +191,6 @@ TEST_F(Split, PartSizesFollowTheSourceSizeWithOrWithoutATrailingSeparator)
     } cases[] = {
         {kPart, {kPart, 0}},  // an exact multiple ends with an empty part
         {2 * kPart + 1, {kPart, kPart, 1}},
-        {kPart - 1, {kPart - 1}},
-        {1, {1}},
     };
     for (bool trailing : {false, true}) {
         for (const Case &c : cases) {
@@ -224,14 +229,19 @@ TEST_F(Split, StopsBeforeWritingAnything)
              fs::remove(fs::path(t->Dest()));
          }, kPartKb,
          {Shown(MSG_NO_FOLDER), beep}, OPERATION_FAILED},
+        // Counted at the file opened.
         {"999 parts",
          [](Split *t) {
              WriteBytes(t->dir / "data.bin", {});
              fs::resize_file(fs::path(t->dir / "data.bin"), 998 * kPart);
          },
-         kPartKb, {Shown(MSG_TOO_MANY_PARTS), beep}, OPERATION_FAILED},
+         kPartKb, {Shown(MSG_SPLITTING), Shown(MSG_TOO_MANY_PARTS), beep}, OPERATION_FAILED},
         {"empty source", [](Split *t) { t->MakeSource(0); }, kPartKb,
-         {Shown(MSG_SPLITTING), Shown(MSG_CREATING_CHECKSUM), Shown(MSG_SOURCE_EMPTY), beep}, OPERATION_FAILED},
+         {Shown(MSG_SPLITTING), Shown(MSG_SOURCE_EMPTY), beep}, OPERATION_FAILED},
+        {"one part: a set the join would refuse", [](Split *t) { t->MakeSource(kPart - 1); }, kPartKb,
+         {Shown(MSG_SPLITTING), Shown(MSG_ONE_PART), beep}, OPERATION_FAILED},
+        {"a folder at a part name", [](Split *t) { t->MakeSource(kPart), fs::create_directory(fs::path(t->Part(2))); },
+         kPartKb, {Shown(MSG_SPLITTING), Shown(MSG_CANT_CREATE), beep}, OPERATION_FAILED},
         {"source cannot be opened", nullptr, kPartKb,
          {Shown(MSG_SPLITTING), Shown(MSG_CANT_OPEN), beep}, OPERATION_FAILED},
         {"cancel in the checksum pass", [](Split *t) { t->MakeSource(3 << 20); }, kPartKb,
@@ -249,71 +259,66 @@ TEST_F(Split, StopsBeforeWritingAnything)
         EXPECT_EQ(result, c.result) << c.what;
         EXPECT_EQ(Fake().events, c.events) << c.what;
         EXPECT_EQ(Fake().cursorDepth, 0) << c.what;
-        if (fs::exists(fs::path(Dest()))) EXPECT_TRUE(Listing(Dest()).empty()) << c.what;
+        if (fs::exists(fs::path(Dest()))) EXPECT_LE(Listing(Dest()).size(), 1u) << c.what;  // the folder row's own
+        fs::remove_all(fs::path(Dest()));
     }
+#ifndef _WIN32
+    // Names over the path limit are refused as the join refuses such an output.
+    std::string deep = dir / std::string(250, 'd');
+    fs::create_directories(fs::path(deep));
+    MakeSource(kPart);
+    ResetFake();
+    EXPECT_EQ(SplitFile((dir / "data.bin").c_str(), deep.c_str(), kPartKb, false), OPERATION_FAILED);
+    EXPECT_EQ(Fake().events, (std::vector<std::string>{Shown(MSG_SPLITTING), Shown(MSG_PATH_TOO_LONG), beep}));
+    EXPECT_TRUE(Listing(deep).empty());
+#endif
 }
 
-TEST_F(Split, CancelAfterAPartKeepsTheFilesWrittenSoFar)
+// Whatever stops a split (a cancel, a part that cannot be made, a source
+// that shrank or changed), the folder is left as it was, an earlier set
+// whole.
+TEST_F(Split, AnyStopLeavesTheFolderAsItWas)
 {
-    MakeSource(2 * kPart + 1);  // one checksum probe, then one per part
-    for (int partsDone = 1; partsDone <= 3; partsDone++) {
+    struct Case {
+        const char *what;
+        int stopAt;  // the probe call that acts: 1 is in the checksum pass, 1 + k after part k
+        void (*act)(Split *t, const std::string &source);  // none: a cancel
+        std::vector<std::string> tail;
+    } cases[] = {
+        {"cancel after part 2", 3, nullptr, {Shown(MSG_SPLITTING, 2), Shown(MSG_CANCELLED)}},
+        {"cancel after the last part", 4, nullptr, {Shown(MSG_SPLITTING, 3), Shown(MSG_CANCELLED)}},
+        {"a part that cannot be made", 2, [](Split *t, const std::string &) { fs::remove_all(fs::path(t->Dest())); },
+         {Shown(MSG_SPLITTING, 2), Shown(MSG_CANT_CREATE), "<beep>"}},
+        {"source shrunk: a short read", 2,
+         [](Split *, const std::string &source) { fs::resize_file(fs::path(source), kPart + 10); },
+         {Shown(MSG_SPLITTING, 2), Shown(MSG_CANT_READ_WRITE), "<beep>"}},
+        {"source appended to", 2,
+         [](Split *, const std::string &source) { std::ofstream(source, std::ios::binary | std::ios::app) << "more"; },
+         {Shown(MSG_SPLITTING, 3), Shown(MSG_SOURCE_CHANGED), "<beep>"}},
+        {"source stamped", 2, [](Split *, const std::string &source) { SetTime(source, OldTime(2)); },
+         {Shown(MSG_SPLITTING, 3), Shown(MSG_SOURCE_CHANGED), "<beep>"}},
+    };
+    for (const Case &c : cases) {
         fs::remove_all(fs::path(Dest()));
         fs::create_directories(fs::path(Dest()));
+        for (int k : {1, 5}) WriteText(Part(k), "earlier part " + std::to_string(k));
+        WriteText(ChecksumFile(), "sum!");
+        std::string source = MakeSource(2 * kPart + 1);
         ResetFake();
-        Fake().cancelAt = [partsDone](int call) { return call == 1 + partsDone; };
-        EXPECT_EQ(SplitFile((dir / "data.bin").c_str(), Dest().c_str(), kPartKb, true), OPERATION_CANCELLED);
-        std::vector<std::string> statuses = Fake().Statuses();
-        ASSERT_GE(statuses.size(), 2u);
-        EXPECT_EQ(statuses[statuses.size() - 2], Shown(MSG_SPLITTING, partsDone));
-        EXPECT_EQ(statuses.back(), Shown(MSG_CANCELLED));
-        EXPECT_EQ(Fake().Beeps(), 0);
-        EXPECT_EQ(Listing(Dest()).size(), static_cast<size_t>(partsDone + 1)) << partsDone;  // no program copy
-        EXPECT_TRUE(Exists(ChecksumFile()));
-        EXPECT_TRUE(Exists(Part(partsDone)));
-        EXPECT_FALSE(Exists(Part(partsDone + 1)));
+        Fake().cancelAt = [&](int call) {
+            if (call == c.stopAt && c.act) c.act(this, source);
+            return call == c.stopAt && !c.act;
+        };
+        OperationResult result = SplitFile(source.c_str(), Dest().c_str(), kPartKb, true);
+        EXPECT_EQ(result, c.act ? OPERATION_FAILED : OPERATION_CANCELLED) << c.what;
+        std::vector<std::string> tail(Fake().events.end() - c.tail.size(), Fake().events.end());
+        EXPECT_EQ(tail, c.tail) << c.what;
+        if (!fs::exists(fs::path(Dest()))) continue;  // the folder row's
+        // No program copy, nothing unfinished, the earlier set as it was.
+        EXPECT_EQ(Listing(Dest()), (std::vector<std::string>{"data.bin.001", "data.bin.005", "data.bin.999"})) << c.what;
+        EXPECT_EQ(SizeOf(Part(5)), 14) << c.what;
+        EXPECT_EQ(SizeOf(ChecksumFile()), 4) << c.what;
     }
-}
-
-TEST_F(Split, PartThatCannotBeCreatedEndsTheSplitAfterTheChecksumFile)
-{
-    MakeSource(2 * kPart + 1);
-    for (int blocked = 1; blocked <= 2; blocked++) {
-        fs::remove_all(fs::path(Dest()));
-        fs::create_directories(fs::path(Part(blocked)));  // a folder takes the part's name
-        EXPECT_EQ(Run(), OPERATION_FAILED);
-        std::vector<std::string> tail(Fake().events.end() - 3, Fake().events.end());
-        EXPECT_EQ(tail, (std::vector<std::string>{Shown(MSG_SPLITTING, blocked), Shown(MSG_CANT_CREATE), "<beep>"}));
-        EXPECT_EQ(SizeOf(ChecksumFile()), 4);  // written before part 1
-        EXPECT_EQ(Exists(Part(1)) && fs::is_regular_file(fs::path(Part(1))), blocked > 1);
-        EXPECT_FALSE(Exists(Part(3)));
-    }
-}
-
-// Parts that could never be verified are not written.
-TEST_F(Split, ChecksumFileThatCannotBeCreatedStopsTheSplit)
-{
-    MakeSource(kPart + 5);
-    fs::create_directories(fs::path(ChecksumFile()));
-    EXPECT_EQ(Run(), OPERATION_FAILED);
-    EXPECT_EQ(Fake().events, (std::vector<std::string>{Shown(MSG_SPLITTING), Shown(MSG_CREATING_CHECKSUM),
-                                                       Shown(MSG_CANT_CREATE), "<beep>"}));
-    EXPECT_EQ(Fake().cursorDepth, 0);
-    EXPECT_FALSE(Exists(Part(1)));
-}
-
-TEST_F(Split, ShortReadOfTheSourceIsReportedAndNeverSucceeds)
-{
-    std::string source = MakeSource(3 * kPart);
-    // The source shrinks while part 1 is out: part 2 can no longer be read whole.
-    Fake().cancelAt = [&](int call) {
-        if (call == 2) fs::resize_file(fs::path(source), kPart + 10);
-        return false;
-    };
-    EXPECT_EQ(SplitFile(source.c_str(), Dest().c_str(), kPartKb, false), OPERATION_FAILED);
-    std::vector<std::string> tail(Fake().events.end() - 3, Fake().events.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{Shown(MSG_SPLITTING, 2), Shown(MSG_CANT_READ_WRITE), "<beep>"}));
-    EXPECT_EQ(SizeOf(Part(1)), kPart);  // what was written stays
-    EXPECT_FALSE(Exists(Part(3)));
 }
 
 TEST_F(Split, ShortWriteOfAPartIsReported)
@@ -329,8 +334,7 @@ TEST_F(Split, ShortWriteOfAPartIsReported)
     std::vector<std::string> tail(Fake().events.end() - 3, Fake().events.end());
     EXPECT_EQ(tail, (std::vector<std::string>{Shown(MSG_SPLITTING, 1), Shown(MSG_CANT_READ_WRITE), "<beep>"}));
     EXPECT_EQ(Fake().errorFiles, std::vector<std::string>{Part(1)});
-    EXPECT_EQ(SizeOf(Part(1)), kPart / 2);
-    EXPECT_FALSE(Exists(Part(2)));
+    EXPECT_TRUE(Listing(Dest()).empty());
 #endif
 }
 
@@ -359,62 +363,62 @@ TEST_F(Split, NeverWritesOverItsOwnSourceThroughALink)
     }
 }
 
-// Parts cut from a file that grew or was rewritten meanwhile would never
-// match their checksum file.
-TEST_F(Split, SourceThatChangesDuringTheSplitIsAnError)
+namespace {
+
+bool g_asked;
+bool DeclineEarlierSet(const char *, const char *) { return !(g_asked = true); }
+
+}  // namespace
+
+// An earlier set of the same name goes whole, in any letter case and
+// whatever its entries are (a FIFO is replaced as a name, never opened),
+// or stays whole; other names stay in any case.
+TEST_F(Split, ReplacesAnEarlierSetWholeOrNotAtAll)
 {
+#ifndef _WIN32
+    HangGuard guard;
+#endif
     struct Case {
         const char *what;
-        void (*change)(const std::string &source);
+        SplitRule rule;
+        OperationResult result;
+        std::string status;
     } cases[] = {
-        {"appended to", [](const std::string &source) { std::ofstream(source, std::ios::binary | std::ios::app) << "more"; }},
-        {"stamped", [](const std::string &source) { SetTime(source, OldTime(2)); }},
+        {"any set may go", {true, nullptr, false}, OPERATION_DONE, Shown(MSG_SPLIT_DONE)},
+        {"the user says No", {false, DeclineEarlierSet, false}, OPERATION_FAILED, Shown(MSG_SPLITTING)},
+        {"nobody to ask", {false, nullptr, false}, OPERATION_FAILED, Shown(MSG_EARLIER_SET)},
     };
+    const std::vector<std::string> others = {"data.bin.txt", "data.bin.1000", "other.001"};
     for (const Case &c : cases) {
         fs::remove_all(fs::path(Dest()));
         fs::create_directories(fs::path(Dest()));
-        std::string source = MakeSource(2 * kPart + 1);
-        ResetFake();
-        Fake().cancelAt = [&](int call) {
-            if (call == 2) c.change(source);  // after part 1
-            return false;
-        };
-        EXPECT_EQ(SplitFile(source.c_str(), Dest().c_str(), kPartKb, false), OPERATION_FAILED) << c.what;
-        std::vector<std::string> tail(Fake().events.end() - 3, Fake().events.end());
-        EXPECT_EQ(tail, (std::vector<std::string>{Shown(MSG_SPLITTING, 3), Shown(MSG_SOURCE_CHANGED), "<beep>"})) << c.what;
-        EXPECT_EQ(Fake().errorFiles, std::vector<std::string>{source}) << c.what;
-        EXPECT_EQ(Concat({ReadBytes(Part(1)), ReadBytes(Part(2)), ReadBytes(Part(3))}), source_) << c.what;
-        EXPECT_TRUE(Exists(ChecksumFile())) << c.what;
-    }
-}
-
-// A FIFO is no data file: refused at once, never waited on.
-TEST_F(Split, FifoAsAPartIsRefusedWithoutWaiting)
-{
-#ifdef _WIN32
-    GTEST_SKIP() << "POSIX only";
-#else
-    HangGuard guard;
-    MakeSource(2 * kPart + 1);
-    ASSERT_EQ(mkfifo(Part(2).c_str(), 0666), 0);
-    EXPECT_EQ(Run(), OPERATION_FAILED);
-    std::vector<std::string> tail(Fake().events.end() - 3, Fake().events.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{Shown(MSG_SPLITTING, 2), Shown(MSG_CANT_CREATE), "<beep>"}));
-    EXPECT_EQ(Fake().errorFiles, std::vector<std::string>{Part(2)});
+        MakeSource(kPart + 1);
+        WriteText(Part(1), "old part one");
+        WriteText(Dest() + Sep() + "DATA.BIN.007", "part of an earlier split");
+        WriteText(ChecksumFile(), "old!");
+#ifndef _WIN32
+        ASSERT_EQ(mkfifo(Part(2).c_str(), 0666), 0);
 #endif
-}
-
-TEST_F(Split, ReplacesSameNamedFilesAndLeavesOthers)
-{
-    MakeSource(kPart + 1);
-    WriteText(Part(1), "old part one, longer than nothing");
-    const std::string earlier = "part of an earlier split";
-    WriteText(Part(7), earlier);
-    WriteText(ChecksumFile(), "old checksum");
-    EXPECT_EQ(Run(), OPERATION_DONE);
-    EXPECT_EQ(Concat({ReadBytes(Part(1)), ReadBytes(Part(2))}), source_);
-    EXPECT_EQ(SizeOf(ChecksumFile()), 4);
-    EXPECT_EQ(ReadBytes(Part(7)), std::vector<unsigned char>(earlier.begin(), earlier.end()));
+        for (const std::string &name : others) WriteText(Dest() + Sep() + name, name);
+        std::vector<std::string> before = Listing(Dest());
+        ResetFake();
+        g_asked = false;
+        SplitRule rule = c.rule;
+        EXPECT_EQ(SplitFile((dir / "data.bin").c_str(), Dest().c_str(), kPartKb, false, &rule), c.result) << c.what;
+        EXPECT_EQ(Fake().LastStatus(), c.status) << c.what;
+        EXPECT_EQ(g_asked, c.rule.askReplace != nullptr) << c.what;
+        EXPECT_EQ(rule.keptEarlier, c.result != OPERATION_DONE) << c.what;
+        if (c.result != OPERATION_DONE) {
+            EXPECT_EQ(Listing(Dest()), before) << c.what;
+            EXPECT_EQ(SizeOf(ChecksumFile()), 4) << c.what;
+            continue;
+        }
+        std::vector<std::string> after = {"data.bin.001", "data.bin.002", "data.bin.999"};
+        after.insert(after.end(), others.begin(), others.end());
+        std::sort(after.begin(), after.end());
+        EXPECT_EQ(Listing(Dest()), after);
+        EXPECT_EQ(Concat({ReadBytes(Part(1)), ReadBytes(Part(2))}), source_);
+    }
 }
 
 TEST_F(Split, IntoTheSourcesOwnFolderLeavesTheSourceUntouched)

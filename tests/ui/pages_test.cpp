@@ -132,6 +132,32 @@ TEST_F(ProgramTest, SplitFromThePageWritesThePartsAndDisablesOk)
     EXPECT_TRUE(IsEnabled(g_app.splitPage, IDC_OK));
 }
 
+// A split into a folder that holds an earlier set of the same name asks
+// once: No keeps that set as it was, Yes replaces it whole.
+TEST_F(ProgramTest, ResplitAsksBeforeReplacingAnEarlierSet)
+{
+    TempDir dir, out;
+    std::string source = dir / "f.bin";
+    MakeFile(source, 6 * kPart, 1);
+    Start();
+    FillSplitPage(source, out.Path());
+    Click(g_app.splitPage, IDC_OK);
+    ASSERT_TRUE(Exists(out / "f.bin.007"));
+    const std::vector<unsigned char> earlierFirst = ReadBytes(out / "f.bin.001");
+    MakeFile(source, 2 * kPart + 5, 2);
+    for (int answer : {IDNO, IDYES}) {
+        ModalAnswers answers(answer);
+        FillSplitPage(source, out.Path());
+        Click(g_app.splitPage, IDC_OK);
+        EXPECT_EQ(answers.boxes.size(), 1u) << answer;
+        bool replaced = answer == IDYES;
+        EXPECT_EQ(Exists(out / "f.bin.004") || Exists(out / "f.bin.007"), !replaced) << answer;
+        EXPECT_EQ(ReadBytes(out / "f.bin.001") == earlierFirst, !replaced) << answer;
+        if (replaced) EXPECT_EQ(Status(), Shown(MSG_SPLIT_DONE));
+    }
+    EXPECT_EQ(SizeOf(out / "f.bin.003"), 5);
+}
+
 // Enter starts the split through the loop; the ESC queued behind it is the
 // probe's, not the quit accelerator's.
 TEST_F(ProgramTest, EscapeQueuedDuringASplitCancelsItWithoutQuitting)
