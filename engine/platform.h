@@ -123,6 +123,12 @@ extern const char PATH_SEPARATOR;
     X(int64_t, WriteFileBytes, (FileHandle file, const void *buffer, int64_t count), (file, buffer, count)) \
     /* Waits until the file's data and metadata are on stable storage. */ \
     X(bool, FlushToDisk, (FileHandle file), (file)) \
+    /* Starts writing the file's data to stable storage without waiting, \
+       where the system can, so that a flush later has less to wait for. */ \
+    X(void, BeginFlush, (FileHandle file), (file)) \
+    /* FlushToDisk for the regular file at `path`, opened for it (never \
+       through a link). */ \
+    X(bool, FlushPathToDisk, (const char *path), (path)) \
     /* The file's length in bytes, or -1. */ \
     X(int64_t, GetFileLength, (FileHandle file), (file)) \
     \

@@ -103,6 +103,19 @@ int64_t WriteFileBytes(FileHandle file, const void *buffer, int64_t count)
 
 bool FlushToDisk(FileHandle file) { return fsync((int)file) == 0; }
 
+void BeginFlush(FileHandle file) { sync_file_range((int)file, 0, 0, SYNC_FILE_RANGE_WRITE); }
+
+bool FlushPathToDisk(const char *path)
+{
+    int fd = open(path, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool flushed = fsync(fd) == 0;
+    int error = errno;
+    close(fd);
+    errno = error;
+    return flushed;
+}
+
 int64_t GetFileLength(FileHandle file)
 {
     struct stat info;

@@ -71,6 +71,21 @@ int64_t WriteFileBytes(FileHandle file, const void *buffer, int64_t count)
 
 bool FlushToDisk(FileHandle file) { return FlushFileBuffers(ToHandle(file)) != 0; }
 
+void BeginFlush(FileHandle) {}
+
+// Flushing needs write access; the file is one this program wrote.
+bool FlushPathToDisk(const char *path)
+{
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
+                           FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool flushed = FlushFileBuffers(h) != 0;
+    DWORD error = GetLastError();
+    CloseHandle(h);
+    SetLastError(error);
+    return flushed;
+}
+
 int64_t GetFileLength(FileHandle file)
 {
     LARGE_INTEGER size;

@@ -67,7 +67,6 @@ struct SplitWork {
     bool replaceAny;
     NameList earlier = {NULL, 0, 0};  // the earlier set's entries when the user was asked
     UnfinishedFiles files;
-    uint32_t crc;  // of the bytes that went into the parts
     Transfer transfer;
 
     SplitWork() : files(UNFINISHED_SPLIT_SUFFIX) {}
@@ -83,8 +82,8 @@ void MakeFinalPath(const SplitWork *work, int index, char *path)
 }
 
 // Moves `size` bytes from the source's position into a new unfinished
-// file for part `index`, with the CRC of those bytes on the way. 0 when
-// done or cancelled (`*cancelled`); otherwise the message for what failed,
+// file for part `index`, and starts its way to the disk. 0 when done or
+// cancelled (`*cancelled`); otherwise the message for what failed,
 // `*failed` naming the file it failed on and `*systemError` why.
 int WritePart(SplitWork *work, int index, int64_t size, TransferProgress *progress, bool *cancelled,
               char *failed, int *systemError)
@@ -102,7 +101,6 @@ int WritePart(SplitWork *work, int index, int64_t size, TransferProgress *progre
             strcpy(failed, work->sourcePath);
             return MSG_CANT_READ_WRITE;
         }
-        work->crc = UpdateCrc(work->crc, transfer->buffer.bytes, (size_t)chunk);
         if (WriteFileBytes(part.handle, transfer->buffer.bytes, chunk) != chunk) {
             *systemError = LastSystemError();
             return MSG_CANT_READ_WRITE;
@@ -115,11 +113,11 @@ int WritePart(SplitWork *work, int index, int64_t size, TransferProgress *progre
     }
     if (work->haveTime) SetFileWriteTime(part.handle, work->time);
     // Never wider than the source's: a private file's parts stay private.
-    if (!SetFinalAccess(part.handle, work->files.PathOf(unfinished), work->sourcePath, ACCESS_WITHIN_MODEL) ||
-        !FlushToDisk(part.handle)) {
+    if (!SetFinalAccess(part.handle, work->files.PathOf(unfinished), work->sourcePath, ACCESS_WITHIN_MODEL)) {
         *systemError = LastSystemError();
         return MSG_CANT_READ_WRITE;
     }
+    BeginFlush(part.handle);
     return 0;
 }
 
@@ -134,8 +132,7 @@ int WriteChecksumPart(SplitWork *work, uint32_t checksum, char *failed, int *sys
     unsigned char bytes[4] = {(unsigned char)checksum, (unsigned char)(checksum >> 8),
                               (unsigned char)(checksum >> 16), (unsigned char)(checksum >> 24)};
     if (WriteFileBytes(file.handle, bytes, 4) != 4 ||
-        !SetFinalAccess(file.handle, work->files.PathOf(unfinished), work->sourcePath, ACCESS_WITHIN_MODEL) ||
-        !FlushToDisk(file.handle)) {
+        !SetFinalAccess(file.handle, work->files.PathOf(unfinished), work->sourcePath, ACCESS_WITHIN_MODEL)) {
         *systemError = LastSystemError();
         return MSG_CANT_READ_WRITE;
     }
@@ -369,7 +366,8 @@ OperationResult PlanSplit(SplitWork *work, SplitRule *rule)
 }
 
 // Write beside and check: the checksum pass over the source, then the parts
-// and the checksum file under unfinished names, and the source as it was.
+// and the checksum file under unfinished names, all of them on the disk,
+// and the source as it was.
 OperationResult WriteSplit(SplitWork *work)
 {
     Transfer *transfer = &work->transfer;
@@ -386,7 +384,6 @@ OperationResult WriteSplit(SplitWork *work)
     char failed[PATH_SIZE];
     int64_t left = work->length;
     TransferProgress progress = {0, work->parts, 0, work->length};
-    work->crc = 0xFFFFFFFFu;
     for (int k = 0; k < work->parts; k++) {
         ShowMessageNumber(MSG_SPLITTING, k + 1);
         progress.part = k + 1;
@@ -399,10 +396,19 @@ OperationResult WriteSplit(SplitWork *work)
     }
     int message = WriteChecksumPart(work, checksum, failed, &systemError);
     if (message) return FailTransfer(message, failed, systemError);
-    // What went into the parts is what the checksum pass read.
+    // Flushed together at the end, so that each part's way to the disk
+    // overlaps the copying of the next.
+    for (int i = 0; i <= work->parts; i++)
+        if (!FlushPathToDisk(work->files.PathOf(i))) {
+            systemError = LastSystemError();
+            MakeFinalPath(work, i, failed);
+            return FailTransfer(MSG_CANT_READ_WRITE, failed, systemError);
+        }
+    // What went into the parts is what the checksum pass read, as far as the
+    // source's length and time can tell.
     FileTime time;
     bool timeChanged = work->haveTime && GetFileWriteTime(transfer->file.handle, &time) && time != work->time;
-    if (GetFileLength(transfer->file.handle) != work->length || ~work->crc != checksum || timeChanged)
+    if (GetFileLength(transfer->file.handle) != work->length || timeChanged)
         return FailTransfer(MSG_SOURCE_CHANGED, work->sourcePath, NO_SYSTEM_ERROR);
     return OPERATION_DONE;
 }

@@ -89,6 +89,13 @@ bool FlushToDisk(FileHandle file)
     return true;
 }
 
+bool FlushPathToDisk(const char *path)
+{
+    if (IsFailed(CALL_FLUSH) || !RealFlushPathToDisk(path)) return false;
+    g_record.flushed = true;
+    return true;
+}
+
 int64_t GetFileLength(FileHandle file) { return IsFailed(CALL_LENGTH) ? -1 : RealGetFileLength(file); }
 
 bool GetFileWriteTime(FileHandle file, FileTime *time)

@@ -16,7 +16,7 @@ enum CallKind {
     CALL_LISTING,   // ListFolder
     CALL_COPY,      // CopyFileNoReplace
     CALL_DELETE,    // DeleteFilePath
-    CALL_FLUSH,     // FlushToDisk
+    CALL_FLUSH,     // FlushToDisk and FlushPathToDisk
     CALL_CREATE_NEW,  // CreateNewFile
     CALL_MOVE,      // MoveFileIntoPlace
     CALL_SYNC,      // SyncFolderOf
