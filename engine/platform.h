@@ -8,14 +8,25 @@
 #include <stdint.h>
 
 // Limits in characters, as the system counts them (see FitCharacters), and
-// the bytes a narrow text needs for them: a character takes up to 3 bytes in
-// UTF-8, and the 4 bytes of an emoji count as 2 characters, a surrogate pair.
+// the bytes a narrow text needs for them. On Windows a character takes up
+// to 3 bytes in UTF-8, and the 4 bytes of an emoji count as 2 characters,
+// a surrogate pair; on POSIX names are bytes, and a path may be as long as
+// the system's own limit.
+#ifdef _WIN32
 enum {
     PATH_CHARS = 260,  // a path with its terminating zero
     NAME_CHARS = 255,  // a file name within a path
     PATH_SIZE = 3 * (PATH_CHARS - 1) + 1,
     NAME_SIZE = 3 * NAME_CHARS + 1,
 };
+#else
+enum {
+    PATH_CHARS = 4096,
+    NAME_CHARS = 255,
+    PATH_SIZE = PATH_CHARS,
+    NAME_SIZE = NAME_CHARS + 1,
+};
+#endif
 
 enum { NO_SYSTEM_ERROR = 0 };  // LastSystemError when there was no reason
 

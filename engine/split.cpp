@@ -342,6 +342,9 @@ OperationResult PlanSplit(SplitWork *work, SplitRule *rule)
     if (parts > MAX_PARTS) return FailTransfer(MSG_TOO_MANY_PARTS, work->sourcePath, NO_SYSTEM_ERROR);
     work->parts = (int)parts;
     // Every name written is as long as the checksum file's.
+    const char *name = FindFileName(work->sourcePath);
+    if (name[FitCharacters(name, NAME_CHARS - (sizeof CHECKSUM_EXTENSION - 1))])
+        return FailTransfer(MSG_NAME_TOO_LONG, work->sourcePath, NO_SYSTEM_ERROR);
     if (!MakeSplitPath(work->sourcePath, work->folder, CHECKSUM_PART_NUMBER, path))
         return FailTransfer(MSG_PATH_TOO_LONG, work->folder, NO_SYSTEM_ERROR);
     // Moving a name onto the source would take its place.

@@ -61,5 +61,6 @@
 #define MSG_EARLIER_SET         59
 #define MSG_REPLACE_SET         60
 #define MSG_RESERVED_CRC        61
+#define MSG_NAME_TOO_LONG       62
 
 #endif

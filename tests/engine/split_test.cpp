@@ -123,7 +123,7 @@ TEST(MakeSplitPath, FolderAndNameThenTheNumberIfItFits)
         {"src" + s + "movie.avi", "out", 1, true, "out" + s + "movie.avi.001"},
         {"movie.avi", "out" + s, 999, true, "out" + s + "movie.avi.999"},
         {"x", "out", 1000, true, "out" + s + "x.1000"},
-        {"name", std::string(251, 'f'), 1, false, std::string(251, 'f') + s + "name.00"},  // cut to 259
+        {"name", std::string(PATH_CHARS - 9, 'f'), 1, false, std::string(PATH_CHARS - 9, 'f') + s + "name.00"},
     };
     for (const Case &c : cases) {
         char path[PATH_SIZE];
@@ -263,14 +263,14 @@ TEST_F(Split, StopsBeforeWritingAnything)
         fs::remove_all(fs::path(Dest()));
     }
 #ifndef _WIN32
-    // Names over the path limit are refused as the join refuses such an output.
-    std::string deep = dir / std::string(250, 'd');
-    fs::create_directories(fs::path(deep));
-    MakeSource(kPart);
+    // A name the parts' names cannot be made from: they would pass 255 bytes.
+    std::string longName = dir / std::string(252, 'n');
+    WriteBytes(longName, MakeData(2 * kPart, 1));
+    fs::create_directories(fs::path(Dest()));
     ResetFake();
-    EXPECT_EQ(SplitFile((dir / "data.bin").c_str(), deep.c_str(), kPartKb, false), OPERATION_FAILED);
-    EXPECT_EQ(Fake().events, (std::vector<std::string>{Shown(MSG_SPLITTING), Shown(MSG_PATH_TOO_LONG), beep}));
-    EXPECT_TRUE(Listing(deep).empty());
+    EXPECT_EQ(SplitFile(longName.c_str(), Dest().c_str(), kPartKb, false), OPERATION_FAILED);
+    EXPECT_EQ(Fake().events, (std::vector<std::string>{Shown(MSG_SPLITTING), Shown(MSG_NAME_TOO_LONG), beep}));
+    EXPECT_TRUE(Listing(Dest()).empty());
 #endif
 }
 
