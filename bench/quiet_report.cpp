@@ -2,9 +2,11 @@
 // show nothing and never cancel.
 #include "report.h"
 
-void SetStatus(const char *) {}
-void ReportFailure(const char *, const char *, int) {}
+void ReportStep(int, int) {}
+void ReportOutcome(const EngineEvent *) {}
+void ReportFailure(const EngineEvent *) {}
 void NoteNotDeleted(const char *, int) {}
+void NoteNotCopied(const char *, int) {}
 void NoteUnverified(const char *) {}
 void ReportProgress(int, int, int64_t, int64_t) {}
 bool CancelProbe() { return false; }

@@ -11,6 +11,7 @@
 
 #include "commands.h"
 #include "console.h"
+#include "console_texts.h"
 #include "quoting.h"
 #include "sizes.h"
 #include "engine/checksum.h"
@@ -33,7 +34,7 @@ void DescribeFault(const char *path, int error, char *text, int size)
     if (error)
         snprintf(text, size, "%s", strerror(error));
     else if (stat(path, &info) != 0)
-        snprintf(text, size, "%s", lstat(path, &info) == 0 ? "a link that leads nowhere" : strerror(errno));
+        snprintf(text, size, "%s", lstat(path, &info) == 0 ? "a link that leads nowhere" : "");
     else if (S_ISDIR(info.st_mode))
         snprintf(text, size, "is a folder");
     else if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
@@ -88,11 +89,11 @@ int ReportUsageError(const char *format, ...)
 // it is, before any other check could misread it (a device as empty, say).
 static int CheckIsFile(const char *path)
 {
+    struct stat info;
+    if (lstat(path, &info) != 0) return ReportError(path, strerror(errno), "can't open file");
     char reason[MESSAGE_SIZE];
-    errno = 0;
     DescribeFault(path, 0, reason, sizeof reason);
     if (!reason[0]) return EXIT_DONE;
-    if (errno) return ReportError(path, reason, "can't open file");
     return ReportError(path, NULL, "%s, not a file", reason);
 }
 
@@ -144,23 +145,6 @@ static int ChooseSizeOption(const CommandLine *line, int64_t size, int64_t *part
                        count, MIN_PART_KB, (long long)MAX_PART_KB, nearest);
 }
 
-// The program's copy beside the parts, unless a file of that name is there
-// (the program itself, when the parts are in its folder).
-static int CopyProgramInto(const char *folder)
-{
-    char program[PATH_SIZE], target[PATH_SIZE];
-    if (!GetProgramPath(program, sizeof program))
-        return ReportError(NULL, strerror(errno), "can't find this program's file to copy");
-    size_t length = strlen(folder);
-    const char *separator = length && !IsPathSeparator(folder[length - 1]) ? "/" : "";
-    if (snprintf(target, sizeof target, "%s%s%s", folder, separator, FindFileName(program)) >= (int)sizeof target)
-        return ReportError(folder, NULL, "is too long a path for the program's copy");
-    struct stat info;
-    if (lstat(target, &info) == 0) return EXIT_DONE;
-    if (CopyFileNoReplace(program, target)) return EXIT_DONE;
-    return ReportError(target, strerror(errno), "can't copy the program; the parts are written");
-}
-
 int RunSplit(const CommandLine *line)
 {
     const char *source = line->operand;
@@ -195,7 +179,7 @@ int RunSplit(const CommandLine *line)
         return ReportError(source, NULL, "would need %lld parts of %lld KB (%d at most); the smallest size that fits is -s %lld",
                            (long long)parts, (long long)partKb, MAX_PARTS, (long long)SmallestFittingSize(size));
     char earlier[PATH_SIZE] = "";
-    if (!line->force && !FindEarlierSet(source, folder, earlier) && errno != ENOENT)
+    if (!line->force && IsFolderPath(folder) && !FindEarlierSet(source, folder, earlier))
         return ReportError(folder, strerror(errno), "can't read the folder");
     if (earlier[0]) return ReportError(earlier, NULL, "is there from an earlier split; use -f to replace that set");
 
@@ -208,9 +192,7 @@ int RunSplit(const CommandLine *line)
     // -f agrees to replace an earlier set whole; without it the split keeps one.
     SplitRule rule = {line->force, NULL, false};
     BeginOperation();
-    status = FinishOperation(SplitFile(source, folder, (int)partKb, false, &rule));
-    if (status == EXIT_DONE && line->copyProgram) status = CopyProgramInto(folder);
-    return status;
+    return FinishOperation(SplitFile(source, folder, (int)partKb, line->copyProgram, &rule));
 }
 
 // Discovery from `path`; on success `set` holds at least two parts. Every
@@ -222,7 +204,7 @@ static int FindParts(const char *path, PartSet *set)
     char text[MESSAGE_SIZE];
     if (set->outcome == DISCOVERY_FOUND && set->names.count == 1)
         return ReportError(path, NULL, "only one part was found; a set has two at least");
-    if (IsUnnumbered(set)) return ReportError(path, NULL, "%s", LoadMessage(MSG_ONLY_NUMBERED, text, sizeof text));
+    if (IsUnnumbered(set)) return ReportError(path, NULL, "%s", FindConsoleText(MSG_ONLY_NUMBERED));
     char pattern[PATH_SIZE * 2];
     snprintf(pattern, sizeof pattern, "%s%s", set->folder, set->pattern);
     if (set->outcome == DISCOVERY_NOT_FOUND) return ReportError(pattern, NULL, "no files match");
@@ -261,13 +243,14 @@ static int MakeOutputPath(const CommandLine *line, const PartSet *set, char *out
 }
 
 // ReadPartSet's outcome as an exit status; a set without a checksum file
-// passes only where `unchecked` is the message for it.
-static int FinishReading(SetReading reading, int unchecked)
+// passes unless `checked` is asked for.
+static int FinishReading(SetReading reading, bool checked)
 {
-    if (reading == READING_NO_CHECKSUM) ShowMessage(unchecked);
+    if (reading == READING_NO_CHECKSUM && checked) ShowError(MSG_NO_CHECKSUM_FILE);
+    if (reading == READING_NO_CHECKSUM && !checked) ShowOutcome(MSG_JOIN_FINISHED);
     EndOperation();
     if (OperationCancelled()) return EXIT_CANCELLED;
-    bool passed = reading == READING_MATCHED || (reading == READING_NO_CHECKSUM && unchecked == MSG_JOIN_FINISHED);
+    bool passed = reading == READING_MATCHED || (reading == READING_NO_CHECKSUM && !checked);
     return passed && OperationErrors() == 0 ? EXIT_DONE : EXIT_ERROR;
 }
 
@@ -278,8 +261,7 @@ static int JoinToStandardOutput(const PartSet *set)
     if (isatty(STDOUT_FILENO))
         return ReportError(NULL, NULL, "standard output is a terminal; send the join to a file or a pipe");
     BeginOperation();
-    return FinishReading(ReadPartSet(set, STDOUT_FILENO, "standard output", MSG_JOINING, MSG_CHECKSUMS_MATCH),
-                         MSG_JOIN_FINISHED);
+    return FinishReading(ReadPartSet(set, STDOUT_FILENO, "standard output", MSG_JOINING, MSG_CHECKSUMS_MATCH), false);
 }
 
 int RunJoin(const CommandLine *line)
@@ -305,7 +287,6 @@ int RunJoin(const CommandLine *line)
     BeginOperation();
     status = FinishOperation(JoinPartSet(&set, output, line->deleteParts, &rule));
     ClearNameList(&set.names);
-    if (rule.keptExisting) ReportError(output, NULL, "already exists; use -f to replace it");
     return status;
 }
 
@@ -315,9 +296,7 @@ int RunVerify(const CommandLine *line)
     int status = FindParts(line->operand, &set);
     if (status == EXIT_DONE) {
         BeginOperation();
-        SetReading reading = ReadPartSet(&set, NO_FILE, NULL, MSG_VERIFYING, MSG_PARTS_MATCH);
-        if (reading == READING_NO_CHECKSUM) ShowError(MSG_NO_CHECKSUM_FILE);
-        status = FinishReading(reading, MSG_NO_CHECKSUM_FILE);
+        status = FinishReading(ReadPartSet(&set, NO_FILE, NULL, MSG_VERIFYING, MSG_PARTS_MATCH), true);
     }
     ClearNameList(&set.names);
     return status;
@@ -351,15 +330,17 @@ int RunList(const CommandLine *line)
     }
     if (check.fault == PART_SET_GOES_ON) printf("  (goes on in %s)\n", QuoteName(check.otherRun, QUOTE_AS_NEEDED));
     char checksumPath[PATH_SIZE];
-    ChecksumLookup lookup = LookUpChecksumFile(set.folder, names[count - 1], checksumPath);
+    ChecksumLookup lookup = FindChecksumFile(set.folder, names[count - 1], checksumPath);
     if (lookup == CHECKSUM_UNKNOWN)
         status = ReportError(set.folder[0] ? set.folder : ".", strerror(errno), "can't look for the .999");
     else if (lookup == CHECKSUM_ABSENT)
         printf("  (no .999: the set cannot be checked)\n");
     if (check.fault != PART_SET_WHOLE) {
         char text[MESSAGE_SIZE];
-        FormatSetFault(&check, names, text, sizeof text);
-        ReportFailure(text, NULL, NO_SYSTEM_ERROR);  // as the join shows it
+        EngineEvent event;
+        char path[PATH_SIZE];
+        DescribeSetFault(&check, names, set.folder, set.places, &event, path);
+        ReportFailure(&event);  // as the join reports it
         status = EXIT_ERROR;
     }
     free(names);
@@ -388,10 +369,10 @@ int RunChecksum(const CommandLine *line)
     }
 
     BeginOperation();
-    if (length > kQuietChecksumSize) ShowMessage(MSG_COMPUTING_CHECKSUM);
+    if (length > kQuietChecksumSize) ReportStep(MSG_COMPUTING_CHECKSUM, 0);
     uint32_t checksum = 0;
     int error;
-    OperationResult result = ReadFileChecksum(file, &checksum, &error);
+    OperationResult result = ComputeStreamChecksum(file, &checksum, &error);
     EndOperation();
     CloseFileHandle(file);
     if (OperationCancelled()) return EXIT_CANCELLED;

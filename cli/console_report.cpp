@@ -14,6 +14,7 @@
 
 #include "commands.h"
 #include "console.h"
+#include "console_texts.h"
 #include "quoting.h"
 #include "engine/unfinished.h"
 #include "engine/messages.h"
@@ -35,8 +36,9 @@ int g_stderrIsTerminal = -1;  // -1 until first asked
 bool g_quiet;
 
 // The running step as last shown, without its part number: on a terminal
-// the progress is drawn after it; elsewhere a text is written only when it
-// differs from this.
+// the progress is drawn after it; elsewhere a step is written only when it
+// begins.
+int g_stepMessage;  // 0: none
 char g_step[MESSAGE_SIZE];
 timespec g_stepStart, g_lastDrawn;
 bool g_drawn;  // something was drawn since the step began
@@ -263,22 +265,6 @@ void ShowNote(const char *text)
 
 namespace {
 
-// A status text as this console shows it: without the ESC hint where ESC
-// cannot be read, and (for `step`) without the part number at its end.
-void PrepareText(const char *text, char *shown, char *step)
-{
-    char hint[MESSAGE_SIZE];
-    LoadMessage(MSG_ESC_HINT, hint, sizeof hint);
-    const char *at = hint[0] && !(g_keysTaken && IsForeground()) ? strstr(text, hint) : NULL;
-    if (at)
-        snprintf(shown, MESSAGE_SIZE, "%.*s%s", (int)(at - text), text, at + strlen(hint));
-    else
-        snprintf(shown, MESSAGE_SIZE, "%s", text);
-    size_t length = strlen(shown);
-    while (length > 0 && shown[length - 1] >= '0' && shown[length - 1] <= '9') length--;
-    snprintf(step, MESSAGE_SIZE, "%.*s", (int)length, shown);
-}
-
 void DrawLine(const char *text)
 {
     fprintf(stderr, "\r\033[K%s", text);
@@ -288,19 +274,26 @@ void DrawLine(const char *text)
     g_drawn = true;
 }
 
-// An error in the program's one shape; the catalogue's "Error: " lead and
-// closing stop go, since the file's name comes first and the reason after.
-void ShowErrorLine(const char *message, const char *path, int systemError)
+// The console's words for an event, its figures filled in. A name a text
+// carries may hold control characters: they are escaped.
+void WordEvent(const EngineEvent *event, char *text, size_t size)
 {
-    const char kLead[] = "Error: ";
-    if (!strncmp(message, kLead, sizeof kLead - 1)) message += sizeof kLead - 1;
-    char text[MESSAGE_SIZE];
-    snprintf(text, sizeof text, "%s", message);
-    size_t length = strlen(text);
-    if (length > 0 && (text[length - 1] == '.' || text[length - 1] == '!')) text[length - 1] = '\0';
-    char reason[MESSAGE_SIZE] = "";
-    if (path && path[0]) DescribeFault(path, systemError, reason, sizeof reason);
-    ReportError(path && path[0] ? path : NULL, reason, "%s", EscapeControls(text));
+    const char *words = FindConsoleText(event->message);
+    if (event->message == MSG_NO_ROOM)
+        snprintf(text, size, words, (long long)event->figures[0], (long long)event->figures[1]);
+    else
+        snprintf(text, size, "%s", words);
+}
+
+// A line about a file in the program's one shape: "partello: 'NAME': what
+// (reason)", the reason only where a system call failed or the entry is no
+// regular file.
+void WriteFileLine(const EngineEvent *event)
+{
+    char what[MESSAGE_SIZE], reason[MESSAGE_SIZE] = "";
+    WordEvent(event, what, sizeof what);
+    if (event->path) DescribeFault(event->path, event->systemError, reason, sizeof reason);
+    ReportError(event->path, reason, "%s", what);
 }
 
 }  // namespace
@@ -314,29 +307,29 @@ void NoteUnverified(const char *checksumPath)
     ShowNote(text);
 }
 
-void SetStatus(const char *text)
+// On a terminal the step is one line, rewritten in place with its progress;
+// elsewhere each step is written once, when it begins.
+void ReportStep(int message, int part)
 {
-    if (!text) text = "";
-    if (g_quiet || !text[0]) return;
-    char shown[MESSAGE_SIZE], step[MESSAGE_SIZE];
-    // A status text may carry a part's name.
-    PrepareText(EscapeControls(text), shown, step);
-    bool sameStep = !strcmp(step, g_step);
+    if (g_quiet) return;
+    bool sameStep = message == g_stepMessage;
     if (!sameStep) {
-        snprintf(g_step, sizeof g_step, "%s", step);
+        g_stepMessage = message;
         clock_gettime(CLOCK_MONOTONIC, &g_stepStart);
         g_drawn = false;
     }
+    bool escapeRead = g_keysTaken && IsForeground();
+    snprintf(g_step, sizeof g_step, "%s%s ...", FindConsoleText(message), escapeRead ? " (ESC to cancel)" : "");
     if (!IsStatusOnTerminal()) {
-        // One line for each step, with the trailing blank of a numbered text gone.
-        size_t length = strlen(step);
-        while (length > 0 && step[length - 1] == ' ') length--;
-        if (!sameStep) fprintf(stderr, "%.*s\n", (int)length, step);
+        if (!sameStep) fprintf(stderr, "%s\n", g_step);
         fflush(stderr);
         return;
     }
     // The next part of the same step is for the progress to show.
-    if (!sameStep || !g_drawn || SecondsSince(g_lastDrawn) >= kDrawInterval) DrawLine(shown);
+    if (sameStep && g_drawn && SecondsSince(g_lastDrawn) < kDrawInterval) return;
+    char line[MESSAGE_SIZE + 24];
+    snprintf(line, sizeof line, part > 0 ? "%s %d" : "%s", g_step, part);
+    DrawLine(line);
 }
 
 void ReportProgress(int part, int parts, int64_t done, int64_t total)
@@ -344,8 +337,7 @@ void ReportProgress(int part, int parts, int64_t done, int64_t total)
     if (g_quiet || !g_step[0] || !IsStatusOnTerminal() || total <= 0) return;
     if (g_drawn && SecondsSince(g_lastDrawn) < kDrawInterval) return;
     char line[MESSAGE_SIZE + 96];
-    size_t length = strlen(g_step);
-    int used = snprintf(line, sizeof line, "%s%s", g_step, length && g_step[length - 1] != ' ' ? " " : "");
+    int used = snprintf(line, sizeof line, "%s ", g_step);
     if (parts > 0) used += snprintf(line + used, sizeof line - used, "part %d of %d, ", part, parts);
     used += snprintf(line + used, sizeof line - used, "%d%%", (int)(done * 100 / total));
     double seconds = SecondsSince(g_stepStart);
@@ -354,14 +346,45 @@ void ReportProgress(int part, int parts, int64_t done, int64_t total)
     DrawLine(line);
 }
 
-void ReportFailure(const char *text, const char *path, int systemError)
+// A result ends the running step. One about a file is a note in the
+// program's one shape.
+void ReportOutcome(const EngineEvent *event)
 {
-    ShowErrorLine(text ? text : "", path, systemError);
-    g_errors++;
-    if (IsStatusOnTerminal()) {
-        fputs("\a", stderr);
-        fflush(stderr);
+    g_stepMessage = 0;
+    g_step[0] = '\0';
+    if (g_quiet) return;
+    if (event->path) {
+        EndStatusLine();
+        WriteFileLine(event);
+        return;
     }
+    char text[MESSAGE_SIZE];
+    WordEvent(event, text, sizeof text);
+    if (IsStatusOnTerminal()) {
+        DrawLine(text);
+        return;
+    }
+    fprintf(stderr, "%s\n", text);
+    fflush(stderr);
+}
+
+void ReportFailure(const EngineEvent *event)
+{
+    EndStatusLine();
+    WriteFileLine(event);
+    g_errors++;
+}
+
+void NoteNotCopied(const char *path, int systemError)
+{
+    EndStatusLine();
+    char reason[MESSAGE_SIZE];
+    if (path)
+        DescribeFault(path, systemError, reason, sizeof reason);
+    else
+        snprintf(reason, sizeof reason, "%s", strerror(systemError));
+    ReportError(path, reason, "%s", path ? "can't copy the program; the parts are written" : "can't find this program's file to copy");
+    g_errors++;
 }
 
 bool CancelProbe()
@@ -375,7 +398,7 @@ bool CancelProbe()
     }
     if (!cancel) return false;
     g_cancelled = true;
-    ShowMessage(MSG_CANCELLED);
+    ShowOutcome(MSG_CANCELLED);
     return true;
 }
 

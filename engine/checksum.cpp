@@ -46,7 +46,7 @@ uint32_t ComputeBufferChecksum(const unsigned char *data, int64_t length)
     return ~state;
 }
 
-OperationResult ChecksumOpenFile(FileHandle file, uint32_t *checksum, int *systemError)
+OperationResult ComputeFileChecksum(FileHandle file, uint32_t *checksum, int *systemError)
 {
     *systemError = NO_SYSTEM_ERROR;
     FileWindowReader *reader = OpenWindowReader(file);
@@ -74,58 +74,33 @@ OperationResult ChecksumOpenFile(FileHandle file, uint32_t *checksum, int *syste
     return result;
 }
 
-uint32_t ComputeFileChecksum(FileHandle file, bool *cancelled, int *systemError)
-{
-    uint32_t checksum;
-    int reason;
-    OperationResult result = ChecksumOpenFile(file, &checksum, &reason);
-    if (cancelled) *cancelled = result == OPERATION_CANCELLED;
-    if (systemError) *systemError = reason;
-    return result == OPERATION_DONE ? checksum : CHECKSUM_FAILED;
-}
+namespace {
 
-bool WriteChecksumFile(const char *path, uint32_t checksum, int *systemError)
-{
-    FileHandle file = CreateFileForWrite(path);
-    if (file == NO_FILE) {
-        if (systemError) *systemError = LastSystemError();
-        return false;
-    }
-    unsigned char bytes[4] = {(unsigned char)checksum, (unsigned char)(checksum >> 8),
-                              (unsigned char)(checksum >> 16), (unsigned char)(checksum >> 24)};
-    bool written = WriteFileBytes(file, bytes, 4) == 4;
-    if (systemError) *systemError = written ? NO_SYSTEM_ERROR : LastSystemError();
-    CloseFileHandle(file);
-    return written;
-}
-
-bool ReadChecksum(FileHandle file, uint32_t *checksum)
-{
-    unsigned char bytes[4];
-    if (ReadFileBytes(file, bytes, 4) != 4) return false;
-    *checksum = bytes[0] | (uint32_t)bytes[1] << 8 | (uint32_t)bytes[2] << 16 | (uint32_t)bytes[3] << 24;
-    return true;
-}
-
-bool ReadChecksumFile(const char *path, uint32_t *checksum, int *systemError)
+// The first 4 bytes of the file at `path`; false, with the system's reason
+// in `*systemError`, when it does not open or holds fewer.
+bool ReadStoredValue(const char *path, uint32_t *checksum, int *systemError)
 {
     FileHandle file = OpenFileForRead(path);
-    bool read = file != NO_FILE && ReadChecksum(file, checksum);
+    unsigned char bytes[4];
+    bool read = file != NO_FILE && ReadFileBytes(file, bytes, 4) == 4;
     *systemError = read ? NO_SYSTEM_ERROR : LastSystemError();
     CloseFileHandle(file);
+    if (read) *checksum = bytes[0] | (uint32_t)bytes[1] << 8 | (uint32_t)bytes[2] << 16 | (uint32_t)bytes[3] << 24;
     return read;
 }
 
-ChecksumLookup ReadStoredChecksum(const char *folder, const char *lastName, char *path, uint32_t *stored)
+}  // namespace
+
+ChecksumLookup ReadChecksumFile(const char *folder, const char *lastName, char *path, uint32_t *stored)
 {
-    ChecksumLookup lookup = LookUpChecksumFile(folder, lastName, path);
+    ChecksumLookup lookup = FindChecksumFile(folder, lastName, path);
     if (lookup == CHECKSUM_UNKNOWN) {
         ShowError(MSG_NOT_CHECKED);
         return CHECKSUM_UNKNOWN;
     }
     if (lookup == CHECKSUM_ABSENT) return CHECKSUM_ABSENT;
     int systemError;
-    if (!ReadChecksumFile(path, stored, &systemError)) {
+    if (!ReadStoredValue(path, stored, &systemError)) {
         ShowFileError(MSG_NOT_CHECKED, path, systemError);
         return CHECKSUM_UNKNOWN;
     }

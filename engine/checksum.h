@@ -28,32 +28,18 @@ uint32_t ComputeBufferChecksum(const unsigned char *data, int64_t length);
 // CRC-32 of an open file's whole content, read through bounded windows
 // (see OpenWindowReader). The file position is not used or moved. DONE with
 // the CRC in `*checksum`, ffffffff too when that is the content's;
-// CANCELLED; or FAILED when the file is empty or a read fails, and why in
-// `*systemError` (NO_SYSTEM_ERROR when the system gave no reason).
-OperationResult ChecksumOpenFile(FileHandle file, uint32_t *checksum, int *systemError);
+// CANCELLED; or FAILED when the file is empty (it has no checksum) or a
+// read fails, and why in `*systemError` (NO_SYSTEM_ERROR when the system
+// gave no reason).
+OperationResult ComputeFileChecksum(FileHandle file, uint32_t *checksum, int *systemError);
 
-// The same as the callers of the failure value take it: an empty or
-// unreadable file and a cancel give CHECKSUM_FAILED; `cancelled`, when
-// given, tells the cancel apart, and `systemError` gets the reason of a
-// failed read.
-uint32_t ComputeFileChecksum(FileHandle file, bool *cancelled = NULL, int *systemError = NULL);
-
-// The checksum file holds exactly 4 bytes, least significant first.
-// False, with the system's reason in `*systemError`, when it cannot be written.
-bool WriteChecksumFile(const char *path, uint32_t checksum, int *systemError = NULL);
-// Reads the first 4 bytes of an open checksum file; false when fewer arrive.
-bool ReadChecksum(FileHandle file, uint32_t *checksum);
-// The same by path; false, with the system's reason in `*systemError`,
-// when the file does not open or holds fewer than 4 bytes.
-bool ReadChecksumFile(const char *path, uint32_t *checksum, int *systemError);
-
-// The stored checksum of the set whose last part is `lastName` in
-// `folder`, found as LookUpChecksumFile finds it and judged before anything
-// is written. CHECKSUM_ABSENT: there is none (`path` names the one looked
-// for). CHECKSUM_UNKNOWN: none that can check anything (the folder cannot be
-// searched, the file cannot be read as 4 bytes, or it holds the reserved
-// failure value), already reported as an error. CHECKSUM_FOUND: `*stored`
-// holds the value.
-ChecksumLookup ReadStoredChecksum(const char *folder, const char *lastName, char *path, uint32_t *stored);
+// The checksum file of the set whose last part is `lastName` in `folder`,
+// found as FindChecksumFile finds it, read and judged before anything is
+// written. CHECKSUM_ABSENT: there is none (`path` names the one looked
+// for). CHECKSUM_UNKNOWN: none that can check anything (the folder cannot
+// be searched, the file cannot be read as 4 bytes, least significant first,
+// or it holds the reserved failure value), already reported as an error.
+// CHECKSUM_FOUND: `*stored` holds the value.
+ChecksumLookup ReadChecksumFile(const char *folder, const char *lastName, char *path, uint32_t *stored);
 
 #endif

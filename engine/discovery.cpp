@@ -314,17 +314,24 @@ PartSetFault CheckWholeSet(const char *const *names, int count, NumberPlaces pla
     return PART_SET_GOES_ON;
 }
 
-void FormatSetFault(const PartSetCheck *check, const char *const *names, char *text, int size)
+void DescribeSetFault(const PartSetCheck *check, const char *const *names, const char *folder, NumberPlaces places,
+                      EngineEvent *event, char *path)
 {
     static const int kMessages[] = {0, MSG_NOT_NUMBERED, MSG_NUMBER_TWICE, MSG_OUT_OF_ORDER, MSG_PART_MISSING,
                                     MSG_SET_GOES_ON};
-    if (size <= 0) return;
-    text[0] = '\0';
+    memset(event, 0, sizeof *event);
+    path[0] = '\0';
     if (check->fault == PART_SET_WHOLE) return;
-    char message[MESSAGE_SIZE];
-    LoadMessage(kMessages[check->fault], message, sizeof message);
-    const char *detail = check->fault == PART_SET_GOES_ON ? check->otherRun
-                         : check->name >= 0            ? names[check->name]
-                                                       : check->number;
-    snprintf(text, (size_t)size, "%s%s", message, detail);
+    event->message = kMessages[check->fault];
+    event->subject = check->fault == PART_SET_GOES_ON ? check->otherRun
+                     : check->name >= 0            ? names[check->name]
+                                                   : check->number;
+    event->path = path;
+    if (check->fault != PART_SET_PART_MISSING) {
+        MakePartPath(folder, event->subject, path);
+        return;
+    }
+    // The missing part's name: the first one's with the missing number.
+    if (MakePartPath(folder, names[0], path))
+        memcpy(path + strlen(folder) + places.start, check->number, (size_t)places.width);
 }

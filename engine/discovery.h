@@ -4,6 +4,7 @@
 
 #include "part_names.h"
 #include "platform.h"
+#include "report.h"
 #include "unfinished.h"
 
 // A growable list of bare names, kept in join order.
@@ -103,9 +104,12 @@ bool FindOtherRun(const char *folder, const char *name, NumberPlaces places, cha
 PartSetFault CheckWholeSet(const char *const *names, int count, NumberPlaces places, const char *otherRun,
                        PartSetCheck *check);
 
-// The status text of a refused set: its catalogue message followed by the
-// missing number or the offending name (of the set or of the other run).
-void FormatSetFault(const PartSetCheck *check, const char *const *names, char *text, int size);
+// The event of a refused set: its message, the missing number or the
+// offending name (of the set or of the other run) as its subject, and the
+// file it concerns in `folder` (the missing part's would-be name, or the
+// offending entry), built into `path` (PATH_SIZE).
+void DescribeSetFault(const PartSetCheck *check, const char *const *names, const char *folder, NumberPlaces places,
+                      EngineEvent *event, char *path);
 
 // Discovery's rule for a numbered name of a set: `entry` is as long as
 // `name`, equal to it outside `places` ignoring case, and holds digits in

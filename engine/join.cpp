@@ -60,10 +60,8 @@ bool CheckRoom(const char *outputPath, int64_t total)
     int64_t space = GetFreeDiskBytes(outputPath);
     if (space < 0 || total <= space) return true;
     const int64_t mb = 1 << 20;
-    char format[MESSAGE_SIZE], text[MESSAGE_SIZE + 48];
-    LoadMessage(MSG_NO_ROOM, format, sizeof format);
-    snprintf(text, sizeof text, format, (long long)((total + mb - 1) / mb), (long long)(space / mb));
-    ReportFailure(text, outputPath, NO_SYSTEM_ERROR);
+    EngineEvent event = {MSG_NO_ROOM, NULL, outputPath, NO_SYSTEM_ERROR, {(total + mb - 1) / mb, space / mb}};
+    ReportFailure(&event);
     return false;
 }
 
@@ -93,16 +91,16 @@ int FindIrregularPart(const int64_t *lengths, int count)
 
 // The join ran, but an irregular part kept the parts: a failure only when
 // deleting them was asked for.
-OperationResult ReportIrregularPart(const char *name, bool deleteParts)
+OperationResult ReportIrregularPart(const char *folder, const char *name, bool deleteParts)
 {
-    char text[MESSAGE_SIZE + PATH_SIZE];
-    LoadMessage(MSG_IRREGULAR_PART, text, MESSAGE_SIZE);
-    strcat(text, name);
+    char path[PATH_SIZE];
+    MakePartPath(folder, name, path);
+    EngineEvent event = {MSG_IRREGULAR_PART, name, path, NO_SYSTEM_ERROR, {0, 0}};
     if (!deleteParts) {
-        SetStatus(text);
+        ReportOutcome(&event);
         return OPERATION_DONE;
     }
-    ReportFailure(text, NULL, NO_SYSTEM_ERROR);
+    ReportFailure(&event);
     return OPERATION_FAILED;
 }
 
@@ -172,7 +170,7 @@ OperationResult CopyParts(const JoinPlan *plan, Transfer *work, FileTime *time, 
     TransferProgress progress = {0, plan->parts, 0, plan->total};
     *haveTime = false;
     for (int i = 0; i < plan->parts; i++) {
-        ShowMessageNumber(MSG_JOINING, i + 1);
+        ReportStep(MSG_JOINING, i + 1);
         progress.part = i + 1;
         FileGuard part(MakePartPath(plan->folder, plan->names[i], path) ? OpenFileForRead(path) : NO_FILE);
         if (part.handle == NO_FILE) return FailTransfer(MSG_CANT_OPEN, path, LastSystemError());
@@ -205,11 +203,11 @@ OperationResult CheckOutput(const JoinPlan *plan, FileHandle output, bool *verif
     *verified = plan->lookup == CHECKSUM_ABSENT;
     *differs = false;
     if (plan->lookup == CHECKSUM_ABSENT) return OPERATION_DONE;
-    ShowMessage(MSG_CHECKING_CHECKSUM);
+    ReportStep(MSG_CHECKING_CHECKSUM, 0);
     if (plan->total == 0) return OPERATION_DONE;
     uint32_t checksum;
     int systemError;
-    OperationResult pass = ChecksumOpenFile(output, &checksum, &systemError);
+    OperationResult pass = ComputeFileChecksum(output, &checksum, &systemError);
     if (pass == OPERATION_FAILED) return FailTransfer(MSG_CANT_READ_WRITE, plan->outputPath, systemError);
     if (pass == OPERATION_CANCELLED) return OPERATION_CANCELLED;
     *differs = checksum != plan->stored;
@@ -234,7 +232,7 @@ OperationResult WriteOutput(JoinPlan *plan, bool deleteParts, bool *deleting)
     FileIdentity mine;
     bool known = GetFileIdentity(work.file.handle, &mine);
     work.cursor.Show();
-    ShowMessage(MSG_JOINING);
+    ReportStep(MSG_JOINING, 0);
 
     FileTime time;
     bool haveTime;
@@ -262,7 +260,7 @@ OperationResult WriteOutput(JoinPlan *plan, bool deleteParts, bool *deleting)
     if (haveTime) SetFileWriteTime(work.file.handle, time);
     if (!PlaceOutput(plan, &unfinished, true, MSG_OUTPUT_APPEARED)) return OPERATION_FAILED;
     if (!SyncFolderOf(outputPath)) return FailTransfer(MSG_CANT_READ_WRITE, outputPath, LastSystemError());
-    ShowMessage(plan->lookup == CHECKSUM_FOUND && plan->total > 0 ? MSG_CHECKSUMS_MATCH : MSG_JOIN_FINISHED);
+    ShowOutcome(plan->lookup == CHECKSUM_FOUND && plan->total > 0 ? MSG_CHECKSUMS_MATCH : MSG_JOIN_FINISHED);
 
     // Deleting is the one step that loses data: the output name must still
     // lead to the file written and checked here.
@@ -302,9 +300,10 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     // Unsearched, the folder might hold more of the set.
     if (parts > 0 && !FindOtherRun(folder, names[0], places, otherRun)) return FailTransfer(MSG_CANT_OPEN, folder, LastSystemError());
     if (CheckWholeSet(names, parts, places, otherRun, &check) != PART_SET_WHOLE) {
-        char text[MESSAGE_SIZE];
-        FormatSetFault(&check, names, text, sizeof text);
-        ReportFailure(text, NULL, NO_SYSTEM_ERROR);
+        EngineEvent event;
+        char path[PATH_SIZE];
+        DescribeSetFault(&check, names, folder, places, &event, path);
+        ReportFailure(&event);
         return OPERATION_FAILED;
     }
     int pathFault = FindOutputPathFault(outputPath);
@@ -321,7 +320,7 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     if (rule) plan.agreedFile = rule->agreedFile;
     // A checksum file that cannot check anything is refused now, not blamed
     // on the output afterwards.
-    plan.lookup = parts > 0 ? ReadStoredChecksum(folder, names[parts - 1], plan.checksumPath, &plan.stored)
+    plan.lookup = parts > 0 ? ReadChecksumFile(folder, names[parts - 1], plan.checksumPath, &plan.stored)
                             : CHECKSUM_ABSENT;
     if (plan.lookup == CHECKSUM_UNKNOWN) return OPERATION_FAILED;
     bool checksumPresent = plan.lookup == CHECKSUM_FOUND;
@@ -350,7 +349,7 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     OperationResult result = WriteOutput(&plan, deleteParts && irregular < 0, &deleting);
     if (deleting) DeleteSet(names, parts, folder, plan.checksumPath, checksumPresent);
     if (result != OPERATION_DONE || checksumPresent) return result;
-    if (irregular >= 0) result = ReportIrregularPart(names[irregular], deleteParts);
+    if (irregular >= 0) result = ReportIrregularPart(folder, names[irregular], deleteParts);
     NoteUnverified(plan.checksumPath);
     return result;
 }

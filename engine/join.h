@@ -24,7 +24,7 @@ struct OutputRule {
 // check over `places` (discovery's), a folder that holds a run of numbers
 // of another width (FindOtherRun), an output path over PATH_CHARS - 1
 // characters or one the system reads as no file (FindNameFault), a
-// checksum file that cannot check anything (ReadStoredChecksum), an output
+// checksum file that cannot check anything (ReadChecksumFile), an output
 // that is one of the parts or the checksum file, a part that cannot be
 // opened, a set larger than the free space, and a file at the output name
 // that `rule` does not let it replace (NULL: any file may be replaced);

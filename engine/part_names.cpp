@@ -74,7 +74,7 @@ void MakeChecksumPath(const char *partPath, char *out, int size)
     memcpy(out + stem, CHECKSUM_EXTENSION, sizeof CHECKSUM_EXTENSION);
 }
 
-ChecksumLookup LookUpChecksumFile(const char *folder, const char *lastName, char *path)
+ChecksumLookup FindChecksumFile(const char *folder, const char *lastName, char *path)
 {
     char name[PATH_SIZE];
     MakeChecksumPath(lastName, name, sizeof name);

@@ -59,7 +59,7 @@ enum ChecksumLookup {
 // the exact spelling wins, otherwise the first other one in byte order.
 // Its path goes into `path` (PATH_SIZE); when there is none, the exact
 // name's path; "" when that does not fit.
-ChecksumLookup LookUpChecksumFile(const char *folder, const char *lastName, char *path);
+ChecksumLookup FindChecksumFile(const char *folder, const char *lastName, char *path);
 
 // The name the save picker starts with: entry 0 without its trailing digits
 // and then without one trailing '.'; "" for an empty list.

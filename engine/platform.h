@@ -113,10 +113,6 @@ extern const char PATH_SEPARATOR;
        writing it. On POSIX only a regular file opens, and opening never \
        waits (a FIFO, a device or a folder is refused at once). */ \
     X(FileHandle, OpenFileForRead, (const char *path), (path)) \
-    /* Creates a file, replacing one of that name; read and write access, \
-       shared with nobody while open. On POSIX, as above, only a regular \
-       file. */ \
-    X(FileHandle, CreateFileForWrite, (const char *path), (path)) \
     /* Creates a new file for reading and writing, shared with nobody while \
        open but for renaming it (it may be moved while open), readable by its \
        owner only on POSIX; fails when an entry of that name exists, a link \

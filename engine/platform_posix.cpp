@@ -4,7 +4,6 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/file.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -20,10 +19,9 @@ int LastSystemError() { return errno; }
 
 // Data files only: opening never waits (a FIFO without a writer would hold
 // the program forever), and anything but a regular file is refused.
-// O_TRUNC waits for the check, so a refused entry is never changed.
-static FileHandle OpenRegularFile(const char *path, int flags)
+FileHandle OpenFileForRead(const char *path)
 {
-    int fd = open(path, flags | O_NONBLOCK | O_CLOEXEC, 0666);
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return NO_FILE;
     struct stat info;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -36,22 +34,6 @@ static FileHandle OpenRegularFile(const char *path, int flags)
         close(fd);
         return NO_FILE;
     }
-    return fd;
-}
-
-FileHandle OpenFileForRead(const char *path) { return OpenRegularFile(path, O_RDONLY); }
-
-FileHandle CreateFileForWrite(const char *path)
-{
-    FileHandle file = OpenRegularFile(path, O_RDWR | O_CREAT);
-    if (file == NO_FILE) return NO_FILE;
-    int fd = (int)file;
-    if (ftruncate(fd, 0) != 0) {
-        close(fd);
-        return NO_FILE;
-    }
-    // Advisory only: other cooperating programs keep out while it is written.
-    flock(fd, LOCK_EX | LOCK_NB);
     return fd;
 }
 

@@ -12,24 +12,55 @@ bool IsPathSeparator(char c) { return c == '\\' || c == ':'; }
 
 static HANDLE ToHandle(FileHandle file) { return (HANDLE)file; }
 
-FileHandle OpenFileForRead(const char *path)
+// Room for a path as the wide calls take it, the long-path prefix included.
+enum { WIDE_PATH_SIZE = 2 * PATH_CHARS };
+
+// `path` as the wide calls take it. A path as long as the system allows
+// may have an unfinished name beside it that passes MAX_PATH: such a path
+// is made full and given the "\\?\" prefix, which lifts that limit.
+// Shorter paths stay as they are, relative ones relative.
+static bool WidenPath(const char *path, WCHAR *wide)
 {
-    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    return h == INVALID_HANDLE_VALUE ? NO_FILE : (FileHandle)h;
+    WCHAR typed[WIDE_PATH_SIZE];
+    int units = MultiByteToWideChar(CP_ACP, 0, path, -1, typed, WIDE_PATH_SIZE);
+    if (units == 0) return false;
+    if (units <= MAX_PATH - 12) {  // 12: a folder's own limit
+        memcpy(wide, typed, (size_t)units * sizeof *wide);
+        return true;
+    }
+    const WCHAR *unc = typed[0] == L'\\' && typed[1] == L'\\' ? L"UNC" : L"";
+    lstrcpyW(wide, L"\\\\?\\");
+    lstrcatW(wide, unc);
+    int prefix = lstrlenW(wide);
+    DWORD length = GetFullPathNameW(typed, WIDE_PATH_SIZE - prefix, wide + prefix, NULL);
+    if (length == 0 || length >= (DWORD)(WIDE_PATH_SIZE - prefix)) return false;
+    if (unc[0]) memmove(wide + prefix, wide + prefix + 1, length * sizeof *wide);  // \\server -> UNC\server
+    return true;
 }
 
-FileHandle CreateFileForWrite(const char *path)
+static HANDLE OpenPath(const char *path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
 {
-    HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, NULL);
+    WCHAR wide[WIDE_PATH_SIZE];
+    if (!WidenPath(path, wide)) return INVALID_HANDLE_VALUE;
+    return CreateFileW(wide, access, share, NULL, disposition, flags, NULL);
+}
+
+// The attributes of what `path` names, or INVALID_FILE_ATTRIBUTES.
+static DWORD GetPathAttributes(const char *path)
+{
+    WCHAR wide[WIDE_PATH_SIZE];
+    return WidenPath(path, wide) ? GetFileAttributesW(wide) : INVALID_FILE_ATTRIBUTES;
+}
+
+FileHandle OpenFileForRead(const char *path)
+{
+    HANDLE h = OpenPath(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     return h == INVALID_HANDLE_VALUE ? NO_FILE : (FileHandle)h;
 }
 
 FileHandle CreateNewFile(const char *path, bool *taken)
 {
-    HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, NULL, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE h = OpenPath(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
     DWORD error = GetLastError();
     *taken = h == INVALID_HANDLE_VALUE && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
     return h == INVALID_HANDLE_VALUE ? NO_FILE : (FileHandle)h;
@@ -76,8 +107,8 @@ void BeginFlush(FileHandle) {}
 // Flushing needs write access; the file is one this program wrote.
 bool FlushPathToDisk(const char *path)
 {
-    HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
-                           FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    HANDLE h = OpenPath(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING,
+                        FILE_FLAG_OPEN_REPARSE_POINT);
     if (h == INVALID_HANDLE_VALUE) return false;
     bool flushed = FlushFileBuffers(h) != 0;
     DWORD error = GetLastError();
@@ -187,7 +218,7 @@ int64_t GetPathFileSize(const char *path)
 
 bool IsFolderPath(const char *path)
 {
-    DWORD attributes = GetFileAttributesA(path);
+    DWORD attributes = GetPathAttributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -200,18 +231,21 @@ bool IsFilePath(const char *path)
     return !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool CopyFileNoReplace(const char *from, const char *to) { return CopyFileA(from, to, TRUE) != 0; }
-
-bool DeleteFilePath(const char *path) { return DeleteFileA(path) != 0; }
-
-static bool WidenPath(const char *path, WCHAR *wide)
+bool CopyFileNoReplace(const char *from, const char *to)
 {
-    return MultiByteToWideChar(CP_ACP, 0, path, -1, wide, 2 * PATH_CHARS) != 0;
+    WCHAR wideFrom[WIDE_PATH_SIZE], wideTo[WIDE_PATH_SIZE];
+    return WidenPath(from, wideFrom) && WidenPath(to, wideTo) && CopyFileW(wideFrom, wideTo, TRUE);
+}
+
+bool DeleteFilePath(const char *path)
+{
+    WCHAR wide[WIDE_PATH_SIZE];
+    return WidenPath(path, wide) && DeleteFileW(wide);
 }
 
 bool MoveFileIntoPlace(const char *from, const char *to, bool replace)
 {
-    WCHAR wideFrom[2 * PATH_CHARS], wideTo[2 * PATH_CHARS];
+    WCHAR wideFrom[WIDE_PATH_SIZE], wideTo[WIDE_PATH_SIZE];
     if (!WidenPath(from, wideFrom) || !WidenPath(to, wideTo)) return false;
     DWORD flags = MOVEFILE_WRITE_THROUGH;
     if (replace) flags |= MOVEFILE_REPLACE_EXISTING;
@@ -226,9 +260,10 @@ static const DWORD kKeptAttributes =
 bool SetFinalAccess(FileHandle, const char *path, const char *model, AccessRule rule)
 {
     if (rule != ACCESS_OF_MODEL) return true;
-    DWORD attributes = GetFileAttributesA(model);
+    DWORD attributes = GetPathAttributes(model);
+    WCHAR wide[WIDE_PATH_SIZE];
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;  // gone: the file is new
-    return SetFileAttributesA(path, (attributes & kKeptAttributes) | FILE_ATTRIBUTE_ARCHIVE) != 0;
+    return WidenPath(path, wide) && SetFileAttributesW(wide, (attributes & kKeptAttributes) | FILE_ATTRIBUTE_ARCHIVE);
 }
 
 bool SyncFolderOf(const char *) { return true; }
@@ -272,8 +307,8 @@ bool GetProgramPath(char *buffer, int size)
 // file that another program holds open is identified too.
 static bool GetPathInformation(const char *path, BY_HANDLE_FILE_INFORMATION *info)
 {
-    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
-                           FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    HANDLE h = OpenPath(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                        FILE_FLAG_BACKUP_SEMANTICS);
     if (h == INVALID_HANDLE_VALUE) return false;
     bool known = GetFileInformationByHandle(h, info) != 0;
     CloseHandle(h);
@@ -305,7 +340,7 @@ bool IsSameFile(const char *a, const char *b)
 
 EntryKind LookUpEntry(const char *path, FileIdentity *identity)
 {
-    DWORD attributes = GetFileAttributesA(path);
+    DWORD attributes = GetPathAttributes(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return ENTRY_NONE;
     BY_HANDLE_FILE_INFORMATION info;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY || !GetPathInformation(path, &info)) return ENTRY_OTHER;

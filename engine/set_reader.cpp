@@ -69,7 +69,7 @@ SetReading CompareWithChecksumFile(ChecksumLookup lookup, uint32_t stored, const
         ShowFileError(MSG_CHECKSUMS_DIFFER, checksumPath, NO_SYSTEM_ERROR);
         return READING_DIFFERED;
     }
-    ShowMessage(matched);
+    ShowOutcome(matched);
     return READING_MATCHED;
 }
 
@@ -86,9 +86,10 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
     int count = set->names.count;
     bool whole = CheckWholeSet(names, count, set->places, set->otherRun, &check) == PART_SET_WHOLE;
     if (!whole) {
-        char text[MESSAGE_SIZE];
-        FormatSetFault(&check, names, text, sizeof text);
-        ReportFailure(text, NULL, NO_SYSTEM_ERROR);
+        EngineEvent event;
+        char path[PATH_SIZE];
+        DescribeSetFault(&check, names, set->folder, set->places, &event, path);
+        ReportFailure(&event);
     }
     char path[PATH_SIZE], checksumPath[PATH_SIZE];
     PartLengths lengths;
@@ -104,11 +105,11 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
     if (!measured) return READING_FAILED;
     // A checksum file that cannot check anything is known before the work.
     uint32_t stored = 0;
-    ChecksumLookup lookup = ReadStoredChecksum(set->folder, set->names.names[count - 1], checksumPath, &stored);
+    ChecksumLookup lookup = ReadChecksumFile(set->folder, set->names.names[count - 1], checksumPath, &stored);
     if (lookup == CHECKSUM_UNKNOWN) return READING_UNCHECKED;
     // An output opened for us (a shell's redirection) may be a file of the set.
     if (output != NO_FILE && IsFileOfSet(output, set, lookup == CHECKSUM_FOUND ? checksumPath : "")) {
-        ShowError(MSG_OUTPUT_IS_INPUT);
+        ShowFileError(MSG_OUTPUT_IS_INPUT, outputName, NO_SYSTEM_ERROR);
         return READING_FAILED;
     }
 
@@ -118,7 +119,7 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
     int message = 0;
     bool onOutput = false, cancelled = false;
     for (int i = 0; i < count && !message && !cancelled; i++) {
-        ShowMessageNumber(phase, i + 1);
+        ReportStep(phase, i + 1);
         progress.part = i + 1;
         work.file.handle = MakePartPath(set->folder, set->names.names[i], path) ? OpenFileForRead(path) : NO_FILE;
         if (work.file.handle == NO_FILE) {
@@ -144,7 +145,7 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
     return CompareWithChecksumFile(lookup, stored, checksumPath, ~state, matched);
 }
 
-OperationResult ReadFileChecksum(FileHandle file, uint32_t *checksum, int *systemError)
+OperationResult ComputeStreamChecksum(FileHandle file, uint32_t *checksum, int *systemError)
 {
     Transfer work;
     TransferProgress progress = {0, 0, 0, GetFileLength(file)};

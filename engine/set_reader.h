@@ -25,17 +25,17 @@ enum SetReading {
 // the bytes to `output` unless it is NO_FILE; a failed write is an error
 // about `outputName`. Refused before anything is read or written: a set
 // that fails the set check, a part that does not open, a checksum file that
-// cannot check anything (ReadStoredChecksum), an output that is a file of
+// cannot check anything (ReadChecksumFile), an output that is a file of
 // the set. The checksum file is looked up as the join looks it up. Shows the
 // running text `phase` (a catalogue id that takes the part number), the
 // progress, and the outcome: `matched` (a catalogue id) or an error; a set
 // without a checksum file is left to the caller to call a success or not.
 SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *outputName, int phase, int matched);
 
-// CRC-32 of an open file read from its current position to its end, with
-// progress and the cancel probe once per transfer block. OPERATION_FAILED
-// when a read fails (`*systemError` says why); nothing is shown. Unlike
-// ComputeFileChecksum it gives ffffffff when that is the true value.
-OperationResult ReadFileChecksum(FileHandle file, uint32_t *checksum, int *systemError);
+// CRC-32 of an open file, or a pipe, read from its current position to its
+// end, with progress and the cancel probe once per transfer block.
+// OPERATION_FAILED when a read fails (`*systemError` says why); nothing is
+// shown. An empty stream gives 0.
+OperationResult ComputeStreamChecksum(FileHandle file, uint32_t *checksum, int *systemError);
 
 #endif

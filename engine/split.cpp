@@ -213,7 +213,7 @@ bool HoldsName(const NameList *list, const char *name)
 // back when it fails; deleted once the new set is in place.
 struct SetAside {
     char (*from)[PATH_SIZE] = NULL;
-    char (*to)[PATH_SIZE] = NULL;
+    char (*to)[UNFINISHED_PATH_SIZE] = NULL;
     int count = 0;
 
     SetAside() = default;
@@ -244,7 +244,7 @@ OperationResult CommitSplit(SplitWork *work)
     int unlisted = ListEarlierSet(work->sourcePath, work->folder, &now, prefix);
     int reason = LastSystemError();
     aside.from = (char (*)[PATH_SIZE])malloc((size_t)(now.count + 1) * PATH_SIZE);
-    aside.to = (char (*)[PATH_SIZE])malloc((size_t)(now.count + 1) * PATH_SIZE);
+    aside.to = (char (*)[UNFINISHED_PATH_SIZE])malloc((size_t)(now.count + 1) * UNFINISHED_PATH_SIZE);
     if (!unlisted && (!aside.from || !aside.to)) unlisted = MSG_OUT_OF_MEMORY;
     if (unlisted) {
         ClearNameList(&now);
@@ -311,15 +311,20 @@ OperationResult FailChecksumPass(const char *sourcePath, FileHandle source, int6
     return FailTransfer(MSG_CANT_READ_WRITE, sourcePath, systemError);
 }
 
-// Into the folder that `partPath` is in, never over an entry of that name.
+// Into the folder that `partPath` is in, unless an entry of that name is
+// there (the program itself, when the parts are in its folder).
 void CopyProgramBeside(const char *partPath)
 {
     char program[PATH_SIZE], target[PATH_SIZE];
-    if (!GetProgramPath(program, sizeof program)) return;
+    if (!GetProgramPath(program, sizeof program)) {
+        NoteNotCopied(NULL, LastSystemError());
+        return;
+    }
     int folderLength = (int)(FindFileName(partPath) - partPath);
     int length = snprintf(target, sizeof target, "%.*s%s", folderLength, partPath, FindFileName(program));
-    if (length < 0 || length >= (int)sizeof target) return;
-    CopyFileNoReplace(program, target);
+    FileIdentity there;
+    if (length < 0 || length >= (int)sizeof target || LookUpEntry(target, &there) != ENTRY_NONE) return;
+    if (!CopyFileNoReplace(program, target)) NoteNotCopied(target, LastSystemError());
 }
 
 // Plan: the source opened and measured, and every refusal before anything
@@ -374,10 +379,10 @@ OperationResult PlanSplit(SplitWork *work, SplitRule *rule)
 OperationResult WriteSplit(SplitWork *work)
 {
     Transfer *transfer = &work->transfer;
-    ShowMessage(MSG_CREATING_CHECKSUM);
+    ReportStep(MSG_CREATING_CHECKSUM, 0);
     uint32_t checksum;
     int systemError;
-    OperationResult pass = ChecksumOpenFile(transfer->file.handle, &checksum, &systemError);
+    OperationResult pass = ComputeFileChecksum(transfer->file.handle, &checksum, &systemError);
     if (pass == OPERATION_CANCELLED) return OPERATION_CANCELLED;
     if (pass == OPERATION_FAILED)
         return FailChecksumPass(work->sourcePath, transfer->file.handle, work->length, systemError);
@@ -388,7 +393,7 @@ OperationResult WriteSplit(SplitWork *work)
     int64_t left = work->length;
     TransferProgress progress = {0, work->parts, 0, work->length};
     for (int k = 0; k < work->parts; k++) {
-        ShowMessageNumber(MSG_SPLITTING, k + 1);
+        ReportStep(MSG_SPLITTING, k + 1);
         progress.part = k + 1;
         int64_t size = left < work->partSize ? left : work->partSize;
         bool cancelled;
@@ -467,7 +472,7 @@ OperationResult SplitFile(const char *sourcePath, const char *folder, int partSi
     work.folder = folder;
     work.partSize = (int64_t)partSizeKb * 1024;
     if (!work.transfer.buffer.Fit(work.partSize)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, NO_SYSTEM_ERROR);
-    ShowMessage(MSG_SPLITTING);
+    ReportStep(MSG_SPLITTING, 0);
     OperationResult result = PlanSplit(&work, rule);
     if (result == OPERATION_DONE) result = WriteSplit(&work);
     if (result == OPERATION_DONE) result = CommitSplit(&work);
@@ -475,6 +480,6 @@ OperationResult SplitFile(const char *sourcePath, const char *folder, int partSi
     char path[PATH_SIZE];
     MakeFinalPath(&work, 0, path);
     if (copyProgram) CopyProgramBeside(path);
-    ShowMessage(MSG_SPLIT_DONE);
+    ShowOutcome(MSG_SPLIT_DONE);
     return OPERATION_DONE;
 }

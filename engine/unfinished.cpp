@@ -43,15 +43,12 @@ bool MakeUnfinishedPath(const char *finalPath, const char *suffix, char *path)
     int folderLength = (int)(name - finalPath);
     char letters[7];
     MakeLetters(letters);
-    // The letters and the suffix are ASCII: a character each.
+    // The letters and the suffix are ASCII: a character and a byte each.
     size_t added = 1 + strlen(letters) + strlen(suffix);
-    for (size_t keep = NAME_CHARS > added ? NAME_CHARS - added : 0;; keep--) {
-        int nameLength = (int)FitCharacters(name, keep);
-        int length = snprintf(path, PATH_SIZE, "%.*s%.*s.%s%s", folderLength, finalPath, nameLength, name, letters,
-                              suffix);
-        if (length > 0 && length < PATH_SIZE && !path[FitCharacters(path, PATH_CHARS - 1)]) return true;
-        if (keep == 0) return false;
-    }
+    int nameLength = (int)FitCharacters(name, NAME_CHARS - added);
+    int length = snprintf(path, UNFINISHED_PATH_SIZE, "%.*s%.*s.%s%s", folderLength, finalPath, nameLength, name,
+                          letters, suffix);
+    return length > 0 && length < UNFINISHED_PATH_SIZE;
 }
 
 UnfinishedFiles::~UnfinishedFiles()

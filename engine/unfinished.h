@@ -16,10 +16,14 @@
 #define UNFINISHED_SPLIT_SUFFIX ".unfinished-split"
 bool IsUnfinishedName(const char *name);
 
-// A name beside `finalPath` for a file on its way there or out of the way:
-// "NAME.xxxxxx" and `suffix`, the final name cut so that the name keeps to
-// NAME_CHARS and the path to PATH_CHARS - 1 characters, the six letters new
-// at every call. False when not even an empty cut fits.
+// An unfinished path is its final path with up to this many bytes more:
+// a path of the system's length still has an unfinished name beside it.
+enum { UNFINISHED_PATH_SIZE = PATH_SIZE + 32 };
+
+// A name beside `finalPath` (at most PATH_CHARS - 1 characters) for a file
+// on its way there or out of the way: "NAME.xxxxxx" and `suffix`, the final
+// name cut where the name would pass NAME_CHARS, the six letters new at
+// every call. `path` holds UNFINISHED_PATH_SIZE bytes.
 bool MakeUnfinishedPath(const char *finalPath, const char *suffix, char *path);
 
 enum UnfinishedState {
@@ -29,7 +33,7 @@ enum UnfinishedState {
 };
 
 struct UnfinishedFile {
-    char path[PATH_SIZE];
+    char path[UNFINISHED_PATH_SIZE];
     volatile sig_atomic_t state;
 };
 

@@ -133,19 +133,19 @@ bool CheckAnyOrder(const char *const *names, int count, NumberPlaces places, Par
         REQUIRE(check->name >= 0 && check->name < count);
     }
 
-    // The status text fits any buffer and ends in the detail when there is room.
-    for (int size : {1, 12, (int)MESSAGE_SIZE}) {
-        char *text = (char *)malloc((size_t)size);
-        FormatSetFault(check, names, text, size);
-        size_t length = strnlen(text, (size_t)size);
-        REQUIRE(length < (size_t)size);
-        if (fault == PART_SET_WHOLE) REQUIRE(length == 0);
-        if (fault != PART_SET_WHOLE && size == MESSAGE_SIZE) {
-            const char *detail = check->name >= 0 ? names[check->name] : check->number;
-            size_t detailLength = strlen(detail);
-            REQUIRE(length > detailLength && strcmp(text + length - detailLength, detail) == 0);
-        }
-        free(text);
+    // The refusal names the offending name or the missing number, and its
+    // file is that name, or the first name with the missing number, in the folder.
+    EngineEvent event;
+    char path[PATH_SIZE];
+    DescribeSetFault(check, names, "f/", places, &event, path);
+    REQUIRE((event.message == 0) == (fault == PART_SET_WHOLE));
+    if (fault != PART_SET_WHOLE) {
+        const char *detail = check->name >= 0 ? names[check->name] : check->number;
+        REQUIRE(strcmp(event.subject, detail) == 0 && strncmp(path, "f/", 2) == 0);
+        if (fault == PART_SET_PART_MISSING)
+            REQUIRE(strncmp(path + 2 + places.start, detail, (size_t)places.width) == 0);
+        else
+            REQUIRE(strcmp(path + 2, detail) == 0);
     }
     return numbered;
 }

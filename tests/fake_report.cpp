@@ -30,16 +30,26 @@ int FakeReport::Beeps() const
     return beeps;
 }
 
-void SetStatus(const char *text) { g_fake.events.push_back(std::string(" ") + (text ? text : "")); }
+std::string Said(int message) { return "#" + std::to_string(message); }
+std::string Said(int message, long long part) { return Said(message) + " " + std::to_string(part); }
+std::string Said(int message, const std::string &subject) { return Said(message) + " " + subject; }
 
-void ReportFailure(const char *text, const char *path, int)
+void ReportStep(int message, int part) { g_fake.events.push_back(part ? Said(message, part) : Said(message)); }
+
+void ReportOutcome(const EngineEvent *event)
 {
-    g_fake.errorFiles.push_back(path ? path : "");
-    SetStatus(text);
+    g_fake.events.push_back(event->subject ? Said(event->message, event->subject) : Said(event->message));
+}
+
+void ReportFailure(const EngineEvent *event)
+{
+    g_fake.errorFiles.push_back(event->path ? event->path : "");
+    ReportOutcome(event);
     g_fake.events.push_back("<beep>");
 }
 
 void NoteNotDeleted(const char *path, int) { g_fake.notDeleted.push_back(path); }
+void NoteNotCopied(const char *, int) {}
 
 void NoteUnverified(const char *) { g_fake.unverified++; }
 void ReportProgress(int, int, int64_t, int64_t) {}
@@ -48,7 +58,7 @@ bool CancelProbe()
 {
     int call = ++g_fake.probeCalls;
     if (g_fake.cancelAt && g_fake.cancelAt(call)) {
-        ShowMessage(MSG_CANCELLED);
+        ShowOutcome(MSG_CANCELLED);
         return true;
     }
     return false;

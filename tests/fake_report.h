@@ -1,4 +1,4 @@
-// A recording stand-in for the window's reporting procedures.
+// A recording stand-in for the front ends' reporting procedures.
 #ifndef PARTELLO_TESTS_FAKE_REPORT_H
 #define PARTELLO_TESTS_FAKE_REPORT_H
 
@@ -7,7 +7,7 @@
 #include <vector>
 
 struct FakeReport {
-    // Every status text as shown, beeps recorded as "<beep>" in order.
+    // Every event as Said() writes it, each error followed by "<beep>".
     std::vector<std::string> events;
     std::vector<std::string> errorFiles;  // named by each error, "" for none
     std::vector<std::string> notDeleted;
@@ -25,5 +25,11 @@ struct FakeReport {
 // The one fake all reporting goes to; Reset() before each test.
 FakeReport &Fake();
 void ResetFake();
+
+// An event as the fake records it: the message id, then the part number or
+// what the message names.
+std::string Said(int message);
+std::string Said(int message, long long part);
+std::string Said(int message, const std::string &subject);
 
 #endif

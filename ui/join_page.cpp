@@ -40,8 +40,10 @@ static void ShowSetFault(const PartSet *set)
     if (!names) return;
     PartSetCheck check;
     if (CheckWholeSet(names, set->names.count, set->places, set->otherRun, &check) != PART_SET_WHOLE) {
-        char text[MESSAGE_SIZE];
-        FormatSetFault(&check, names, text, sizeof text);
+        char text[MESSAGE_SIZE + PATH_SIZE], path[PATH_SIZE];
+        EngineEvent event;
+        DescribeSetFault(&check, names, set->folder, set->places, &event, path);
+        FormatReport(&event, text, sizeof text);
         SetStatus(text);
     }
     free(names);
@@ -181,7 +183,7 @@ static bool AskReplaceOutput(const char *output)
     // the list, which is not what the user answered for. A Yes then says
     // why nothing happens.
     g_app.replaceDeclined = !yes || discoveries != g_app.discoveries;
-    if (yes && g_app.replaceDeclined) ShowMessage(MSG_LIST_CHANGED);
+    if (yes && g_app.replaceDeclined) ShowOutcome(MSG_LIST_CHANGED);
     return !g_app.replaceDeclined;
 }
 

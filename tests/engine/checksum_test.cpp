@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/checksum.h"
+#include "engine/messages.h"
 #include "fake_report.h"
 #include "temp_dir.h"
 
@@ -97,6 +98,18 @@ TEST_F(Checksum, ProbeRunsAfterTheFirstByteOfEachMebibyte)
     }
 }
 
+namespace {
+
+// The file pass as the callers of the failure value take it.
+uint32_t FileChecksum(FileHandle file)
+{
+    uint32_t checksum;
+    int systemError;
+    return ComputeFileChecksum(file, &checksum, &systemError) == OPERATION_DONE ? checksum : CHECKSUM_FAILED;
+}
+
+}  // namespace
+
 TEST_F(Checksum, CancelGivesTheFailureValue)
 {
     std::vector<unsigned char> data = MakeData(2 * kMiB);
@@ -106,7 +119,7 @@ TEST_F(Checksum, CancelGivesTheFailureValue)
     Fake().cancelAt = [](int call) { return call == 2; };
     EXPECT_EQ(ComputeBufferChecksum(data.data(), 2 * kMiB), CHECKSUM_FAILED);
     EXPECT_EQ(Fake().probeCalls, 2);
-    EXPECT_EQ(Fake().LastStatus(), " Operation cancelled.");
+    EXPECT_EQ(Fake().LastStatus(), Said(MSG_CANCELLED));
 }
 
 TEST_F(Checksum, FileChecksumMatchesAndLeavesThePositionAlone)
@@ -118,14 +131,14 @@ TEST_F(Checksum, FileChecksumMatchesAndLeavesThePositionAlone)
     ASSERT_NE(file, NO_FILE);
     unsigned char first[10];
     ASSERT_EQ(ReadFileBytes(file, first, 10), 10);
-    EXPECT_EQ(ComputeFileChecksum(file), SlowCrc(data.data(), data.size()));
+    EXPECT_EQ(FileChecksum(file), SlowCrc(data.data(), data.size()));
     EXPECT_EQ(Fake().probeCalls, 6);
     unsigned char next[4];
     ASSERT_EQ(ReadFileBytes(file, next, 4), 4);
     EXPECT_EQ(0, std::memcmp(next, data.data() + 10, 4));
     Fake().probeCalls = 0;
     Fake().cancelAt = [](int call) { return call == 3; };
-    EXPECT_EQ(ComputeFileChecksum(file), CHECKSUM_FAILED);
+    EXPECT_EQ(FileChecksum(file), CHECKSUM_FAILED);
     EXPECT_EQ(Fake().probeCalls, 3);
     CloseFileHandle(file);
 }
@@ -143,7 +156,7 @@ TEST_F(Checksum, FileCutShortDuringThePassGivesTheFailureValue)
         if (call == 2) std::filesystem::resize_file(path, kMiB);
         return false;
     };
-    EXPECT_EQ(ComputeFileChecksum(file), CHECKSUM_FAILED);
+    EXPECT_EQ(FileChecksum(file), CHECKSUM_FAILED);
     CloseFileHandle(file);
 }
 
@@ -153,7 +166,7 @@ TEST_F(Checksum, EmptyFileGivesTheFailureValue)
     WriteBytes(dir / "empty", {});
     FileHandle file = OpenFileForRead((dir / "empty").c_str());
     ASSERT_NE(file, NO_FILE);
-    EXPECT_EQ(ComputeFileChecksum(file), CHECKSUM_FAILED);
+    EXPECT_EQ(FileChecksum(file), CHECKSUM_FAILED);
     EXPECT_EQ(Fake().probeCalls, 0);
     CloseFileHandle(file);
 }
@@ -165,12 +178,9 @@ TEST_F(Checksum, FilesBeyondFourGibibytes)
     TempDir dir;
     const int64_t length = (int64_t(4) << 30) + 3;
     std::string path = dir / "big.bin";
-    FileHandle file = CreateFileForWrite(path.c_str());
-    ASSERT_NE(file, NO_FILE);
+    WriteBytes(path, {});
     std::vector<unsigned char> zeros(64 * kMiB, 0);
     // Only the tail is written; everything before it reads as zeros.
-    ASSERT_TRUE(std::filesystem::exists(path));
-    CloseFileHandle(file);
     std::filesystem::resize_file(path, length - 3);
     {
         std::vector<unsigned char> tail = {1, 2, 3};
@@ -185,37 +195,33 @@ TEST_F(Checksum, FilesBeyondFourGibibytes)
     const unsigned char tail[3] = {1, 2, 3};
     uint32_t expected = ~UpdateCrc(state, tail, 3);
 
-    file = OpenFileForRead(path.c_str());
+    FileHandle file = OpenFileForRead(path.c_str());
     ASSERT_NE(file, NO_FILE);
-    EXPECT_EQ(ComputeFileChecksum(file), expected);
+    EXPECT_EQ(FileChecksum(file), expected);
     EXPECT_EQ(Fake().probeCalls, 4097);
     CloseFileHandle(file);
 }
 
-TEST_F(Checksum, ChecksumFileIsFourBytesLeastSignificantFirst)
+// The checksum file's first 4 bytes, least significant first; fewer can
+// check nothing.
+TEST_F(Checksum, ChecksumFileIsReadByItsFirstFourBytes)
 {
     TempDir dir;
-    std::string path = dir / "x.999";
-    ASSERT_TRUE(WriteChecksumFile(path.c_str(), 0x00A1B2C3u));
-    EXPECT_EQ(ReadBytes(path), (std::vector<unsigned char>{0xC3, 0xB2, 0xA1, 0x00}));
-
     struct Case {
         std::vector<unsigned char> bytes;
-        bool read;
+        ChecksumLookup lookup;
         uint32_t value;
     } cases[] = {
-        {{0x26, 0x39, 0xF4, 0xCB, 0xEE, 0xEE, 0xEE, 0xEE}, true, 0xCBF43926u},
-        {{1, 2, 3, 4, 5}, true, 0x04030201u},
-        {{1, 2, 3}, false, 0},
-        {{}, false, 0},
+        {{0x26, 0x39, 0xF4, 0xCB, 0xEE, 0xEE, 0xEE, 0xEE}, CHECKSUM_FOUND, 0xCBF43926u},
+        {{1, 2, 3, 4, 5}, CHECKSUM_FOUND, 0x04030201u},
+        {{1, 2, 3}, CHECKSUM_UNKNOWN, 0},
+        {{}, CHECKSUM_UNKNOWN, 0},
     };
     for (const Case &c : cases) {
-        WriteBytes(path, c.bytes);
-        FileHandle file = OpenFileForRead(path.c_str());
-        ASSERT_NE(file, NO_FILE);
+        WriteBytes(dir / "x.999", c.bytes);
+        char path[PATH_SIZE];
         uint32_t value = 0;
-        EXPECT_EQ(ReadChecksum(file, &value), c.read) << c.bytes.size();
-        if (c.read) EXPECT_EQ(value, c.value);
-        CloseFileHandle(file);
+        EXPECT_EQ(ReadChecksumFile(dir.Path().c_str(), "x.001", path, &value), c.lookup) << c.bytes.size();
+        if (c.lookup == CHECKSUM_FOUND) EXPECT_EQ(value, c.value);
     }
 }

@@ -261,24 +261,34 @@ TEST(CheckPartSet, RefusesHolesRepeatsAndStrayNamesAndNamesTheCulprit)
     EXPECT_EQ(check.name, 10);
 }
 
-TEST(CheckPartSet, TextNamesTheMissingNumberOrTheName)
+// A refusal names the missing number or the offending name, and concerns
+// the missing part's would-be file or the offending entry.
+TEST(CheckPartSet, RefusalNamesTheMissingNumberOrTheName)
 {
     const char *holed[] = {"x.001", "x.002", "x.004"};
     const char *stray[] = {"x.001", "x.bak"};
-    PartSetCheck check;
-    char text[MESSAGE_SIZE];
-    CheckPartSet(holed, 3, {2, 3}, &check);
-    FormatSetFault(&check, holed, text, sizeof text);
-    EXPECT_STREQ(text, "Error: missing part 003");
-    CheckPartSet(stray, 2, {2, 3}, &check);
-    FormatSetFault(&check, stray, text, sizeof text);
-    EXPECT_STREQ(text, "Error: not a numbered part: x.bak");
-    CheckPartSet(stray, 1, {2, 3}, &check);
-    FormatSetFault(&check, stray, text, sizeof text);
-    EXPECT_STREQ(text, "");
-    EXPECT_EQ(CheckWholeSet(holed, 3, {2, 3}, "x.0004", &check), PART_SET_GOES_ON);  // before any other fault
-    FormatSetFault(&check, holed, text, sizeof text);
-    EXPECT_STREQ(text, "Error: the set goes on in x.0004");
+    struct Case {
+        const char *const *names;
+        int count;
+        const char *otherRun;
+        int message;
+        const char *subject, *path;
+    } cases[] = {
+        {holed, 3, "", MSG_PART_MISSING, "003", "d/x.003"},
+        {stray, 2, "", MSG_NOT_NUMBERED, "x.bak", "d/x.bak"},
+        {stray, 1, "", 0, nullptr, ""},
+        {holed, 3, "x.0004", MSG_SET_GOES_ON, "x.0004", "d/x.0004"},  // before any other fault
+    };
+    for (const Case &c : cases) {
+        PartSetCheck check;
+        CheckWholeSet(c.names, c.count, {2, 3}, c.otherRun, &check);
+        EngineEvent event;
+        char path[PATH_SIZE];
+        DescribeSetFault(&check, c.names, "d/", {2, 3}, &event, path);
+        EXPECT_EQ(event.message, c.message) << c.path;
+        EXPECT_STREQ(event.subject, c.subject) << c.path;
+        EXPECT_STREQ(path, c.path);
+    }
 }
 
 TEST(FindPartSet, KeepsThePlacesOfThePattern)

@@ -23,8 +23,8 @@ const std::string kBeep = "<beep>";
 // "Joining files ..." alone, then with each part number up to `parts`.
 Texts Progress(int parts)
 {
-    Texts texts = {Shown(MSG_JOINING)};
-    for (int k = 1; k <= parts; k++) texts.push_back(Shown(MSG_JOINING, k));
+    Texts texts = {Said(MSG_JOINING)};
+    for (int k = 1; k <= parts; k++) texts.push_back(Said(MSG_JOINING, k));
     return texts;
 }
 
@@ -58,7 +58,8 @@ public:
             SetTime(PartPath(static_cast<int>(k)), OldTime(static_cast<int>(k + 5)));
         }
         std::vector<unsigned char> whole = Concat(data);
-        WriteChecksumFile(ChecksumFile(base).c_str(), ComputeBufferChecksum(whole.data(), whole.size()));
+        uint32_t checksum = ComputeBufferChecksum(whole.data(), whole.size());
+        WriteBytes(ChecksumFile(base), {uint8_t(checksum), uint8_t(checksum >> 8), uint8_t(checksum >> 16), uint8_t(checksum >> 24)});
         ResetFake();
     }
 
@@ -107,8 +108,7 @@ TEST_F(Join, ConcatenatesVerifiesAndStampsTheOutput)
 {
     MakeSet({1474560, 1474560, 100});
     EXPECT_EQ(Run(), OPERATION_DONE);
-    EXPECT_EQ(Fake().events, Then(Progress(3), {Shown(MSG_CHECKING_CHECKSUM), Shown(MSG_CHECKSUMS_MATCH)}));
-    EXPECT_EQ(Fake().events.back(), " Joined successfully. (Checksums match)");
+    EXPECT_EQ(Fake().events, Then(Progress(3), {Said(MSG_CHECKING_CHECKSUM), Said(MSG_CHECKSUMS_MATCH)}));
     EXPECT_EQ(SizeOf(Output()), 2949220);
     EXPECT_EQ(ReadBytes(Output()), Concat(data));
     EXPECT_EQ(TimeOf(Output()), TimeOf(PartPath(0)));
@@ -119,7 +119,7 @@ TEST_F(Join, ConcatenatesVerifiesAndStampsTheOutput)
 // Every way a join ends, with the delete-parts box ticked.
 TEST_F(Join, OutcomesAndWhatTheyDelete)
 {
-    const Texts checking = {Shown(MSG_CHECKING_CHECKSUM)};
+    const Texts checking = {Said(MSG_CHECKING_CHECKSUM)};
     struct Case {
         const char *what;
         std::vector<int64_t> sizes;
@@ -131,50 +131,50 @@ TEST_F(Join, OutcomesAndWhatTheyDelete)
         bool stamped, deleted;
     } cases[] = {
         {"no checksum file", {300, 300, 100}, [](Join *t) { fs::remove(fs::path(t->ChecksumFile())); }, 0,
-         Then(Progress(3), {Shown(MSG_JOIN_FINISHED)}), OPERATION_DONE, true, true, true},
+         Then(Progress(3), {Said(MSG_JOIN_FINISHED)}), OPERATION_DONE, true, true, true},
         {"no checksum file, a part cut short", {300, 200, 100}, [](Join *t) { fs::remove(fs::path(t->ChecksumFile())); },
-         0, Then(Progress(3), {Shown(MSG_JOIN_FINISHED), Shown(MSG_IRREGULAR_PART) + "x.002", kBeep}),
+         0, Then(Progress(3), {Said(MSG_JOIN_FINISHED), Said(MSG_IRREGULAR_PART, "x.002"), kBeep}),
          OPERATION_FAILED, true, true, false},
         {"no checksum file, an empty part", {300, 300, 0, 100},
          [](Join *t) { fs::remove(fs::path(t->ChecksumFile())); }, 0,
-         Then(Progress(4), {Shown(MSG_JOIN_FINISHED), Shown(MSG_IRREGULAR_PART) + "x.003", kBeep}),
+         Then(Progress(4), {Said(MSG_JOIN_FINISHED), Said(MSG_IRREGULAR_PART, "x.003"), kBeep}),
          OPERATION_FAILED, true, true, false},
         {"checksums match", {300, 200, 100}, nullptr, 0,
-         Then(Progress(3), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, true, true, true},
+         Then(Progress(3), {checking[0], Said(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, true, true, true},
         {"checksum file of 8 bytes", {300, 200, 100},
          [](Join *t) {
              std::vector<unsigned char> bytes = ReadBytes(t->ChecksumFile());
              bytes.insert(bytes.end(), {1, 2, 3, 4});
              WriteBytes(t->ChecksumFile(), bytes);
          },
-         0, Then(Progress(3), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, true, true, true},
+         0, Then(Progress(3), {checking[0], Said(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, true, true, true},
         {"checksums differ", {300, 200, 100}, [](Join *t) { t->DamagePart(1); }, 0,
-         Then(Progress(3), {checking[0], Shown(MSG_CHECKSUMS_DIFFER), kBeep}), OPERATION_FAILED, true, false, false},
+         Then(Progress(3), {checking[0], Said(MSG_CHECKSUMS_DIFFER), kBeep}), OPERATION_FAILED, true, false, false},
         // Only a join that checked out replaces a file.
         {"checksums differ, a file at the output name", {300, 200, 100},
          [](Join *t) { t->DamagePart(1), t->WriteEarlierOutput(); }, 0,
-         Then(Progress(3), {checking[0], Shown(MSG_DIFFER_KEPT_OLD), kBeep}), OPERATION_FAILED, false, false, false},
+         Then(Progress(3), {checking[0], Said(MSG_DIFFER_KEPT_OLD), kBeep}), OPERATION_FAILED, false, false, false},
         {"checksum pass cancelled", {300, 200, 100}, nullptr, 4,
-         Then(Progress(3), {checking[0], Shown(MSG_CANCELLED)}), OPERATION_CANCELLED, false, false, false},
+         Then(Progress(3), {checking[0], Said(MSG_CANCELLED)}), OPERATION_CANCELLED, false, false, false},
         {"checksum pass cancelled, a file at the output name", {300, 200, 100},
-         [](Join *t) { t->WriteEarlierOutput(); }, 4, Then(Progress(3), {checking[0], Shown(MSG_CANCELLED)}),
+         [](Join *t) { t->WriteEarlierOutput(); }, 4, Then(Progress(3), {checking[0], Said(MSG_CANCELLED)}),
          OPERATION_CANCELLED, false, false, false},
         {"every part empty: nothing to check", {0, 0}, nullptr, 0,
-         Then(Progress(2), {checking[0], Shown(MSG_JOIN_FINISHED)}), OPERATION_DONE, true, true, false},
+         Then(Progress(2), {checking[0], Said(MSG_JOIN_FINISHED)}), OPERATION_DONE, true, true, false},
         {"checksum file of 3 bytes: refused before writing", {300, 200, 100},
-         [](Join *t) { fs::resize_file(fs::path(t->ChecksumFile()), 3); }, 0, {Shown(MSG_NOT_CHECKED), kBeep},
+         [](Join *t) { fs::resize_file(fs::path(t->ChecksumFile()), 3); }, 0, {Said(MSG_NOT_CHECKED), kBeep},
          OPERATION_FAILED, false, false, false},
-        {"cancel during part 2 of 5", {300, 200, 100, 50, 25}, nullptr, 2, Then(Progress(2), {Shown(MSG_CANCELLED)}),
+        {"cancel during part 2 of 5", {300, 200, 100, 50, 25}, nullptr, 2, Then(Progress(2), {Said(MSG_CANCELLED)}),
          OPERATION_CANCELLED, false, false, false},
         {"cancel during the last part, a file at the output name", {300, 200, 100},
-         [](Join *t) { t->WriteEarlierOutput(); }, 3, Then(Progress(3), {Shown(MSG_CANCELLED)}),
+         [](Join *t) { t->WriteEarlierOutput(); }, 3, Then(Progress(3), {Said(MSG_CANCELLED)}),
          OPERATION_CANCELLED, false, false, false},
         {"empty part in the middle", {300, 0, 100, 0, 50}, nullptr, 0,
-         Then(Progress(5), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, true, true, true},
+         Then(Progress(5), {checking[0], Said(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, true, true, true},
         {"empty last part", {300, 300, 0}, nullptr, 0,
-         Then(Progress(3), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, true, true, true},
+         Then(Progress(3), {checking[0], Said(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, true, true, true},
         {"empty first part", {0, 300}, nullptr, 0,
-         Then(Progress(2), {checking[0], Shown(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, true, true, true},
+         Then(Progress(2), {checking[0], Said(MSG_CHECKSUMS_MATCH)}), OPERATION_DONE, true, true, true},
     };
     for (const Case &c : cases) {
         fs::remove(fs::path(Output()));
@@ -236,7 +236,7 @@ TEST_F(Join, UnusableChecksumFileLeavesTheJoinUncheckedAndDeletesNothing)
         if (c.make) c.make(ChecksumFile());
         else held = std::make_unique<UnopenableFile>(ChecksumFile());
         EXPECT_EQ(Run(true), OPERATION_FAILED) << c.what;
-        EXPECT_EQ(Fake().events, (Texts{Shown(MSG_NOT_CHECKED), kBeep})) << c.what;
+        EXPECT_EQ(Fake().events, (Texts{Said(MSG_NOT_CHECKED), kBeep})) << c.what;
         EXPECT_EQ(Fake().errorFiles, Texts{ChecksumFile()}) << c.what;
         EXPECT_FALSE(Exists(Output())) << c.what;
         EXPECT_TRUE(Exists(PartPath(0)) && Exists(PartPath(1))) << c.what;
@@ -258,7 +258,7 @@ TEST_F(Join, ChecksumFileIsFoundWhateverItsLetterCase)
             WriteBytes(PartPath(1), data[1]);
         }
         EXPECT_EQ(Run(true), damaged ? OPERATION_FAILED : OPERATION_DONE);
-        EXPECT_EQ(Fake().LastStatus(), Shown(damaged ? MSG_CHECKSUMS_DIFFER : MSG_CHECKSUMS_MATCH));
+        EXPECT_EQ(Fake().LastStatus(), Said(damaged ? MSG_CHECKSUMS_DIFFER : MSG_CHECKSUMS_MATCH));
         EXPECT_EQ(Exists(PartPath(0)), damaged);
         EXPECT_EQ(Exists(ChecksumFile("orig")), damaged);
     }
@@ -285,7 +285,7 @@ TEST_F(Join, PartThatWillNotOpenLeavesAnExistingOutputAlone)
         fs::remove(fs::path(PartPath(c.part)));
         std::unique_ptr<UnopenableFile> held(c.held ? new UnopenableFile(PartPath(c.part)) : nullptr);
         EXPECT_EQ(Run(true), OPERATION_FAILED) << c.what;
-        EXPECT_EQ(Fake().events, (Texts{Shown(MSG_CANT_OPEN), kBeep})) << c.what;
+        EXPECT_EQ(Fake().events, (Texts{Said(MSG_CANT_OPEN), kBeep})) << c.what;
         EXPECT_EQ(ReadBytes(Output()), earlier) << c.what;
         EXPECT_EQ(TimeOf(Output()), OldTime(30)) << c.what;
         EXPECT_TRUE(Exists(ChecksumFile())) << c.what;
@@ -299,7 +299,7 @@ TEST_F(Join, OutputThatCannotBeCreatedChangesNothing)
     MakeSet({300, 200});
     std::string output = dir / "missing" + Sep() + "joined.bin";
     EXPECT_EQ(Run(true, output), OPERATION_FAILED);
-    EXPECT_EQ(Fake().events, (Texts{" Error: can't create file", kBeep}));
+    EXPECT_EQ(Fake().events, (Texts{Said(MSG_CANT_CREATE), kBeep}));
     EXPECT_FALSE(Exists(output));
     EXPECT_TRUE(Exists(PartPath(0)));
     EXPECT_TRUE(Exists(ChecksumFile()));
@@ -324,7 +324,7 @@ TEST_F(Join, RefusesAnOutputThatIsOneOfItsInputs)
     for (const std::string &output : outputs) {
         ResetFake();
         EXPECT_EQ(Run(true, output), OPERATION_FAILED) << output;
-        EXPECT_EQ(Fake().events, (Texts{Shown(MSG_OUTPUT_IS_INPUT), kBeep})) << output;
+        EXPECT_EQ(Fake().events, (Texts{Said(MSG_OUTPUT_IS_INPUT), kBeep})) << output;
         EXPECT_EQ(ReadBytes(PartPath(0)), data[0]);
         EXPECT_EQ(ReadBytes(PartPath(1)), data[1]);
         EXPECT_EQ(SizeOf(ChecksumFile("long name.bin")), 4);
@@ -338,12 +338,13 @@ TEST_F(Join, RefusesABrokenSetBeforeWritingAnything)
         const char *what;
         Texts names;  // as discovery lists them
         bool checksumFile;
-        std::string status;
+        int message;
+        std::string subject, file;  // what the refusal names, and the file it concerns
     } cases[] = {
-        {"part 3 missing", {"x.001", "x.002", "x.004", "x.005"}, false, "Error: missing part 003"},
-        {"part 3 missing, with a checksum file", {"x.001", "x.002", "x.004", "x.005"}, true, "Error: missing part 003"},
-        {"the first part missing", {"x.002", "x.003"}, true, "Error: missing part 001"},
-        {"a stray name", {"x.001", "x.002", "x.bak"}, true, "Error: not a numbered part: x.bak"},
+        {"part 3 missing", {"x.001", "x.002", "x.004", "x.005"}, false, MSG_PART_MISSING, "003", "x.003"},
+        {"part 3 missing, with a checksum file", {"x.001", "x.002", "x.004", "x.005"}, true, MSG_PART_MISSING, "003", "x.003"},
+        {"the first part missing", {"x.002", "x.003"}, true, MSG_PART_MISSING, "001", "x.001"},
+        {"a stray name", {"x.001", "x.002", "x.bak"}, true, MSG_NOT_NUMBERED, "x.bak", "x.bak"},
     };
     for (const Case &c : cases) {
         fs::remove_all(fs::path(dir.Path()));
@@ -354,7 +355,8 @@ TEST_F(Join, RefusesABrokenSetBeforeWritingAnything)
         if (!c.checksumFile) fs::remove(fs::path(ChecksumFile()));
         names = c.names;
         EXPECT_EQ(Run(true), OPERATION_FAILED) << c.what;
-        EXPECT_EQ(Fake().events, (Texts{" " + c.status, kBeep})) << c.what;
+        EXPECT_EQ(Fake().events, (Texts{Said(c.message, c.subject), kBeep})) << c.what;
+        EXPECT_EQ(Fake().errorFiles, Texts{dir / c.file}) << c.what;
         EXPECT_FALSE(Exists(Output())) << c.what;
         for (size_t k = 0; k < names.size(); k++) EXPECT_EQ(ReadBytes(dir / names[k]), data[k]) << c.what;
         EXPECT_EQ(Exists(ChecksumFile()), c.checksumFile) << c.what;
@@ -370,7 +372,7 @@ TEST_F(Join, SetsNumberedFromZeroJoinAndDelete)
         names[k] = renamed;
     }
     EXPECT_EQ(Run(true), OPERATION_DONE);
-    EXPECT_EQ(Fake().LastStatus(), Shown(MSG_CHECKSUMS_MATCH));
+    EXPECT_EQ(Fake().LastStatus(), Said(MSG_CHECKSUMS_MATCH));
     EXPECT_EQ(ReadBytes(Output()), Concat(data));
     EXPECT_FALSE(Exists(dir / "x.000"));
     EXPECT_FALSE(Exists(ChecksumFile()));
@@ -386,7 +388,7 @@ TEST_F(Join, ShortWriteOfTheOutputIsReported)
         FileSizeLimit limit(400);
         EXPECT_EQ(Run(true), OPERATION_FAILED);
     }
-    EXPECT_EQ(Fake().events, Then(Progress(2), {Shown(MSG_CANT_READ_WRITE), kBeep}));
+    EXPECT_EQ(Fake().events, Then(Progress(2), {Said(MSG_CANT_READ_WRITE), kBeep}));
     EXPECT_EQ(Fake().errorFiles, Texts{Output()});
     EXPECT_TRUE(Exists(PartPath(0)));
     EXPECT_TRUE(Exists(ChecksumFile()));
@@ -404,7 +406,7 @@ TEST_F(Join, FifoAsAPartIsRefusedWithoutWaiting)
     fs::remove(fs::path(PartPath(1)));
     ASSERT_EQ(mkfifo(PartPath(1).c_str(), 0666), 0);
     EXPECT_EQ(Run(true), OPERATION_FAILED);
-    EXPECT_EQ(Fake().events, (Texts{Shown(MSG_CANT_OPEN), kBeep}));
+    EXPECT_EQ(Fake().events, (Texts{Said(MSG_CANT_OPEN), kBeep}));
     EXPECT_EQ(Fake().errorFiles, Texts{PartPath(1)});
 #endif
 }
@@ -421,7 +423,7 @@ TEST_F(Join, ReplacesAnExistingOutput)
 #endif
     EXPECT_EQ(Run(), OPERATION_DONE);
     EXPECT_EQ(ReadBytes(Output()), Concat(data));
-    EXPECT_EQ(Fake().LastStatus(), Shown(MSG_CHECKSUMS_MATCH));
+    EXPECT_EQ(Fake().LastStatus(), Said(MSG_CHECKSUMS_MATCH));
 #ifdef _WIN32
     EXPECT_TRUE(GetFileAttributesA(Output().c_str()) & FILE_ATTRIBUTE_HIDDEN);
 #else
@@ -433,8 +435,7 @@ TEST_F(Join, CountsEveryPartWithoutLeadingZeros)
 {
     MakeSet(std::vector<int64_t>(12, 10));
     EXPECT_EQ(Run(), OPERATION_DONE);
-    EXPECT_EQ(Fake().events, Then(Progress(12), {Shown(MSG_CHECKING_CHECKSUM), Shown(MSG_CHECKSUMS_MATCH)}));
-    EXPECT_EQ(Fake().events[12], " Joining files (ESC to cancel) ... 12");
+    EXPECT_EQ(Fake().events, Then(Progress(12), {Said(MSG_CHECKING_CHECKSUM), Said(MSG_CHECKSUMS_MATCH)}));
 }
 
 TEST_F(Join, ChecksumFileIsNamedFromTheLastEntry)
@@ -448,12 +449,12 @@ TEST_F(Join, ChecksumFileIsNamedFromTheLastEntry)
     }
     fs::rename(fs::path(ChecksumFile("file")), fs::path(dir / "file003.999"));
     EXPECT_EQ(Run(), OPERATION_DONE);
-    EXPECT_EQ(Fake().LastStatus(), Shown(MSG_CHECKSUMS_MATCH));
+    EXPECT_EQ(Fake().LastStatus(), Said(MSG_CHECKSUMS_MATCH));
 
     fs::remove(fs::path(dir / "file003.999"));
     ResetFake();
     EXPECT_EQ(Run(), OPERATION_DONE);
-    EXPECT_EQ(Fake().LastStatus(), Shown(MSG_JOIN_FINISHED));
+    EXPECT_EQ(Fake().LastStatus(), Said(MSG_JOIN_FINISHED));
 }
 
 TEST_F(Join, AnEmptyEntryEndsTheList)
@@ -462,7 +463,7 @@ TEST_F(Join, AnEmptyEntryEndsTheList)
     names.push_back("");
     names.push_back("not-there.003");
     EXPECT_EQ(Run(), OPERATION_DONE);
-    EXPECT_EQ(Fake().events, Then(Progress(2), {Shown(MSG_CHECKING_CHECKSUM), Shown(MSG_CHECKSUMS_MATCH)}));
+    EXPECT_EQ(Fake().events, Then(Progress(2), {Said(MSG_CHECKING_CHECKSUM), Said(MSG_CHECKSUMS_MATCH)}));
 }
 
 TEST(SuggestOutputName, DropsTrailingDigitsAndOneDot)

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "catalogue_text.h"
-#include "fake_report.h"
 
 TEST(Messages, TextsAreExactWithTheirTrailingBlanks)
 {
@@ -32,17 +31,4 @@ TEST(Messages, LoadingIsBoundedByTheBuffer)
     EXPECT_STREQ(LoadMessage(MSG_ALL_FILES, small, sizeof small), "All F");
     char none[4] = "abc";
     EXPECT_STREQ(LoadMessage(13, none, sizeof none), "");
-}
-
-TEST(Messages, StatusHelpersAppendNumbersAndBeepOnlyAfterErrors)
-{
-    ResetFake();
-    ShowMessageNumber(MSG_SPLITTING, 3);
-    ShowMessageNumber(MSG_JOINING, 12);
-    ShowMessage(MSG_SPLIT_DONE);
-    EXPECT_EQ(Fake().Beeps(), 0);
-    ShowError(MSG_NO_FILE);
-    std::vector<std::string> expected = {" Splitting file (ESC to cancel) ... 3", " Joining files (ESC to cancel) ... 12",
-                                         " File split successfully.", " Error: file does not exist.", "<beep>"};
-    EXPECT_EQ(Fake().events, expected);
 }

@@ -164,11 +164,10 @@ TEST_F(Split, CompletedSplitWritesTheChecksumFileAndPartsWithTheSourceTime)
 #endif
     EXPECT_EQ(Run(), OPERATION_DONE);
 
-    std::vector<std::string> expected = {Shown(MSG_SPLITTING),    Shown(MSG_CREATING_CHECKSUM),
-                                         Shown(MSG_SPLITTING, 1), Shown(MSG_SPLITTING, 2),
-                                         Shown(MSG_SPLITTING, 3), Shown(MSG_SPLIT_DONE)};
+    std::vector<std::string> expected = {Said(MSG_SPLITTING),    Said(MSG_CREATING_CHECKSUM),
+                                         Said(MSG_SPLITTING, 1), Said(MSG_SPLITTING, 2),
+                                         Said(MSG_SPLITTING, 3), Said(MSG_SPLIT_DONE)};
     EXPECT_EQ(Fake().events, expected);
-    EXPECT_EQ(Fake().events[2], " Splitting file (ESC to cancel) ... 1");
     EXPECT_EQ(Listing(Dest()), (std::vector<std::string>{"data.bin.001", "data.bin.002", "data.bin.003", "data.bin.999"}));
     EXPECT_EQ(Concat({ReadBytes(Part(1)), ReadBytes(Part(2)), ReadBytes(Part(3))}), source_);
     EXPECT_EQ(SizeOf(Part(3)), 1);
@@ -204,7 +203,7 @@ TEST_F(Split, PartSizesFollowTheSourceSizeWithOrWithoutATrailingSeparator)
             for (int k = 1; Exists(Part(k)); k++) sizes.push_back(SizeOf(Part(k)));
             EXPECT_EQ(sizes, c.parts) << c.size << (trailing ? " trailing" : "");
             EXPECT_EQ(SizeOf(ChecksumFile()), 4);
-            EXPECT_EQ(Fake().LastStatus(), Shown(MSG_SPLIT_DONE));
+            EXPECT_EQ(Fake().LastStatus(), Said(MSG_SPLIT_DONE));
         }
     }
 }
@@ -221,31 +220,31 @@ TEST_F(Split, StopsBeforeWritingAnything)
     } cases[] = {
         {"part size 0", [](Split *t) { t->MakeSource(kPart); }, 0, {}, OPERATION_FAILED},
         {"part size 119", [](Split *t) { t->MakeSource(kPart); }, 119, {}, OPERATION_FAILED},
-        {"source missing", [](Split *) {}, kPartKb, {Shown(MSG_NO_FILE), beep}, OPERATION_FAILED},
+        {"source missing", [](Split *) {}, kPartKb, {Said(MSG_NO_FILE), beep}, OPERATION_FAILED},
         {"source is a folder", [](Split *t) { fs::create_directory(fs::path(t->dir / "data.bin")); }, kPartKb,
-         {Shown(MSG_NO_FILE), beep}, OPERATION_FAILED},
+         {Said(MSG_NO_FILE), beep}, OPERATION_FAILED},
         {"folder missing", [](Split *t) {
              t->MakeSource(kPart);
              fs::remove(fs::path(t->Dest()));
          }, kPartKb,
-         {Shown(MSG_NO_FOLDER), beep}, OPERATION_FAILED},
+         {Said(MSG_NO_FOLDER), beep}, OPERATION_FAILED},
         // Counted at the file opened.
         {"999 parts",
          [](Split *t) {
              WriteBytes(t->dir / "data.bin", {});
              fs::resize_file(fs::path(t->dir / "data.bin"), 998 * kPart);
          },
-         kPartKb, {Shown(MSG_SPLITTING), Shown(MSG_TOO_MANY_PARTS), beep}, OPERATION_FAILED},
+         kPartKb, {Said(MSG_SPLITTING), Said(MSG_TOO_MANY_PARTS), beep}, OPERATION_FAILED},
         {"empty source", [](Split *t) { t->MakeSource(0); }, kPartKb,
-         {Shown(MSG_SPLITTING), Shown(MSG_SOURCE_EMPTY), beep}, OPERATION_FAILED},
+         {Said(MSG_SPLITTING), Said(MSG_SOURCE_EMPTY), beep}, OPERATION_FAILED},
         {"one part: a set the join would refuse", [](Split *t) { t->MakeSource(kPart - 1); }, kPartKb,
-         {Shown(MSG_SPLITTING), Shown(MSG_ONE_PART), beep}, OPERATION_FAILED},
+         {Said(MSG_SPLITTING), Said(MSG_ONE_PART), beep}, OPERATION_FAILED},
         {"a folder at a part name", [](Split *t) { t->MakeSource(kPart), fs::create_directory(fs::path(t->Part(2))); },
-         kPartKb, {Shown(MSG_SPLITTING), Shown(MSG_CANT_CREATE), beep}, OPERATION_FAILED},
+         kPartKb, {Said(MSG_SPLITTING), Said(MSG_CANT_CREATE), beep}, OPERATION_FAILED},
         {"source cannot be opened", nullptr, kPartKb,
-         {Shown(MSG_SPLITTING), Shown(MSG_CANT_OPEN), beep}, OPERATION_FAILED},
+         {Said(MSG_SPLITTING), Said(MSG_CANT_OPEN), beep}, OPERATION_FAILED},
         {"cancel in the checksum pass", [](Split *t) { t->MakeSource(3 << 20); }, kPartKb,
-         {Shown(MSG_SPLITTING), Shown(MSG_CREATING_CHECKSUM), Shown(MSG_CANCELLED)}, OPERATION_CANCELLED},
+         {Said(MSG_SPLITTING), Said(MSG_CREATING_CHECKSUM), Said(MSG_CANCELLED)}, OPERATION_CANCELLED},
     };
     for (const Case &c : cases) {
         fs::remove_all(fs::path(dir / "data.bin"));
@@ -269,7 +268,7 @@ TEST_F(Split, StopsBeforeWritingAnything)
     fs::create_directories(fs::path(Dest()));
     ResetFake();
     EXPECT_EQ(SplitFile(longName.c_str(), Dest().c_str(), kPartKb, false), OPERATION_FAILED);
-    EXPECT_EQ(Fake().events, (std::vector<std::string>{Shown(MSG_SPLITTING), Shown(MSG_NAME_TOO_LONG), beep}));
+    EXPECT_EQ(Fake().events, (std::vector<std::string>{Said(MSG_SPLITTING), Said(MSG_NAME_TOO_LONG), beep}));
     EXPECT_TRUE(Listing(Dest()).empty());
 #endif
 }
@@ -285,18 +284,18 @@ TEST_F(Split, AnyStopLeavesTheFolderAsItWas)
         void (*act)(Split *t, const std::string &source);  // none: a cancel
         std::vector<std::string> tail;
     } cases[] = {
-        {"cancel after part 2", 3, nullptr, {Shown(MSG_SPLITTING, 2), Shown(MSG_CANCELLED)}},
-        {"cancel after the last part", 4, nullptr, {Shown(MSG_SPLITTING, 3), Shown(MSG_CANCELLED)}},
+        {"cancel after part 2", 3, nullptr, {Said(MSG_SPLITTING, 2), Said(MSG_CANCELLED)}},
+        {"cancel after the last part", 4, nullptr, {Said(MSG_SPLITTING, 3), Said(MSG_CANCELLED)}},
         {"a part that cannot be made", 2, [](Split *t, const std::string &) { fs::remove_all(fs::path(t->Dest())); },
-         {Shown(MSG_SPLITTING, 2), Shown(MSG_CANT_CREATE), "<beep>"}},
+         {Said(MSG_SPLITTING, 2), Said(MSG_CANT_CREATE), "<beep>"}},
         {"source shrunk: a short read", 2,
          [](Split *, const std::string &source) { fs::resize_file(fs::path(source), kPart + 10); },
-         {Shown(MSG_SPLITTING, 2), Shown(MSG_CANT_READ_WRITE), "<beep>"}},
+         {Said(MSG_SPLITTING, 2), Said(MSG_CANT_READ_WRITE), "<beep>"}},
         {"source appended to", 2,
          [](Split *, const std::string &source) { std::ofstream(source, std::ios::binary | std::ios::app) << "more"; },
-         {Shown(MSG_SPLITTING, 3), Shown(MSG_SOURCE_CHANGED), "<beep>"}},
+         {Said(MSG_SPLITTING, 3), Said(MSG_SOURCE_CHANGED), "<beep>"}},
         {"source stamped", 2, [](Split *, const std::string &source) { SetTime(source, OldTime(2)); },
-         {Shown(MSG_SPLITTING, 3), Shown(MSG_SOURCE_CHANGED), "<beep>"}},
+         {Said(MSG_SPLITTING, 3), Said(MSG_SOURCE_CHANGED), "<beep>"}},
     };
     for (const Case &c : cases) {
         fs::remove_all(fs::path(Dest()));
@@ -332,7 +331,7 @@ TEST_F(Split, ShortWriteOfAPartIsReported)
         EXPECT_EQ(Run(), OPERATION_FAILED);
     }
     std::vector<std::string> tail(Fake().events.end() - 3, Fake().events.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{Shown(MSG_SPLITTING, 1), Shown(MSG_CANT_READ_WRITE), "<beep>"}));
+    EXPECT_EQ(tail, (std::vector<std::string>{Said(MSG_SPLITTING, 1), Said(MSG_CANT_READ_WRITE), "<beep>"}));
     EXPECT_EQ(Fake().errorFiles, std::vector<std::string>{Part(1)});
     EXPECT_TRUE(Listing(Dest()).empty());
 #endif
@@ -356,7 +355,7 @@ TEST_F(Split, NeverWritesOverItsOwnSourceThroughALink)
         if (c.symbolic) fs::create_symlink(fs::path(source), fs::path(link));
         else fs::create_hard_link(fs::path(source), fs::path(link));
         EXPECT_EQ(Run(), OPERATION_FAILED) << link;
-        EXPECT_EQ(Fake().events, (std::vector<std::string>{Shown(MSG_SPLITTING), Shown(MSG_OVERWRITES_SOURCE), "<beep>"}));
+        EXPECT_EQ(Fake().events, (std::vector<std::string>{Said(MSG_SPLITTING), Said(MSG_OVERWRITES_SOURCE), "<beep>"}));
         EXPECT_EQ(Fake().errorFiles, std::vector<std::string>{link});
         EXPECT_EQ(Listing(Dest()), std::vector<std::string>{fs::path(link).filename().string()}) << link;
         EXPECT_EQ(ReadBytes(source), source_) << link;
@@ -384,9 +383,9 @@ TEST_F(Split, ReplacesAnEarlierSetWholeOrNotAtAll)
         OperationResult result;
         std::string status;
     } cases[] = {
-        {"any set may go", {true, nullptr, false}, OPERATION_DONE, Shown(MSG_SPLIT_DONE)},
-        {"the user says No", {false, DeclineEarlierSet, false}, OPERATION_FAILED, Shown(MSG_SPLITTING)},
-        {"nobody to ask", {false, nullptr, false}, OPERATION_FAILED, Shown(MSG_EARLIER_SET)},
+        {"any set may go", {true, nullptr, false}, OPERATION_DONE, Said(MSG_SPLIT_DONE)},
+        {"the user says No", {false, DeclineEarlierSet, false}, OPERATION_FAILED, Said(MSG_SPLITTING)},
+        {"nobody to ask", {false, nullptr, false}, OPERATION_FAILED, Said(MSG_EARLIER_SET)},
     };
     const std::vector<std::string> others = {"data.bin.txt", "data.bin.1000", "other.001"};
     for (const Case &c : cases) {
@@ -446,7 +445,7 @@ TEST_F(Split, NamesAreZeroPaddedUpToTheLastOf998Parts)
     for (const char *name : {"data.bin.010", "data.bin.100", "data.bin.998"})
         EXPECT_TRUE(Exists(Dest() + Sep() + name)) << name;
     std::vector<std::string> statuses = Fake().Statuses();
-    EXPECT_EQ(statuses[statuses.size() - 2], " Splitting file (ESC to cancel) ... 998");
+    EXPECT_EQ(statuses[statuses.size() - 2], Said(MSG_SPLITTING, 998));
 }
 
 TEST_F(Split, CopiesTheProgramBesideThePartsWithoutReplacingOne)
@@ -457,12 +456,12 @@ TEST_F(Split, CopiesTheProgramBesideThePartsWithoutReplacingOne)
     MakeSource(kPart + 1);
     EXPECT_EQ(Run(kPartKb, true), OPERATION_DONE);
     EXPECT_EQ(SizeOf(Dest() + Sep() + name), SizeOf(program));
-    EXPECT_EQ(Fake().LastStatus(), Shown(MSG_SPLIT_DONE));
+    EXPECT_EQ(Fake().LastStatus(), Said(MSG_SPLIT_DONE));
 
     WriteText(Dest() + Sep() + name, "keep");
     EXPECT_EQ(Run(kPartKb, true), OPERATION_DONE);
     EXPECT_EQ(SizeOf(Dest() + Sep() + name), 4);
-    EXPECT_EQ(Fake().LastStatus(), Shown(MSG_SPLIT_DONE));
+    EXPECT_EQ(Fake().LastStatus(), Said(MSG_SPLIT_DONE));
     EXPECT_EQ(Fake().Beeps(), 0);
 }
 
@@ -510,7 +509,7 @@ TEST_F(Split, FileBeyond4GiBSplitsAndJoinsBack)
     const char *names[] = {"data.bin.001", "data.bin.002", "data.bin.003"};
     ResetFake();
     EXPECT_EQ(JoinFiles(names, 3, (Dest() + Sep()).c_str(), {9, 3}, output.c_str(), false), OPERATION_DONE);
-    EXPECT_EQ(Fake().LastStatus(), Shown(MSG_CHECKSUMS_MATCH));
+    EXPECT_EQ(Fake().LastStatus(), Said(MSG_CHECKSUMS_MATCH));
     EXPECT_EQ(SizeOf(output), size);
     EXPECT_EQ(TimeOf(output), OldTime(3));
     fs::remove(fs::path(output));

@@ -13,13 +13,9 @@ namespace {
 
 ConsoleRecord g_console;
 
-bool IsSuccessText(const char *text)
+bool IsSuccess(int message)
 {
-    static const int kSuccesses[] = {MSG_SPLIT_DONE, MSG_CHECKSUMS_MATCH, MSG_JOIN_FINISHED};
-    char message[MESSAGE_SIZE];
-    for (int id : kSuccesses)
-        if (!strcmp(text, LoadMessage(id, message, sizeof message))) return true;
-    return false;
+    return message == MSG_SPLIT_DONE || message == MSG_CHECKSUMS_MATCH || message == MSG_JOIN_FINISHED;
 }
 
 }  // namespace
@@ -28,19 +24,18 @@ void ResetConsole() { memset(&g_console, 0, sizeof g_console); }
 
 const ConsoleRecord &Console() { return g_console; }
 
-void SetStatus(const char *text)
+void ReportStep(int, int) {}
+
+void ReportOutcome(const EngineEvent *event)
 {
-    if (text && Record().faultHit && IsSuccessText(text)) g_console.successAfterFault = true;
+    if (Record().faultHit && IsSuccess(event->message)) g_console.successAfterFault = true;
 }
 
-void ReportFailure(const char *text, const char *, int)
-{
-    SetStatus(text);
-    g_console.beeps++;
-}
+void ReportFailure(const EngineEvent *) { g_console.beeps++; }
 
 // Counted as an error, as the console counts it.
 void NoteNotDeleted(const char *, int) { g_console.beeps++; }
+void NoteNotCopied(const char *, int) { g_console.beeps++; }
 
 void NoteUnverified(const char *) {}
 void ReportProgress(int, int, int64_t, int64_t) {}

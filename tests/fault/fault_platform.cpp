@@ -59,11 +59,6 @@ FileHandle OpenFileForRead(const char *path)
     return IsFailed(CALL_OPEN) ? NO_FILE : Counted(RealOpenFileForRead(path));
 }
 
-FileHandle CreateFileForWrite(const char *path)
-{
-    return IsFailed(CALL_CREATE) ? NO_FILE : Counted(RealCreateFileForWrite(path));
-}
-
 void CloseFileHandle(FileHandle file)
 {
     if (file != NO_FILE) g_record.openHandles--;

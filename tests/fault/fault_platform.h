@@ -6,7 +6,6 @@
 
 enum CallKind {
     CALL_OPEN,      // OpenFileForRead
-    CALL_CREATE,    // CreateFileForWrite
     CALL_READ,      // ReadFileBytes
     CALL_WRITE,     // WriteFileBytes
     CALL_LENGTH,    // GetFileLength

@@ -177,7 +177,7 @@ TEST_F(ProgramTest, AnOutputNamingAPartInOtherLetterCaseIsRefused)
     SetText(g_app.joinPage, IDC_JOIN_OUTPUT, dir / "ÉTÉ ΩΜΈΓΑ.002");
     ModalAnswers answers(IDYES);  // to replacing what exists
     Click(g_app.joinPage, IDC_OK);
-    EXPECT_EQ(Status(), Shown(MSG_CANT_CREATE));
+    EXPECT_EQ(Status(), Shown(MSG_OUTPUT_IS_INPUT));
     EXPECT_EQ(ReadBytes(dir / "été Ωμέγα.002").size(), 10u);
 }
 

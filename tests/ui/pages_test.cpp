@@ -1,6 +1,6 @@
 // The split page and the join page: their rules, and operations started
 // from them.
-#include "engine/report.h"
+#include "ui/status.h"
 #include "program_fixture.h"
 #include "ui/pages.h"
 

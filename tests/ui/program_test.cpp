@@ -2,7 +2,7 @@
 // the real program started in-process.
 #include <direct.h>
 
-#include "engine/report.h"
+#include "ui/status.h"
 #include "program_fixture.h"
 
 namespace {

@@ -98,3 +98,37 @@ TEST_F(StatusLine, ProbeOnAnEmptyQueueChangesNothing)
     EXPECT_EQ(Text(), " idle");
     EXPECT_TRUE(DrainQueue().empty());
 }
+
+// The window's one table of the status texts it makes of the engine's
+// events: the catalogue's words, the part number or the name after them,
+// the figures in place, and never a file's name or the system's reason.
+TEST_F(StatusLine, EventsReadAsTheStatusTextsTheyAlwaysWere)
+{
+    struct Case {
+        void (*report)();
+        std::string text;
+    } cases[] = {
+        {[] { ReportStep(MSG_SPLITTING, 0); }, " Splitting file (ESC to cancel) ... "},
+        {[] { ReportStep(MSG_SPLITTING, 3); }, " Splitting file (ESC to cancel) ... 3"},
+        {[] { ReportStep(MSG_JOINING, 12); }, " Joining files (ESC to cancel) ... 12"},
+        {[] { ReportStep(MSG_CHECKING_CHECKSUM, 0); }, " Checking Checksum (ESC to cancel) ..."},
+        {[] { ShowOutcome(MSG_CHECKSUMS_MATCH); }, " Joined successfully. (Checksums match)"},
+        {[] { ShowOutcome(MSG_IRREGULAR_PART, "holiday-video.mp4.002"); },
+         " Join Finished; parts kept, short part: holiday-video.mp4.002"},
+        {[] { ShowFileError(MSG_CANT_OPEN, "C:\\x.001", ERROR_ACCESS_DENIED); }, " Error: can't open file."},
+        {[] {
+             EngineEvent event = {MSG_PART_MISSING, "003", "C:\\x.003", 0, {0, 0}};
+             ReportFailure(&event);
+         },
+         " Error: missing part 003"},
+        {[] {
+             EngineEvent event = {MSG_NO_ROOM, NULL, "C:\\out", 0, {29, 25}};
+             ReportFailure(&event);
+         },
+         " Error: not enough disk space: 29 MB needed, 25 MB free."},
+    };
+    for (const Case &c : cases) {
+        c.report();
+        EXPECT_EQ(Text(), c.text);
+    }
+}
