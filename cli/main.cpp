@@ -6,9 +6,12 @@
 #include <string.h>
 #include <unistd.h>
 
-#include "commands.h"
-#include "console.h"
+#include "checksum_command.h"
+#include "console_report.h"
+#include "errors.h"
+#include "join_commands.h"
 #include "quoting.h"
+#include "split_command.h"
 #include "engine/messages.h"
 #include "engine/platform.h"
 #include "engine/split.h"

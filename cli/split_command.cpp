@@ -1,0 +1,134 @@
+#include "split_command.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+
+#include "console_report.h"
+#include "errors.h"
+#include "operation.h"
+#include "quoting.h"
+#include "sizes.h"
+#include "engine/messages.h"
+#include "engine/platform.h"
+#include "engine/split.h"
+
+// The folder part of `path` with its separator, or "." when it has none.
+static void CopyFolderOf(const char *path, char *folder)
+{
+    int length = (int)(FindFileName(path) - path);
+    snprintf(folder, PATH_SIZE, "%.*s", length ? length : 1, length ? path : ".");
+}
+
+// -s as a part size in KB; EXIT_DONE or a usage error already reported.
+static int ReadSizeOption(const char *text, int64_t *partKb)
+{
+    *partKb = ReadSizeArgument(text);
+    if (*partKb < 0)
+        return ReportUsageError("bad part size %s: a number of KB, or one with K, M, G or KB, MB, GB after it",
+                                QuoteName(text));
+    if (*partKb < MIN_PART_KB)
+        return ReportUsageError("part size %s is below the smallest, %d KB: -s %d or more", QuoteName(text),
+                                MIN_PART_KB, MIN_PART_KB);
+    if (*partKb > MAX_PART_KB)
+        return ReportUsageError("part size %s is over the largest, %lld KB", QuoteName(text), (long long)MAX_PART_KB);
+    return EXIT_DONE;
+}
+
+// -n as a number, into `count` when given; EXIT_DONE or a usage error
+// already reported. Whether the file takes that many parts comes later.
+static int ReadCountOption(const char *text, long *count)
+{
+    char *end;
+    long value = strtol(text, &end, 10);
+    if (*end || end == text || value < 1 || value > 100000)
+        return ReportUsageError("bad part count %s: a whole number from 2 to %d", QuoteName(text), MAX_PARTS);
+    if (count) *count = value;
+    return EXIT_DONE;
+}
+
+static int ChooseSizeOption(const CommandLine *line, int64_t size, int64_t *partKb)
+{
+    long count = 0;
+    ReadCountOption(line->countText, &count);
+    *partKb = ChooseSizeForCount(size, (int)count);
+    if (*partKb) return EXIT_DONE;
+    int nearest = NearestPossibleCount(size, count > MAX_PARTS ? MAX_PARTS + 1 : (int)count);
+    if (!nearest)
+        return ReportError(line->operand, NULL, "is too small for two parts of %d KB; there is nothing to split",
+                           MIN_PART_KB);
+    return ReportError(line->operand, NULL, "can't be cut into %ld parts of %d KB to %lld KB; the nearest is -n %d",
+                       count, MIN_PART_KB, (long long)MAX_PART_KB, nearest);
+}
+
+// The program's copy beside the parts, unless a file of that name is there
+// (the program itself, when the parts are in its folder).
+static int CopyProgramInto(const char *folder)
+{
+    char program[PATH_SIZE], target[PATH_SIZE];
+    if (!GetProgramPath(program, sizeof program))
+        return ReportError(NULL, strerror(errno), "can't find this program's file to copy");
+    size_t length = strlen(folder);
+    const char *separator = length && !IsPathSeparator(folder[length - 1]) ? "/" : "";
+    if (snprintf(target, sizeof target, "%s%s%s", folder, separator, FindFileName(program)) >= (int)sizeof target)
+        return ReportError(folder, NULL, "is too long a path for the program's copy");
+    struct stat info;
+    if (lstat(target, &info) == 0) return EXIT_DONE;
+    if (CopyFileNoReplace(program, target)) return EXIT_DONE;
+    return ReportError(target, strerror(errno), "can't copy the program; the parts are written");
+}
+
+int RunSplit(const CommandLine *line)
+{
+    const char *source = line->operand;
+    int64_t partKb = 0;
+    int status = line->countText ? ReadCountOption(line->countText, NULL)
+                                 : ReadSizeOption(line->sizeText ? line->sizeText : DEFAULT_PART_SIZE_TEXT, &partKb);
+    if (status != EXIT_DONE) return status;
+    if ((status = CheckIsFile(source)) != EXIT_DONE) return status;
+
+    char folder[PATH_SIZE];
+    if (line->folder)
+        snprintf(folder, sizeof folder, "%s", line->folder);
+    else
+        CopyFolderOf(source, folder);
+    struct stat info;
+    if (line->folder && lstat(folder, &info) == 0 && !IsFolderPath(folder))
+        return ReportError(folder, NULL, "is not a folder");
+    // The engine would stop silently after the checksum pass.
+    int64_t size = GetPathFileSize(source), parts;
+    if (size == 0) return ReportError(source, NULL, "is empty; there is nothing to split");
+    if (line->countText && (status = ChooseSizeOption(line, size, &partKb)) != EXIT_DONE) return status;
+    // A missing folder is left to the split to report.
+    SplitInputs inputs = CheckSplitInputs(source, folder, (int)partKb, &parts);
+    if (inputs == SPLIT_ONE_PART) {
+        if (size / 1024 < MIN_PART_KB)
+            return ReportError(source, NULL, "is smaller than the smallest part size (%d KB); there is nothing to split",
+                               MIN_PART_KB);
+        return ReportError(source, NULL, "fits in one part of %lld KB; choose a smaller part size: -s %lld or less",
+                           (long long)partKb, (long long)(size / 1024));
+    }
+    if (inputs == SPLIT_TOO_MANY_PARTS)
+        return ReportError(source, NULL, "would need %lld parts of %lld KB (%d at most); the smallest size that fits is -s %lld",
+                           (long long)parts, (long long)partKb, MAX_PARTS, (long long)SmallestFittingSize(size));
+    char earlier[PATH_SIZE] = "";
+    if (!line->force && !FindEarlierSet(source, folder, earlier) && errno != ENOENT)
+        return ReportError(folder, strerror(errno), "can't read the folder");
+    if (earlier[0]) return ReportError(earlier, NULL, "is there from an earlier split; use -f to replace that set");
+
+    char layout[MESSAGE_SIZE], note[MESSAGE_SIZE + PATH_SIZE * 10], checksumPath[PATH_SIZE];
+    FormatLayout(size, partKb, layout, sizeof layout);
+    MakeSplitPath(source, folder, CHECKSUM_PART_NUMBER, checksumPath);
+    snprintf(note, sizeof note, "%s, plus %s", layout, QuoteName(FindFileName(checksumPath), QUOTE_AS_NEEDED));
+    ShowNote(note);
+
+    // -f agrees to replace an earlier set whole; without it the split keeps one.
+    SplitRule rule = {line->force, NULL, false};
+    BeginOperation();
+    status = FinishOperation(SplitFile(source, folder, (int)partKb, false, &rule));
+    if (status == EXIT_DONE && line->copyProgram) status = CopyProgramInto(folder);
+    return status;
+}
+
