@@ -104,7 +104,7 @@ int RunSplit(const CommandLine *line)
     // A missing folder is left to the split to report.
     SplitInputs inputs = CheckSplitInputs(source, folder, (int)partKb, &parts);
     if (inputs == SPLIT_ONE_PART) {
-        if (size / 1024 < MIN_PART_KB)
+        if (size < PartSizeBytes(MIN_PART_KB))
             return ReportError(source, NULL, "is smaller than the smallest part size (%d KB); there is nothing to split",
                                MIN_PART_KB);
         return ReportError(source, NULL, "fits in one part of %lld KB; choose a smaller part size: -s %lld or less",
