@@ -6,7 +6,9 @@
 #include "engine/report.h"
 
 struct CommandLine {
-    const char *operand;   // the FILE or PART
+    const char *operand;   // the FILE or PART: the first operand
+    char *const *operands; // every operand (checksum takes several)
+    int operandCount;
     const char *folder;    // split -d
     const char *sizeText;  // split -s
     const char *countText; // split -n

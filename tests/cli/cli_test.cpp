@@ -131,6 +131,11 @@ TEST(Cli, RefusalsAndFailures)
         {{"join", "a.001", "-o", "-", "--delete-parts"}, 2, "partello: --delete-parts does not go with -o -"},
         {{"join", "a.001", "b.001"}, 2, "partello: unexpected argument 'b.001'"},
         {{"join", "a.001", "--bogus"}, 2, "partello: unknown option '--bogus'"},
+        {{"list", "a.001", "-qf"}, 2, "partello: list does not take the option '-f'"},  // -q taken, -f refused
+        {{"join", "a.001", "--force=yes"}, 2, "partello: option --force takes no value"},
+        {{"join", "a.001", "--d"}, 2, "partello: ambiguous option '--d'"},
+        {{"split", "f", "--size="}, 2, "partello: option --size needs a value"},
+        {{"split", "--", "-s"}, 1, "partello: '-s': can't open file"},
         {{"join", std::string(5000, 'x')}, 2, "partello: path longer than 4095"},
         {{"split", dir / "missing"}, 1,
          "partello: '" + dir / "missing': can't open file (No such file or directory)\n"},
@@ -397,6 +402,9 @@ TEST(Cli, SizesAndCounts)
     } cases[] = {
         {50000000, {"-s", "25M"}, 1, "1 part of 25,600 KB and one of 23,229 KB, plus big.999\n"},
         {50000000, {"-s", "25mb"}, 1, "2 parts of 24,414 KB and one of 1 KB, plus big.999\n"},  // rounded down
+        {50000000, {"-s25MB"}, 1, "2 parts of 24,414 KB"},
+        {50000000, {"--size=25MB"}, 1, "2 parts of 24,414 KB"},
+        {50000000, {"--count", "2"}, 1, "1 part of 24,415 KB and one of 24,414 KB"},
         {50000000, {"-s", "200K"}, 1, "244 parts of 200 KB and one of 29 KB"},
         {50000000, {"-s", "1G"}, 1, "fits in one part of 1048576 KB"},
         {50000000, {"-s", "100K"}, 2, "part size '100K' is below the smallest, 120 KB"},
