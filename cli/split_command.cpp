@@ -43,7 +43,7 @@ static int ReadCountOption(const char *text, long *count)
 {
     char *end;
     long value = strtol(text, &end, 10);
-    if (*end || end == text || value < 1 || value > 100000)
+    if (*end || end == text || !HoldsASet(value) || value > MAX_PARTS)
         return ReportUsageError("bad part count %s: a whole number from 2 to %d", QuoteName(text), MAX_PARTS);
     if (count) *count = value;
     return EXIT_DONE;
@@ -55,12 +55,23 @@ static int ChooseSizeOption(const CommandLine *line, int64_t size, int64_t *part
     ReadCountOption(line->countText, &count);
     *partKb = ChooseSizeForCount(size, (int)count);
     if (*partKb) return EXIT_DONE;
-    int nearest = NearestPossibleCount(size, count > MAX_PARTS ? MAX_PARTS + 1 : (int)count);
+    int nearest = NearestPossibleCount(size, (int)count);
     if (!nearest)
         return ReportError(line->operand, NULL, "is too small for two parts of %d KB; there is nothing to split",
                            MIN_PART_KB);
     return ReportError(line->operand, NULL, "can't be cut into %ld parts of %d KB to %lld KB; the nearest is -n %d",
                        count, MIN_PART_KB, (long long)MAX_PART_KB, nearest);
+}
+
+// The folder for the parts must be one before anything is said about them.
+static int CheckIsFolder(const char *folder)
+{
+    if (IsFolderPath(folder)) return EXIT_DONE;
+    char reason[MESSAGE_SIZE];
+    errno = 0;
+    DescribeFault(folder, 0, reason, sizeof reason);
+    if (!errno) return ReportError(folder, NULL, "is not a folder");
+    return ReportError(folder, reason, errno == ENOENT ? "folder does not exist" : "can't open folder");
 }
 
 // The program's copy beside the parts, unless a file of that name is there
@@ -94,14 +105,11 @@ int RunSplit(const CommandLine *line)
         snprintf(folder, sizeof folder, "%s", line->folder);
     else
         CopyFolderOf(source, folder);
-    struct stat info;
-    if (line->folder && lstat(folder, &info) == 0 && !IsFolderPath(folder))
-        return ReportError(folder, NULL, "is not a folder");
+    if ((status = CheckIsFolder(folder)) != EXIT_DONE) return status;
     // The engine would stop silently after the checksum pass.
     int64_t size = GetPathFileSize(source), parts;
     if (size == 0) return ReportError(source, NULL, "is empty; there is nothing to split");
     if (line->countText && (status = ChooseSizeOption(line, size, &partKb)) != EXIT_DONE) return status;
-    // A missing folder is left to the split to report.
     SplitInputs inputs = CheckSplitInputs(source, folder, (int)partKb, &parts);
     if (inputs == SPLIT_ONE_PART) {
         if (size < PartSizeBytes(MIN_PART_KB))
