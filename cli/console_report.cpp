@@ -5,6 +5,7 @@
 // and by Ctrl-C.
 #include "console_report.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -23,6 +24,7 @@ namespace {
 
 int g_stderrIsTerminal = -1;  // -1 until first asked
 bool g_quiet;
+bool g_outputClosed;
 
 // The running step as last shown, without its part number: on a terminal
 // the progress is drawn after it; elsewhere a text is written only when it
@@ -165,8 +167,15 @@ void ReportProgress(int part, int parts, int64_t done, int64_t total)
     DrawLine(line);
 }
 
+bool StandardOutputClosed() { return g_outputClosed; }
+
 void ReportFailure(const char *text, const char *path, int systemError)
 {
+    if (systemError == EPIPE && path && !strcmp(path, kStandardOutput)) {
+        g_outputClosed = true;
+        CountError();
+        return;
+    }
     ShowErrorLine(text ? text : "", path, systemError);
     CountError();
     if (IsStatusOnTerminal()) {

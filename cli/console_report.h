@@ -9,4 +9,10 @@ void SetQuiet(bool quiet);
 // A line of information on stderr (not an error), unless quiet.
 void ShowNote(const char *text);
 
+// The name a join into standard output gives the engine for it.
+const char kStandardOutput[] = "standard output";
+// True once a write to kStandardOutput failed because its reader left:
+// that failure is not shown, and the command ends as cat would.
+bool StandardOutputClosed();
+
 #endif

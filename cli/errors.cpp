@@ -1,10 +1,12 @@
 #include "errors.h"
 
 #include <errno.h>
+#include <poll.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "operation.h"
 #include "quoting.h"
@@ -65,4 +67,16 @@ int ReportUsageError(const char *format, ...)
     va_end(args);
     fputs("Try 'partello --help' for more information.\n", stderr);
     return EXIT_USAGE;
+}
+
+int FlushStandardOutput()
+{
+    errno = 0;
+    if (fflush(stdout) == 0 && !ferror(stdout)) return EXIT_DONE;
+    int error = errno;
+    clearerr(stdout);
+    // A buffered printf that failed earlier has left no errno: the pipe is asked.
+    struct pollfd out = {STDOUT_FILENO, POLLOUT, 0};
+    if (error == EPIPE || (poll(&out, 1, 0) == 1 && (out.revents & POLLERR))) return EXIT_PIPE_CLOSED;
+    return ReportError(NULL, error ? strerror(error) : NULL, "can't write the result to standard output");
 }

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "console_report.h"
 #include "errors.h"
 #include "operation.h"
 #include "quoting.h"
@@ -70,6 +71,7 @@ static int FinishReading(SetReading reading, int unchecked)
     if (reading == READING_NO_CHECKSUM) ShowMessage(unchecked);
     EndOperation();
     if (OperationCancelled()) return EXIT_CANCELLED;
+    if (StandardOutputClosed()) return EXIT_PIPE_CLOSED;
     bool passed = reading == READING_MATCHED || (reading == READING_NO_CHECKSUM && unchecked == MSG_JOIN_FINISHED);
     return passed && OperationErrors() == 0 ? EXIT_DONE : EXIT_ERROR;
 }
@@ -81,7 +83,7 @@ static int JoinToStandardOutput(const PartSet *set)
     if (isatty(STDOUT_FILENO))
         return ReportError(NULL, NULL, "standard output is a terminal; send the join to a file or a pipe");
     BeginOperation();
-    return FinishReading(ReadPartSet(set, STDOUT_FILENO, "standard output", MSG_JOINING, MSG_CHECKSUMS_MATCH),
+    return FinishReading(ReadPartSet(set, STDOUT_FILENO, kStandardOutput, MSG_JOINING, MSG_CHECKSUMS_MATCH),
                          MSG_JOIN_FINISHED);
 }
 

@@ -300,8 +300,6 @@ int main(int argc, char **argv)
 {
     if (!PrepareProcess()) return EXIT_ERROR;
     int status = RunCommandLine(argc, argv);
-    errno = 0;
-    if (fflush(stdout) != 0 || ferror(stdout))
-        return ReportError(NULL, errno ? strerror(errno) : NULL, "can't write the result to standard output");
-    return status;
+    int written = FlushStandardOutput();
+    return written != EXIT_DONE ? written : status;
 }

@@ -225,6 +225,16 @@ TEST(Cli, ChecksumsHelpAndVersion)
         EXPECT_EQ(run.outText, vector.printed);
         EXPECT_EQ(run.status, vector.printed.empty() ? 1 : 0) << run.errText;
     }
+    // - is standard input (here a pipe); several files give a line each
+    // with the name, and one that fails does not stop the others.
+    WriteText(dir / "file", "123456789");
+    Child several = RunPartello({"checksum", "-", dir / "missing", dir / "file"}, "", [] {
+        int ends[2];
+        if (pipe(ends) == 0) write(ends[1], "\0", 1), close(ends[1]), dup2(ends[0], 0);
+    });
+    EXPECT_EQ(several.status, 1);
+    EXPECT_EQ(several.outText, "d202ef8d  -\ncbf43926  " + dir / "file" + "\n");
+    EXPECT_TRUE(Contains(several.errText, "missing': can't open file")) << several.errText;
     Child help = RunPartello({"join", "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(Contains(help.outText, "Usage: partello split FILE"));
@@ -253,10 +263,11 @@ void UpperCaseSet(const TempDir &d)
         rename((d / "set/data.bin." + number).c_str(), (d / "set/DATA.BIN." + number).c_str());
 }
 
-void ErrorsIntoClosedPipe()
+// `fd` becomes a pipe that nobody reads.
+void IntoClosedPipe(int fd)
 {
     int ends[2];
-    if (pipe(ends) == 0) close(ends[0]), dup2(ends[1], 2);
+    if (pipe(ends) == 0) close(ends[0]), dup2(ends[1], fd);
 }
 
 void WriteChecksumFile(const TempDir &d, const char *bytes) { WriteText(d / "set/data.bin.999", bytes); }
@@ -282,7 +293,11 @@ TEST(Cli, HostileInputAndOddFileSystems)
         {"stdout closed: the result due there fails", nullptr, {"checksum", "@data.bin"}, [] { close(1); }, 1,
          "partello: can't write the result to standard output (Bad file descriptor)\n", "", ""},
         {"stderr into a closed pipe: the join goes on", nullptr, {"join", "@set/data.bin.001", "-o", "@out/j"},
-         ErrorsIntoClosedPipe, 0, "", "@out/j", ""},
+         [] { IntoClosedPipe(2); }, 0, "", "@out/j", ""},
+        {"-o - into a pipe whose reader left ends quietly", nullptr, {"join", "@set/data.bin.001", "-o", "-", "-q"},
+         [] { IntoClosedPipe(1); }, 141, "", "", ""},
+        {"a printed result into such a pipe too", nullptr, {"checksum", "@data.bin", "@data.bin"},
+         [] { IntoClosedPipe(1); }, 141, "", "", ""},
         {"verify without a .999", [](const TempDir &d) { unlink((d / "set/data.bin.999").c_str()); },
          {"verify", "@set/data.bin.001"}, nullptr, 1, "partello: no .999, parts not checked\n", "", ""},
         {"a .999 with the reserved value", [](const TempDir &d) { WriteChecksumFile(d, "\xff\xff\xff\xff"); },
@@ -379,6 +394,7 @@ TEST(Cli, HostileInputAndOddFileSystems)
         Child run = RunPartello(args, dir.Path(), c.setup);
         EXPECT_EQ(run.status, c.status) << run.errText;
         EXPECT_TRUE(Contains(run.errText, inDir(c.message))) << run.errText;
+        if (c.status == 141) EXPECT_EQ(run.errText, "");
         if (c.kept == "@out/j") EXPECT_EQ(ReadBytes(inDir(c.kept)), data);
         if (!c.kept.empty()) EXPECT_TRUE(Exists(inDir(c.kept)));
         struct stat info;

@@ -63,3 +63,4 @@ int OperationErrors() { return g_console.beeps - g_console.operationBeeps; }
 void EndStatusLine() {}
 void SetQuiet(bool) {}
 void ShowNote(const char *) {}
+bool StandardOutputClosed() { return false; }
