@@ -78,8 +78,9 @@ TEST(Cli, SplitListJoinRoundTrip)
     for (const char *gone : {"data.bin.001", "data.bin.003", "data.bin.999"}) EXPECT_FALSE(Exists(dir / gone)) << gone;
 }
 
-// Names on Linux are bytes: one that is no valid UTF-8 splits, lists and
-// joins back as it is.
+// Names on Linux are bytes: one that is no valid UTF-8 splits and joins
+// back as it is, and is listed with those bytes escaped, its whole
+// characters as they are.
 TEST(Cli, ANameThatIsNotUtf8SplitsAndJoinsBack)
 {
     TempDir dir;
@@ -89,7 +90,8 @@ TEST(Cli, ANameThatIsNotUtf8SplitsAndJoinsBack)
     Child split = RunPartello({"split", dir / name, "-s", "120"});
     EXPECT_EQ(split.status, 0) << split.errText;
     Child list = RunPartello({"list", dir / (name + ".001")});
-    EXPECT_EQ(list.outText, dir.Path() + "\n'" + name + ".001'\n'" + name + ".002'\n");
+    const std::string quoted = "'raw '$'\\377'$'\\376'$'\\200'' '$'\\344'$'\\270'' \xe5\x90\x8d.bin";
+    EXPECT_EQ(list.outText, dir.Path() + "\n" + quoted + ".001'\n" + quoted + ".002'\n");
     Child join = RunPartello({"join", dir / (name + ".002"), "-o", dir / "joined", "--delete-parts"});
     EXPECT_EQ(join.status, 0) << join.errText;
     EXPECT_EQ(ReadBytes(dir / "joined"), data);
