@@ -51,6 +51,11 @@ static int MakeOutputPath(const CommandLine *line, const PartSet *set, char *out
         const char *separator = length && !IsPathSeparator(folder[length - 1]) ? "/" : "";
         if (snprintf(output, PATH_SIZE, "%s%s%s", folder, separator, suggested) >= PATH_SIZE)
             return ReportError(folder, NULL, "is too long a folder for the output %s", QuoteName(suggested));
+        // Numbers inside the names (file001.txt) leave the first part's own
+        // name as the suggestion: -f could only be refused there.
+        char first[PATH_SIZE];
+        if (MakePartPath(set->folder, set->names.names[0], first) && IsSameFile(output, first))
+            return ReportError(output, NULL, "is a part of the set; name the joined file with -o");
     }
     // -f could not help where no file can be written.
     struct stat info;

@@ -107,7 +107,7 @@ TEST(Cli, RefusalsAndFailures)
     std::vector<unsigned char> part = ReadBytes(dir / "data.bin.002");
     part[5] ^= 1;
     WriteBytes(dir / "data.bin.002", part);
-    for (const char *name : {"notes.txt", "lone.001", "sum.999", "empty"}) WriteText(dir / name, "");
+    for (const char *name : {"notes.txt", "lone.001", "sum.999", "empty", "t001.txt", "t002.txt"}) WriteText(dir / name, "");
     // Names that would move the cursor and hide text if shown raw.
     const std::string hostile = "h\r\033[Kok\n";
     for (const char *number : {".001", ".002", ".999"}) WriteText(dir / (hostile + number), "1234");
@@ -153,6 +153,7 @@ TEST(Cli, RefusalsAndFailures)
         {{"join", dir / "data.bin.001", "-o", dir / "notes.txt"}, 1, "notes.txt': already exists; use -f"},
         {{"list", dir / "notes.txt"}, 1, "notes.txt': Only numbered files can be joined!\n"},
         {{"join", dir / "lone.001", "-f"}, 1, "lone.001': only one part was found"},
+        {{"join", dir / "t002.txt", "-o", dir.Path(), "-f"}, 1, "t001.txt': is a part of the set; name the joined file with -o\n"},
         {{"list", dir / "absent.001"}, 1, "partello: '" + dir.Path() + "absent.??\?': no files match\n"},
         {{"verify", dir / (hostile + ".001")}, 1, "/h'$'\\r'$'\\033''[Kok'$'\\n''.999': Checksums do not match\n"},
         {{"join", dir / "q.001", "-o", dir / "q"}, 1, "partello: not a numbered part: q.0\\r2\n"},  // a name within a text
