@@ -107,7 +107,7 @@ const char kHelp[] =
     "  -f, --force           replace an existing OUTPUT, or an earlier set of parts\n"
     "  -q, --quiet           print errors only: no progress, no layout, no result line\n"
     "  -h, --help            print this help\n"
-    "      --version         print the version and the licence\n"
+    "      --version         print the version, the copyright and the licence\n"
     "\n"
     "Short options go together (-fq) and take their value attached or apart\n"
     "(-s25MB, -s 25MB); long ones after '=' or apart; -- ends the options.\n"
@@ -120,6 +120,12 @@ const char kHelp[] =
     "ESC (on a terminal) or Ctrl-C cancels a running split, join, verify or checksum.\n"
     "Exit status: 0 done (verify: the set checked out), 1 error, 2 bad arguments,\n"
     "130 cancelled.\n";
+
+const char kVersion[] =
+    "partello " PARTELLO_VERSION "\n"
+    PARTELLO_COPYRIGHT "\n"
+    "MIT License: you may use, copy, change and pass on this program, keeping\n"
+    "the copyright notice with it; it comes with no warranty of any kind.\n";
 
 const Command *FindCommand(const char *name)
 {
@@ -281,7 +287,7 @@ static int RunCommandLine(int argc, char **argv)
         if (IsHelpRequest(argv[i])) return ShowHelp();
     }
     if (!strcmp(argv[1], "--version")) {
-        printf("partello %s\n", PARTELLO_VERSION);
+        fputs(kVersion, stdout);
         return EXIT_DONE;
     }
     const Command *command = FindCommand(argv[1]);
