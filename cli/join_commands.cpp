@@ -119,15 +119,41 @@ int RunJoin(const CommandLine *line)
     return status;
 }
 
+// Files that a join or a split of the set, killed outright, left in its
+// folder, with their sizes: lines of the listing, or notes. EXIT_DONE, or
+// the error of a folder that could not be searched.
+static int ShowUnfinished(const PartSet *set, bool inListing)
+{
+    NameList left;
+    int status = EXIT_DONE;
+    if (!FindUnfinishedOfSet(set, &left))
+        status = ReportError(set->folder[0] ? set->folder : ".", strerror(errno), "can't look for unfinished files");
+    for (int i = 0; i < left.count; i++) {
+        char path[PATH_SIZE], note[MESSAGE_SIZE + PATH_SIZE * 10];
+        long long size = MakePartPath(set->folder, left.names[i], path) ? (long long)GetPathFileSize(path) : 0;
+        const char *name = QuoteName(left.names[i], QUOTE_AS_NEEDED);
+        if (inListing) {
+            printf("  (unfinished: %s, %lld bytes)\n", name, size);
+            continue;
+        }
+        snprintf(note, sizeof note, "partello: unfinished file of a stopped join or split: %s, %lld bytes", name, size);
+        ShowNote(note);
+    }
+    ClearNameList(&left);
+    return status;
+}
+
 int RunVerify(const CommandLine *line)
 {
     PartSet set;
     int status = FindParts(line->operand, &set);
     if (status == EXIT_DONE) {
+        int unfinished = ShowUnfinished(&set, false);
         BeginOperation();
         SetReading reading = ReadPartSet(&set, NO_FILE, NULL, MSG_VERIFYING, MSG_PARTS_MATCH);
         if (reading == READING_NO_CHECKSUM) ShowError(MSG_NO_CHECKSUM_FILE);
         status = FinishReading(reading, MSG_NO_CHECKSUM_FILE);
+        if (status == EXIT_DONE) status = unfinished;
     }
     ClearNameList(&set.names);
     return status;
@@ -166,6 +192,7 @@ int RunList(const CommandLine *line)
         status = ReportError(set.folder[0] ? set.folder : ".", strerror(errno), "can't look for the .999");
     else if (lookup == CHECKSUM_ABSENT)
         printf("  (no .999: the set cannot be checked)\n");
+    if (ShowUnfinished(&set, true) != EXIT_DONE) status = EXIT_ERROR;
     if (check.fault != PART_SET_WHOLE) {
         char text[MESSAGE_SIZE];
         FormatSetFault(&check, names, text, sizeof text);

@@ -192,10 +192,14 @@ TEST(Cli, BrokenSetIsRefusedAndListedWithItsHole)
     ASSERT_EQ(RunPartello({"split", dir / "data.bin", "-s", "120"}).status, 0);
     ASSERT_EQ(unlink((dir / "data.bin.003").c_str()), 0);
     const std::vector<unsigned char> fourth = ReadBytes(dir / "data.bin.004");
+    // What a killed join of this set left, and one of another file's.
+    WriteText(dir / "data.bin.abcdef.unfinished-join", "12");
+    WriteText(dir / "data.txt.abcdef.unfinished-join", "12");
 
     Child list = RunPartello({"list", dir / "data.bin.001"});
     EXPECT_EQ(list.status, 1);
-    EXPECT_EQ(list.outText, dir.Path() + "\ndata.bin.001\ndata.bin.002\n  (missing 003)\ndata.bin.004\ndata.bin.005\n");
+    EXPECT_EQ(list.outText, dir.Path() + "\ndata.bin.001\ndata.bin.002\n  (missing 003)\ndata.bin.004\ndata.bin.005\n"
+                            "  (unfinished: data.bin.abcdef.unfinished-join, 2 bytes)\n");
     EXPECT_EQ(list.errText, "partello: missing part 003\n");
 
     for (bool withChecksum : {true, false}) {
@@ -306,6 +310,10 @@ TEST(Cli, HostileInputAndOddFileSystems)
          [] { IntoClosedPipe(1); }, 141, "", "", ""},
         {"verify without a .999", [](const TempDir &d) { unlink((d / "set/data.bin.999").c_str()); },
          {"verify", "@set/data.bin.001"}, nullptr, 1, "partello: no .999, parts not checked\n", "", ""},
+        {"verify notes what a killed split left",
+         [](const TempDir &d) { WriteText(d / "set/DATA.BIN.999.qwerty.unfinished-split", "1234"); },
+         {"verify", "@set/data.bin.001"}, nullptr, 0,
+         "partello: unfinished file of a stopped join or split: DATA.BIN.999.qwerty.unfinished-split, 4 bytes\n", "", ""},
         {"a .999 with the reserved value", [](const TempDir &d) { WriteChecksumFile(d, "\xff\xff\xff\xff"); },
          {"verify", "@set/data.bin.001"}, nullptr, 1,
          "partello: '@set/data.bin.999': .999 holds ffffffff, the value reserved for failure\n", "", ""},
