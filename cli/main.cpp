@@ -251,8 +251,9 @@ int ParseArguments(const Command *command, int count, char **args, CommandLine *
     if (toStandardOutput && line->deleteParts)
         return ReportUsageError("--delete-parts does not go with -o -: a pipe cannot tell that the join arrived");
 
+    const char *optionPaths[] = {line->folder, line->output};
     for (int i = 0; i < line->operandCount + 2; i++) {
-        const char *path = i < line->operandCount ? line->operands[i] : i == line->operandCount ? line->folder : line->output;
+        const char *path = i < line->operandCount ? line->operands[i] : optionPaths[i - line->operandCount];
         if (path && path[FitCharacters(path, PATH_CHARS - 1)])
             return ReportUsageError("path longer than %d characters: %s", PATH_CHARS - 1, QuoteName(path));
     }
