@@ -90,7 +90,7 @@ void ClearFolder(const std::string &folder)
     fs::create_directories(folder);
 }
 
-int PartCount() { return int(kSourceSize / (int64_t(kPartKb) * 1024) + 1); }
+int PartCount() { return int(CountPartsOfLength(kSourceSize, PartSizeBytes(kPartKb))); }
 
 std::vector<std::string> PartNames(const std::string &base, int count)
 {

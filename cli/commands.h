@@ -1,9 +1,14 @@
-// The console program's commands, each run from a parsed command line.
+// What the console's commands share: the command line as parsed, and the
+// checks and endings that more than one of them needs.
 #ifndef PARTELLO_CLI_COMMANDS_H
 #define PARTELLO_CLI_COMMANDS_H
 
+#include "engine/report.h"
+
 struct CommandLine {
-    const char *operand;   // the FILE or PART
+    const char *operand;   // the FILE or PART: the first operand
+    char *const *operands; // every operand (checksum takes several)
+    int operandCount;
     const char *folder;    // split -d
     const char *sizeText;  // split -s
     const char *countText; // split -n
@@ -14,24 +19,13 @@ struct CommandLine {
     bool quiet;
 };
 
-// Each returns the program's exit status.
-int RunSplit(const CommandLine *line);
-int RunJoin(const CommandLine *line);
-int RunVerify(const CommandLine *line);
-int RunList(const CommandLine *line);
-int RunChecksum(const CommandLine *line);
+// A FILE operand must be a regular file: anything else is refused with what
+// it is, before any other check could misread it (a device as empty, say).
+// EXIT_DONE, or the error already reported.
+int CheckIsFile(const char *path);
 
-// Why `path` failed: the system's text for `error` when not 0, otherwise
-// what the entry is ("is a folder", "is not a regular file", ...), or ""
-// when nothing more is known.
-void DescribeFault(const char *path, int error, char *text, int size);
-
-// The one error line on stderr, "partello: 'NAME': what (reason)", with the
-// name quoted (left out when NULL) and the reason left out when NULL or "";
-// EXIT_ERROR.
-int ReportError(const char *name, const char *reason, const char *format, ...)
-    __attribute__((format(printf, 3, 4)));
-// "partello: what" and the line that points to --help; EXIT_USAGE.
-int ReportUsageError(const char *format, ...) __attribute__((format(printf, 1, 2)));
+// Ends the operation begun for an engine call that gave `result`; the
+// program's exit status.
+int FinishOperation(OperationResult result);
 
 #endif

@@ -1,39 +1,32 @@
-// The engine's reporting procedures for a console: status texts on stderr
-// (on a terminal one line rewritten in place, with the progress; elsewhere a
-// line for each step and one for the result), errors in the program's one
-// shape, the terminal bell, and a cancel probe fed by ESC on the terminal
-// and by Ctrl-C.
+// The engine's reporting procedures for a console: its events in the
+// console's own words (console_texts.h) on stderr, running steps on a
+// terminal as one line rewritten in place with the progress (elsewhere a
+// line for each step and one for the result), errors and notes about a
+// file in the program's one shape, and a cancel probe fed by ESC on the
+// terminal and by Ctrl-C.
+#include "console_report.h"
+
 #include <errno.h>
-#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
-#include "commands.h"
-#include "console.h"
 #include "console_texts.h"
+#include "errors.h"
+#include "keys.h"
+#include "operation.h"
 #include "quoting.h"
-#include "engine/unfinished.h"
 #include "engine/messages.h"
 #include "engine/platform.h"
 #include "engine/report.h"
 
 namespace {
 
-// Shared with the signal handlers.
-volatile sig_atomic_t g_interrupted;  // Ctrl-C that the probe has not answered yet
-volatile sig_atomic_t g_running;      // between BeginOperation and EndOperation
-volatile sig_atomic_t g_keysTaken;    // the terminal is in key mode
-volatile sig_atomic_t g_lineOpen;     // a status text stands without its line end
-struct termios g_savedTerminal;
-
-bool g_cancelled;
-int g_errors;
 int g_stderrIsTerminal = -1;  // -1 until first asked
 bool g_quiet;
+bool g_outputClosed;
 
 // The running step as last shown, without its part number: on a terminal
 // the progress is drawn after it; elsewhere a step is written only when it
@@ -53,199 +46,8 @@ double SecondsSince(const timespec &then)
     return (double)(now.tv_sec - then.tv_sec) + (now.tv_nsec - then.tv_nsec) / 1e9;
 }
 
-bool IsForeground() { return tcgetpgrp(STDIN_FILENO) == getpgrp(); }
-
-// Non-canonical, no echo, reads return at once. Signal keys (Ctrl-C, Ctrl-Z)
-// keep working. A background job leaves the terminal alone, since touching
-// it would stop the job. Async-signal-safe.
-void GrabKeys()
-{
-    if (g_keysTaken || !IsForeground()) return;
-    if (tcgetattr(STDIN_FILENO, &g_savedTerminal) != 0) return;  // not a terminal
-    struct termios keys = g_savedTerminal;
-    keys.c_lflag &= ~(ICANON | ECHO);
-    keys.c_cc[VMIN] = 0;
-    keys.c_cc[VTIME] = 0;
-    if (tcsetattr(STDIN_FILENO, TCSANOW, &keys) == 0) g_keysTaken = 1;
-}
-
-// Async-signal-safe.
-void GiveBackKeys()
-{
-    if (!g_keysTaken) return;
-    tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
-    g_keysTaken = 0;
-}
-
-void WriteLineEnd()
-{
-    if (!g_lineOpen) return;
-    g_lineOpen = 0;
-    if (write(STDERR_FILENO, "\n", 1) < 0) {
-        // nowhere left to say so
-    }
-}
-
-// Leaves with the terminal as it was and without a half-written join, then
-// lets the signal do what it would have done without us.
-void DieOfSignal(int number)
-{
-    RemoveUnfinishedFiles();
-    GiveBackKeys();
-    WriteLineEnd();
-    struct sigaction fallback;
-    memset(&fallback, 0, sizeof fallback);
-    fallback.sa_handler = SIG_DFL;
-    sigaction(number, &fallback, NULL);
-    sigset_t only;
-    sigemptyset(&only);
-    sigaddset(&only, number);
-    sigprocmask(SIG_UNBLOCK, &only, NULL);
-    raise(number);
-}
-
-void OnInterrupt(int)
-{
-    // The first Ctrl-C waits for the probe; a second one before it answered
-    // means the user wants out now.
-    if (!g_interrupted) {
-        g_interrupted = 1;
-        return;
-    }
-    DieOfSignal(SIGINT);
-}
-
-void OnEndingSignal(int number) { DieOfSignal(number); }
-
-void OnStop(int)
-{
-    int savedErrno = errno;
-    GiveBackKeys();
-    struct sigaction stop, mine;
-    memset(&stop, 0, sizeof stop);
-    stop.sa_handler = SIG_DFL;
-    sigaction(SIGTSTP, &stop, &mine);
-    sigset_t only;
-    sigemptyset(&only);
-    sigaddset(&only, SIGTSTP);
-    sigprocmask(SIG_UNBLOCK, &only, NULL);
-    raise(SIGTSTP);  // stopped here until continued (an orphaned job is not stopped at all)
-    sigaction(SIGTSTP, &mine, NULL);
-    if (g_running) GrabKeys();  // does nothing unless in the foreground
-    errno = savedErrno;
-}
-
-void OnContinue(int)
-{
-    int savedErrno = errno;
-    if (g_running) GrabKeys();  // only once back in the foreground
-    errno = savedErrno;
-}
-
-struct SignalHandler {
-    int number;
-    void (*handler)(int);
-};
-
-// Every signal whose default action ends the process gives the terminal
-// back first; SIGKILL cannot be caught, and SIGXFSZ and SIGPIPE are ignored
-// from start-up so that the write fails and is reported.
-const SignalHandler kHandlers[] = {
-    {SIGINT, OnInterrupt},       {SIGTSTP, OnStop},          {SIGCONT, OnContinue},
-    {SIGTERM, OnEndingSignal},   {SIGHUP, OnEndingSignal},   {SIGQUIT, OnEndingSignal},
-    {SIGUSR1, OnEndingSignal},   {SIGUSR2, OnEndingSignal},
-    {SIGALRM, OnEndingSignal},   {SIGVTALRM, OnEndingSignal}, {SIGPROF, OnEndingSignal},
-    {SIGIO, OnEndingSignal},     {SIGPWR, OnEndingSignal},   {SIGSYS, OnEndingSignal},
-    {SIGXCPU, OnEndingSignal},   {SIGTRAP, OnEndingSignal},  {SIGABRT, OnEndingSignal},
-    {SIGBUS, OnEndingSignal},    {SIGFPE, OnEndingSignal},   {SIGILL, OnEndingSignal},
-    {SIGSEGV, OnEndingSignal},   {SIGSTKFLT, OnEndingSignal},
-};
-
-void (*HandlerOf(int number))(int)
-{
-    for (const SignalHandler &entry : kHandlers)
-        if (entry.number == number) return entry.handler;
-    if (number >= SIGRTMIN && number <= SIGRTMAX) return OnEndingSignal;
-    return NULL;
-}
-
-struct sigaction g_previous[NSIG];
-
-void MakeHandledSet(sigset_t *set)
-{
-    sigemptyset(set);
-    for (int number = 1; number < NSIG; number++)
-        if (HandlerOf(number)) sigaddset(set, number);
-}
-
-void RestoreAtExit()
-{
-    GiveBackKeys();
-    WriteLineEnd();
-}
-
-}  // namespace
-
-void BeginOperation()
-{
-    static bool registered;
-    if (!registered) registered = atexit(RestoreAtExit) == 0;
-    g_cancelled = false;
-    g_errors = 0;
-    g_interrupted = 0;
-
-    sigset_t handled, previousMask;
-    MakeHandledSet(&handled);
-    sigprocmask(SIG_BLOCK, &handled, &previousMask);
-    for (int number = 1; number < NSIG; number++) {
-        if (!HandlerOf(number)) continue;
-        struct sigaction action;
-        memset(&action, 0, sizeof action);
-        action.sa_handler = HandlerOf(number);
-        action.sa_mask = handled;
-        action.sa_flags = SA_RESTART;
-        sigaction(number, &action, &g_previous[number]);
-    }
-    g_running = 1;
-    GrabKeys();
-    sigprocmask(SIG_SETMASK, &previousMask, NULL);
-}
-
-void EndOperation()
-{
-    if (g_running) {
-        sigset_t handled, previousMask;
-        MakeHandledSet(&handled);
-        sigprocmask(SIG_BLOCK, &handled, &previousMask);
-        GiveBackKeys();
-        g_running = 0;
-        for (int number = 1; number < NSIG; number++)
-            if (HandlerOf(number)) sigaction(number, &g_previous[number], NULL);
-        sigprocmask(SIG_SETMASK, &previousMask, NULL);
-    }
-    EndStatusLine();
-}
-
-bool OperationCancelled() { return g_cancelled; }
-
-int OperationErrors() { return g_errors; }
-
-void EndStatusLine()
-{
-    fflush(stderr);
-    WriteLineEnd();
-}
-
-void NoteNotDeleted(const char *path, int systemError)
-{
-    char reason[MESSAGE_SIZE];
-    DescribeFault(path, systemError, reason, sizeof reason);
-    g_errors++;
-    ReportError(path, reason, "can't delete");
-}
-
-void SetQuiet(bool quiet) { g_quiet = quiet; }
-
+// Whether the running texts go to a terminal that takes control sequences
+// (stderr is one, and TERM is not "dumb"), as one line rewritten in place.
 bool IsStatusOnTerminal()
 {
     if (g_stderrIsTerminal < 0) {
@@ -254,6 +56,18 @@ bool IsStatusOnTerminal()
     }
     return g_stderrIsTerminal == 1;
 }
+
+}  // namespace
+
+void NoteNotDeleted(const char *path, int systemError)
+{
+    char reason[MESSAGE_SIZE];
+    DescribeFault(path, systemError, reason, sizeof reason);
+    CountError();
+    ReportError(path, reason, "can't delete");
+}
+
+void SetQuiet(bool quiet) { g_quiet = quiet; }
 
 void ShowNote(const char *text)
 {
@@ -269,13 +83,12 @@ void DrawLine(const char *text)
 {
     fprintf(stderr, "\r\033[K%s", text);
     fflush(stderr);
-    g_lineOpen = text[0] != '\0';
+    SetLineOpen(text[0] != '\0');
     clock_gettime(CLOCK_MONOTONIC, &g_lastDrawn);
     g_drawn = true;
 }
 
-// The console's words for an event, its figures filled in. A name a text
-// carries may hold control characters: they are escaped.
+// The console's words for an event, its figures filled in.
 void WordEvent(const EngineEvent *event, char *text, size_t size)
 {
     const char *words = FindConsoleText(event->message);
@@ -318,8 +131,7 @@ void ReportStep(int message, int part)
         clock_gettime(CLOCK_MONOTONIC, &g_stepStart);
         g_drawn = false;
     }
-    bool escapeRead = g_keysTaken && IsForeground();
-    snprintf(g_step, sizeof g_step, "%s%s ...", FindConsoleText(message), escapeRead ? " (ESC to cancel)" : "");
+    snprintf(g_step, sizeof g_step, "%s%s ...", FindConsoleText(message), CanReadKeys() ? " (ESC to cancel)" : "");
     if (!IsStatusOnTerminal()) {
         if (!sameStep) fprintf(stderr, "%s\n", g_step);
         fflush(stderr);
@@ -368,36 +180,37 @@ void ReportOutcome(const EngineEvent *event)
     fflush(stderr);
 }
 
+bool StandardOutputClosed() { return g_outputClosed; }
+
 void ReportFailure(const EngineEvent *event)
 {
+    CountError();
+    // A reader that left a pipe ends the command as it would end cat.
+    if (event->systemError == EPIPE && event->path && !strcmp(event->path, kStandardOutput)) {
+        g_outputClosed = true;
+        return;
+    }
     EndStatusLine();
     WriteFileLine(event);
-    g_errors++;
 }
 
 void NoteNotCopied(const char *path, int systemError)
 {
-    EndStatusLine();
     char reason[MESSAGE_SIZE];
     if (path)
         DescribeFault(path, systemError, reason, sizeof reason);
     else
         snprintf(reason, sizeof reason, "%s", strerror(systemError));
-    ReportError(path, reason, "%s", path ? "can't copy the program; the parts are written" : "can't find this program's file to copy");
-    g_errors++;
+    CountError();
+    ReportError(path, reason, "%s",
+                path ? "can't copy the program; the parts are written" : "can't find this program's file to copy");
 }
 
 bool CancelProbe()
 {
-    bool cancel = false;
-    if (g_interrupted) {
-        g_interrupted = 0;
-        cancel = true;
-    } else if (g_keysTaken && IsForeground()) {
-        cancel = ReadEscapeKey(STDIN_FILENO);
-    }
+    bool cancel = TakeInterrupt() || (CanReadKeys() && ReadEscapeKey(STDIN_FILENO));
     if (!cancel) return false;
-    g_cancelled = true;
+    NoteCancelled();
     ShowOutcome(MSG_CANCELLED);
     return true;
 }

@@ -1,8 +1,7 @@
-// Telling the ESC key from the other keys in a terminal's input bytes.
+#include "keys.h"
+
 #include <errno.h>
 #include <unistd.h>
-
-#include "console.h"
 
 enum { KEY_ESC = 0x1b };
 

@@ -1,14 +1,18 @@
 // partello: split, join, list and check part files from a console.
 #include <errno.h>
 #include <fcntl.h>
+#include <getopt.h>
 #include <signal.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
 
-#include "commands.h"
-#include "console.h"
+#include "checksum_command.h"
+#include "console_report.h"
+#include "errors.h"
+#include "join_commands.h"
 #include "quoting.h"
+#include "split_command.h"
 #include "engine/messages.h"
 #include "engine/platform.h"
 #include "engine/split.h"
@@ -29,15 +33,16 @@ struct Command {
     const char *name;
     int flag;
     const char *operandName;
+    bool manyOperands;
     int (*run)(const CommandLine *line);
 };
 
 const Command kCommands[] = {
-    {"split", FOR_SPLIT, "FILE", RunSplit},
-    {"join", FOR_JOIN, "PART", RunJoin},
-    {"verify", FOR_VERIFY, "PART", RunVerify},
-    {"list", FOR_LIST, "PART", RunList},
-    {"checksum", FOR_CHECKSUM, "FILE", RunChecksum},
+    {"split", FOR_SPLIT, "FILE", false, RunSplit},
+    {"join", FOR_JOIN, "PART", false, RunJoin},
+    {"verify", FOR_VERIFY, "PART", false, RunVerify},
+    {"list", FOR_LIST, "PART", false, RunList},
+    {"checksum", FOR_CHECKSUM, "FILE", true, RunChecksum},
 };
 
 enum OptionId {
@@ -49,33 +54,36 @@ enum OptionId {
     OPTION_DELETE_PARTS,
     OPTION_FORCE,
     OPTION_QUIET,
+    OPTION_HELP,
 };
 
 struct Option {
-    const char *name;
-    int commands;  // CommandFlag bits
+    const char *longName;
+    char shortName;  // 0: the long form only
+    int commands;    // CommandFlag bits
     OptionId id;
     bool takesValue;
 };
 
 const Option kOptions[] = {
-    {"-d", FOR_SPLIT, OPTION_FOLDER, true},
-    {"-s", FOR_SPLIT, OPTION_SIZE, true},
-    {"-n", FOR_SPLIT, OPTION_COUNT, true},
-    {"--copy-program", FOR_SPLIT, OPTION_COPY_PROGRAM, false},
-    {"-o", FOR_JOIN, OPTION_OUTPUT, true},
-    {"--delete-parts", FOR_JOIN, OPTION_DELETE_PARTS, false},
-    {"-f", FOR_SPLIT | FOR_JOIN, OPTION_FORCE, false},
-    {"-q", FOR_ALL, OPTION_QUIET, false},
-    {"--quiet", FOR_ALL, OPTION_QUIET, false},
+    {"dir", 'd', FOR_SPLIT, OPTION_FOLDER, true},
+    {"size", 's', FOR_SPLIT, OPTION_SIZE, true},
+    {"count", 'n', FOR_SPLIT, OPTION_COUNT, true},
+    {"copy-program", 0, FOR_SPLIT, OPTION_COPY_PROGRAM, false},
+    {"output", 'o', FOR_JOIN, OPTION_OUTPUT, true},
+    {"delete-parts", 0, FOR_JOIN, OPTION_DELETE_PARTS, false},
+    {"force", 'f', FOR_SPLIT | FOR_JOIN, OPTION_FORCE, false},
+    {"quiet", 'q', FOR_ALL, OPTION_QUIET, false},
+    {"help", 'h', FOR_ALL, OPTION_HELP, false},
 };
+const int kOptionCount = (int)(sizeof kOptions / sizeof *kOptions);
 
 const char kUsage[] =
     "Usage: partello split FILE [-s SIZE | -n COUNT] [-d DIR] [--copy-program] [-f]\n"
     "       partello join PART [-o OUTPUT | -o -] [--delete-parts] [-f] [-q]\n"
     "       partello verify PART [-q]\n"
     "       partello list PART\n"
-    "       partello checksum FILE [-q]\n"
+    "       partello checksum FILE... [-q]\n"
     "       partello --help | --version\n";
 
 const char kHelp[] =
@@ -85,21 +93,25 @@ const char kHelp[] =
     "  join PART       join the set of PART (any of its files) and check it\n"
     "  verify PART     read the set and check it against its .999, writing nothing\n"
     "  list PART       print the set's folder, then its parts in join order\n"
-    "  checksum FILE   print the CRC-32 of FILE as 8 hex digits\n"
+    "  checksum FILE...\n"
+    "                  print the CRC-32 of each FILE (- for standard input) as 8 hex\n"
+    "                  digits, followed by its name when there are several\n"
     "\n"
     "Options:\n"
-    "  -s SIZE         part size in KB of 1024 bytes (default " DEFAULT_PART_SIZE_TEXT ", at least 120)\n"
-    "  -n COUNT        number of parts, 2 to 998, instead of a size\n"
-    "  -d DIR          folder for the parts (default: FILE's folder)\n"
-    "  --copy-program  copy this program beside the parts as well\n"
-    "  -o OUTPUT       joined file or its folder (default: PART less its number)\n"
-    "  -o -            join to standard output, which must not be a terminal\n"
-    "  --delete-parts  delete the parts and the .999 after a join that checked out\n"
-    "  -f              replace an existing OUTPUT, or an earlier set of parts\n"
-    "  -q, --quiet     print errors only: no progress, no layout, no result line\n"
-    "  -h, --help      print this help\n"
-    "  --version       print the version\n"
+    "  -s, --size=SIZE      part size in KB of 1024 bytes (default " DEFAULT_PART_SIZE_TEXT "; 120 or more)\n"
+    "  -n, --count=COUNT    number of parts, 2 to 998, instead of a size\n"
+    "  -d, --dir=DIR        folder for the parts (default: FILE's folder)\n"
+    "      --copy-program   copy this program beside the parts as well\n"
+    "  -o, --output=OUTPUT  joined file or its folder (default: PART less its number)\n"
+    "  -o -                 join to standard output, which must not be a terminal\n"
+    "      --delete-parts   delete the parts and the .999 once the join checked out\n"
+    "  -f, --force          replace an existing OUTPUT, or an earlier set of parts\n"
+    "  -q, --quiet          print errors only: no progress, layout or result line\n"
+    "  -h, --help           print this help\n"
+    "      --version        print the version, the copyright and the licence\n"
     "\n"
+    "Short options go together (-fq) and take their value attached or apart\n"
+    "(-s25MB, -s 25MB); long ones after '=' or apart; -- ends the options.\n"
     "SIZE is a number of KB, or a number with a unit: K, M, G count 1024, 1024^2\n"
     "and 1024^3 bytes; KB, MB, GB count 1000, 1000^2 and 1000^3 bytes, rounded down\n"
     "to whole KB. So 25M is 25,600 KB and 25MB is 24,414 KB.\n"
@@ -108,7 +120,13 @@ const char kHelp[] =
     "before anything is written.\n"
     "ESC (on a terminal) or Ctrl-C cancels a running split, join, verify or checksum.\n"
     "Exit status: 0 done (verify: the set checked out), 1 error, 2 bad arguments,\n"
-    "130 cancelled.\n";
+    "130 cancelled, 141 the reader of standard output went away.\n";
+
+const char kVersion[] =
+    "partello " PARTELLO_VERSION "\n"
+    PARTELLO_COPYRIGHT "\n"
+    "MIT License: you may use, copy, change and pass on this program, keeping\n"
+    "the copyright notice with it; it comes with no warranty of any kind.\n";
 
 const Command *FindCommand(const char *name)
 {
@@ -117,11 +135,26 @@ const Command *FindCommand(const char *name)
     return NULL;
 }
 
-const Option *FindOption(const char *name)
+// What getopt_long answers for an option: its letter, or a number past
+// every letter for one that has only the long form.
+int OptionCode(int index) { return kOptions[index].shortName ? kOptions[index].shortName : 0x100 + index; }
+
+const Option *FindOption(int code)
 {
-    for (const Option &option : kOptions)
-        if (!strcmp(option.name, name)) return &option;
+    for (int i = 0; i < kOptionCount; i++)
+        if (OptionCode(i) == code) return &kOptions[i];
     return NULL;
+}
+
+// The option as the user wrote it, long or short, for messages.
+const char *SpellOption(const Option *option, bool asLong)
+{
+    static char text[32];
+    if (asLong || !option->shortName)
+        snprintf(text, sizeof text, "--%s", option->longName);
+    else
+        snprintf(text, sizeof text, "-%c", option->shortName);
+    return text;
 }
 
 void SetOption(CommandLine *line, OptionId id, const char *value)
@@ -135,6 +168,7 @@ void SetOption(CommandLine *line, OptionId id, const char *value)
     case OPTION_DELETE_PARTS: line->deleteParts = true; break;
     case OPTION_FORCE: line->force = true; break;
     case OPTION_QUIET: line->quiet = true; break;
+    case OPTION_HELP: break;
     }
 }
 
@@ -147,45 +181,85 @@ int ShowHelp()
     return EXIT_DONE;
 }
 
-// Fills `line` from the arguments after the command; EXIT_DONE or a usage
-// error already reported.
+// What getopt_long refused, as a usage error. `arg` is the argument it
+// stopped in; `code` the option it named, if any.
+int ReportBadOption(int answer, int code, const char *arg)
+{
+    bool asLong = !strncmp(arg, "--", 2);
+    const Option *option = FindOption(code);
+    if (answer == ':') return ReportUsageError("option %s needs a value", SpellOption(option, asLong));
+    // A known code with '?' comes only from a long option given "=value".
+    if (option) return ReportUsageError("option %s takes no value", SpellOption(option, true));
+    char letter[3] = {'-', (char)code, '\0'};
+    if (code) return ReportUsageError("unknown option %s", QuoteName(letter));
+    // Long options may be cut short while only one begins so.
+    size_t length = strcspn(arg + 2, "=");
+    int beginning = 0;
+    for (const Option &known : kOptions) beginning += !strncmp(known.longName, arg + 2, length);
+    return ReportUsageError("%s option %s", beginning > 1 ? "ambiguous" : "unknown", QuoteName(arg));
+}
+
+// ParseArguments' answer when the arguments asked for the help (-qh, say).
+const int HELP_SHOWN = -1;
+
+// Fills `line` from the arguments after the command, `args[0]` being the
+// command itself; EXIT_DONE, HELP_SHOWN, or a usage error already reported.
+// Options may stand anywhere among the operands (unless POSIXLY_CORRECT
+// asks for the first operand to end them).
 int ParseArguments(const Command *command, int count, char **args, CommandLine *line)
 {
-    bool optionsEnded = false;
-    for (int i = 0; i < count; i++) {
-        const char *arg = args[i];
-        if (!optionsEnded && arg[0] == '-' && arg[1]) {
-            if (!strcmp(arg, "--")) {
-                optionsEnded = true;
-                continue;
-            }
-            const Option *option = FindOption(arg);
-            if (!option) return ReportUsageError("unknown option %s", QuoteName(arg));
-            if (!(option->commands & command->flag))
-                return ReportUsageError("%s does not take the option %s", command->name, QuoteName(arg));
-            const char *value = NULL;
-            if (option->takesValue) {
-                // An empty folder would turn into the root once a separator is added.
-                if (i + 1 >= count || !args[i + 1][0]) return ReportUsageError("option %s needs a value", arg);
-                value = args[++i];
-            }
-            SetOption(line, option->id, value);
-            continue;
-        }
-        if (line->operand) return ReportUsageError("unexpected argument %s", QuoteName(arg));
-        line->operand = arg;
+    // The option string and table come from kOptions: ':' first, so that a
+    // missing value is told from an unknown option and nothing is printed.
+    char letters[2 + 2 * kOptionCount + 1] = ":";
+    struct option longOptions[kOptionCount + 1];
+    memset(longOptions, 0, sizeof longOptions);
+    for (int i = 0; i < kOptionCount; i++) {
+        const Option &option = kOptions[i];
+        longOptions[i] = {option.longName, option.takesValue ? required_argument : no_argument, NULL, OptionCode(i)};
+        if (!option.shortName) continue;
+        size_t length = strlen(letters);
+        letters[length] = option.shortName;
+        letters[length + 1] = option.takesValue ? ':' : '\0';
+        letters[length + 2] = '\0';
     }
+    optind = 0;  // a fresh scan, however often the program's main runs
+    for (;;) {
+        int longIndex = -1;
+        int code = getopt_long(count, args, letters, longOptions, &longIndex);
+        if (code == -1) break;
+        if (code == '?' || code == ':') return ReportBadOption(code, optopt, args[optind - 1]);
+        const Option *option = FindOption(code);
+        const char *spelled = SpellOption(option, longIndex >= 0);
+        if (!(option->commands & command->flag))
+            return ReportUsageError("%s does not take the option %s", command->name, QuoteName(spelled));
+        // An empty folder would turn into the root once a separator is added.
+        if (option->takesValue && !optarg[0]) return ReportUsageError("option %s needs a value", spelled);
+        if (option->id == OPTION_HELP) {
+            ShowHelp();
+            return HELP_SHOWN;
+        }
+        SetOption(line, option->id, optarg);
+    }
+    line->operands = args + optind;
+    line->operandCount = count - optind;
+    line->operand = line->operandCount ? line->operands[0] : NULL;
     if (!line->operand) return ReportUsageError("%s needs a %s", command->name, command->operandName);
+    if (line->operandCount > 1 && !command->manyOperands)
+        return ReportUsageError("unexpected argument %s", QuoteName(line->operands[1]));
     if (line->sizeText && line->countText) return ReportUsageError("-s and -n do not go together: give one");
     bool toStandardOutput = line->output && !strcmp(line->output, "-");
     if (toStandardOutput && line->deleteParts)
         return ReportUsageError("--delete-parts does not go with -o -: a pipe cannot tell that the join arrived");
 
-    const char *paths[] = {line->operand, line->folder, line->output};
-    for (const char *path : paths)
+    const char *optionPaths[] = {line->folder, line->output};
+    for (int i = 0; i < line->operandCount + 2; i++) {
+        const char *path = i < line->operandCount ? line->operands[i] : optionPaths[i - line->operandCount];
         if (path && path[FitCharacters(path, PATH_CHARS - 1)])
             return ReportUsageError("path longer than %d characters: %s", PATH_CHARS - 1, QuoteName(path));
-    if (!line->operand[0]) return ReportUsageError("%s needs a %s, not an empty name", command->name, command->operandName);
+    }
+    for (int i = 0; i < line->operandCount; i++)
+        if (!line->operands[i][0])
+            return ReportUsageError("%s needs a %s, not an empty name", command->name, command->operandName);
     return EXIT_DONE;
 }
 
@@ -215,7 +289,7 @@ static int RunCommandLine(int argc, char **argv)
         if (IsHelpRequest(argv[i])) return ShowHelp();
     }
     if (!strcmp(argv[1], "--version")) {
-        printf("partello %s\n", PARTELLO_VERSION);
+        fputs(kVersion, stdout);
         return EXIT_DONE;
     }
     const Command *command = FindCommand(argv[1]);
@@ -223,7 +297,8 @@ static int RunCommandLine(int argc, char **argv)
 
     CommandLine line;
     memset(&line, 0, sizeof line);
-    int status = ParseArguments(command, argc - 2, argv + 2, &line);
+    int status = ParseArguments(command, argc - 1, argv + 1, &line);
+    if (status == HELP_SHOWN) return EXIT_DONE;
     if (status != EXIT_DONE) return status;
     SetQuiet(line.quiet);
     return command->run(&line);
@@ -233,8 +308,6 @@ int main(int argc, char **argv)
 {
     if (!PrepareProcess()) return EXIT_ERROR;
     int status = RunCommandLine(argc, argv);
-    errno = 0;
-    if (fflush(stdout) != 0 || ferror(stdout))
-        return ReportError(NULL, errno ? strerror(errno) : NULL, "can't write the result to standard output");
-    return status;
+    int written = FlushStandardOutput();
+    return written != EXIT_DONE ? written : status;
 }

@@ -10,15 +10,31 @@ namespace {
 // Each byte may take up to ten characters ('$'\ooo'' around it).
 enum { QUOTED_SIZE = 10 * PATH_SIZE, QUOTE_BUFFERS = 4 };
 
-bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7f; }
-
 bool IsPlain(unsigned char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c >= 0x80 ||
            strchr("%+,-./:=@_", c);
 }
 
-// The C escape of a control character, without its backslash.
+// How many bytes from `p` on are shown as they are: one for a character
+// of ASCII that is no control character, two to four for a character in
+// valid UTF-8; 0 for a byte that is shown escaped. Overlong forms,
+// surrogates and values past U+10FFFF are no valid UTF-8.
+int MeasureShown(const unsigned char *p)
+{
+    if (*p < 0x80) return *p < 0x20 || *p == 0x7f ? 0 : 1;
+    if (*p < 0xC2 || *p > 0xF4) return 0;
+    int length = *p >= 0xF0 ? 4 : *p >= 0xE0 ? 3 : 2;
+    // The first bytes that could begin one of those narrow the second's range.
+    unsigned char low = *p == 0xE0 ? 0xA0 : *p == 0xF0 ? 0x90 : 0x80;
+    unsigned char high = *p == 0xED ? 0x9F : *p == 0xF4 ? 0x8F : 0xBF;
+    if (p[1] < low || p[1] > high) return 0;
+    for (int i = 2; i < length; i++)
+        if ((p[i] & 0xC0) != 0x80) return 0;
+    return length;
+}
+
+// The C escape of a byte shown escaped, without its backslash.
 void FormatEscape(unsigned char c, char *text)
 {
     static const char kNamed[] = "\aa\bb\tt\nn\vv\ff\rr";
@@ -59,13 +75,15 @@ const char *EscapeControls(const char *text)
     char *out = NextBuffer();
     Builder builder = {out, 0, false};
     out[0] = '\0';
-    for (const unsigned char *p = (const unsigned char *)text; *p; p++) {
-        char piece[8] = {(char)*p, '\0'};
-        if (IsControl(*p)) {
-            piece[0] = '\\';
+    for (const unsigned char *p = (const unsigned char *)text; *p;) {
+        char piece[8] = "\\";
+        int shown = MeasureShown(p);
+        if (shown)
+            snprintf(piece, sizeof piece, "%.*s", shown, (const char *)p);
+        else
             FormatEscape(*p, piece + 1);
-        }
         builder.Add(piece);
+        p += shown ? shown : 1;
     }
     return out;
 }
@@ -75,8 +93,11 @@ const char *QuoteName(const char *name, QuoteStyle style)
     char *out = NextBuffer();
 
     bool plain = name[0] != '\0';
-    for (const char *p = name; *p; p++)
-        if (!IsPlain((unsigned char)*p)) plain = false;
+    for (const unsigned char *p = (const unsigned char *)name; *p && plain;) {
+        int shown = MeasureShown(p);
+        plain = shown && IsPlain(*p);
+        p += shown;
+    }
     Builder builder = {out, 0, false};
     out[0] = '\0';
     if (plain && style == QUOTE_AS_NEEDED) {
@@ -85,9 +106,10 @@ const char *QuoteName(const char *name, QuoteStyle style)
     }
     bool open = false;
     if (!name[0]) builder.Add("''");
-    for (const unsigned char *p = (const unsigned char *)name; *p; p++) {
+    for (const unsigned char *p = (const unsigned char *)name; *p;) {
         char piece[16];
-        if (IsControl(*p)) {
+        int shown = MeasureShown(p);
+        if (!shown) {
             char escape[4];
             FormatEscape(*p, escape);
             snprintf(piece, sizeof piece, "%s$'\\%s'", open ? "'" : "", escape);
@@ -96,10 +118,11 @@ const char *QuoteName(const char *name, QuoteStyle style)
             snprintf(piece, sizeof piece, "%s\\'", open ? "'" : "");
             open = false;
         } else {
-            snprintf(piece, sizeof piece, "%s%c", open ? "" : "'", *p);
+            snprintf(piece, sizeof piece, "%s%.*s", open ? "" : "'", shown, (const char *)p);
             open = true;
         }
         builder.Add(piece);
+        p += shown ? shown : 1;
     }
     if (open) builder.Add("'");
     return out;

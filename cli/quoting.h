@@ -9,13 +9,15 @@ enum QuoteStyle {
 };
 
 // `name` in the shell's quoting, the way the GNU tools show names: 'a b',
-// 'it'\''s', control characters as $'\n' or $'\033'. Bytes from 0x80 on
-// pass as they are (names are bytes, often UTF-8). The result lives in one
+// 'it'\''s', control characters as $'\n' or $'\033'. Names are bytes:
+// characters in valid UTF-8 pass as they are, any other byte from 0x80 on
+// is escaped as well ($'\377'). The result lives in one
 // of a few rotating buffers, so a message may quote several names; a very
 // long one is cut short with "...".
 const char *QuoteName(const char *name, QuoteStyle style = QUOTE_ALWAYS);
 
-// `text` with each control character shown as its C escape (\r, \033):
+// `text` with each control character, and each byte that is no valid
+// UTF-8, shown as its C escape (\r, \033, \377):
 // for messages that carry names inside them, which cannot be quoted apart.
 // The result lives in the same rotating buffers as QuoteName's.
 const char *EscapeControls(const char *text);

@@ -19,7 +19,7 @@ const Suffix kSuffixes[] = {
 };
 
 // Parts a split of `size` bytes writes at `partKb`.
-int64_t CountPartsOf(int64_t size, int64_t partKb) { return CountPartsOfLength(size, partKb * 1024); }
+int64_t CountPartsOf(int64_t size, int64_t partKb) { return CountPartsOfLength(size, PartSizeBytes(partKb)); }
 
 // 1234567 as "1,234,567".
 void FormatThousands(int64_t value, char *text, int length)
@@ -60,9 +60,9 @@ int64_t ChooseSizeForCount(int64_t size, int count)
     // The smallest size that needs no more than `count` parts...
     int64_t kb = (size + (int64_t)count * 1024 - 1) / ((int64_t)count * 1024);
     // ...and one KB more where it would leave an empty part after the last.
-    if (size % (kb * 1024) == 0) kb++;
+    if (size % PartSizeBytes(kb) == 0) kb++;
     if (kb < MIN_PART_KB || kb > MAX_PART_KB) return 0;
-    int64_t filled = (size + kb * 1024 - 1) / (kb * 1024);
+    int64_t filled = (size + PartSizeBytes(kb) - 1) / PartSizeBytes(kb);
     return filled == count ? kb : 0;
 }
 
@@ -86,7 +86,7 @@ int64_t SmallestFittingSize(int64_t size)
 
 void FormatLayout(int64_t size, int64_t partKb, char *text, int length)
 {
-    int64_t bytes = partKb * 1024, full = size / bytes, rest = size % bytes;
+    int64_t bytes = PartSizeBytes(partKb), full = size / bytes, rest = size % bytes;
     char fullKb[32], lastKb[32];
     FormatThousands(partKb, fullKb, sizeof fullKb);
     FormatThousands((rest + 1023) / 1024, lastKb, sizeof lastKb);

@@ -131,6 +131,11 @@ void OfferName(const char *entry, void *context)
 
 int CompareEntries(const void *a, const void *b) { return CompareNames((const char *)a, (const char *)b); }
 
+void SortNames(NameList *list)
+{
+    if (list->count > 1) qsort(list->names, (size_t)list->count, PATH_SIZE, CompareEntries);
+}
+
 void FinishSearch(Matcher *matcher)
 {
     PartSet *set = matcher->set;
@@ -140,7 +145,7 @@ void FinishSearch(Matcher *matcher)
         return;
     }
     set->outcome = DISCOVERY_FOUND;
-    if (set->names.count > 1) qsort(set->names.names, (size_t)set->names.count, PATH_SIZE, CompareEntries);
+    SortNames(&set->names);
 }
 
 // True when `name` reaches past the places and holds only digits there.
@@ -165,6 +170,42 @@ bool IncrementNumber(char *digits, int width)
         digits[i] = '0';
     }
     return false;
+}
+
+// A search for the unfinished files of a set (FindUnfinishedOfSet).
+struct UnfinishedSearch {
+    const PartSet *set;
+    char output[PATH_SIZE];    // the join's suggested output name
+    char checksum[PATH_SIZE];  // the set's checksum file's name
+    NameList *found;
+    bool outOfMemory;
+};
+
+// The final name in an unfinished file's name "NAME.xxxxxx" and `suffix`,
+// into `name` (PATH_SIZE); false when `entry` is not named so.
+bool FindFinalName(const char *entry, const char *suffix, char *name)
+{
+    size_t length = strlen(entry), suffixLength = strlen(suffix);
+    if (length < suffixLength + 8 || length >= PATH_SIZE || strcmp(entry + length - suffixLength, suffix)) return false;
+    size_t letters = length - suffixLength - 6;
+    for (size_t i = letters; i < letters + 6; i++)
+        if (entry[i] < 'a' || entry[i] > 'z') return false;
+    if (entry[letters - 1] != '.') return false;
+    memcpy(name, entry, letters - 1);
+    name[letters - 1] = '\0';
+    return true;
+}
+
+void OfferUnfinished(const char *entry, void *context)
+{
+    UnfinishedSearch *search = (UnfinishedSearch *)context;
+    const PartSet *set = search->set;
+    char name[PATH_SIZE];
+    bool ofJoin = FindFinalName(entry, UNFINISHED_JOIN_SUFFIX, name) && NamesEqualIgnoringCase(name, search->output);
+    bool ofSplit = FindFinalName(entry, UNFINISHED_SPLIT_SUFFIX, name) &&
+                   (IsNumberedLike(name, set->names.names[0], set->places) ||
+                    NamesEqualIgnoringCase(name, search->checksum));
+    if ((ofJoin || ofSplit) && !AddName(search->found, entry)) search->outOfMemory = true;
 }
 
 PartSetFault RefuseSet(PartSetCheck *check, PartSetFault fault, int name)
@@ -334,4 +375,19 @@ void DescribeSetFault(const PartSetCheck *check, const char *const *names, const
     // The missing part's name: the first one's with the missing number.
     if (MakePartPath(folder, names[0], path))
         memcpy(path + strlen(folder) + places.start, check->number, (size_t)places.width);
+}
+
+bool FindUnfinishedOfSet(const PartSet *set, NameList *found)
+{
+    memset(found, 0, sizeof *found);
+    if (set->names.count == 0) return true;
+    UnfinishedSearch search;
+    memset(&search, 0, sizeof search);
+    search.set = set;
+    search.found = found;
+    SuggestOutputName(set->names.names[0], search.output, sizeof search.output);
+    MakeChecksumPath(set->names.names[set->names.count - 1], search.checksum, sizeof search.checksum);
+    bool listed = ListFolder(set->folder, "*", OfferUnfinished, &search);
+    SortNames(found);
+    return listed && !search.outOfMemory;
 }

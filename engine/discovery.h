@@ -119,4 +119,12 @@ bool IsNumberedLike(const char *entry, const char *name, NumberPlaces places);
 // Orders two names of a set: case-insensitive, digits before letters.
 int CompareNames(const char *a, const char *b);
 
+// The unfinished files (unfinished.h) that a join or a split of `set`
+// killed outright left in its folder: a join's named after the set's
+// suggested output name, a split's after one of its parts or its checksum
+// file (letter case ignored, as discovery ignores it). Their bare names go
+// into `found` in join order; false when the folder could not be searched
+// or memory ran out. The caller clears `found` either way.
+bool FindUnfinishedOfSet(const PartSet *set, NameList *found);
+
 #endif

@@ -20,6 +20,9 @@ inline char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a
 // Discovery's rule for letter case: true when the names are equal under FoldCase.
 bool NamesEqualIgnoringCase(const char *a, const char *b);
 
+// A part size in KB (of 1024 bytes, as every front end counts them) in bytes.
+inline int64_t PartSizeBytes(int64_t kb) { return kb * 1024; }
+
 // The number of parts a split of `length` bytes into parts of `partSize`
 // bytes writes: a part for every whole part size and one more for the rest,
 // which may be empty.

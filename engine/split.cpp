@@ -435,7 +435,7 @@ int64_t CountParts(const char *sourcePath, int partSizeKb)
     if (partSizeKb <= 0) return 0;
     int64_t size = GetPathFileSize(sourcePath);
     if (size <= 0) return 0;
-    return CountPartsOfLength(size, (int64_t)partSizeKb * 1024);
+    return CountPartsOfLength(size, PartSizeBytes(partSizeKb));
 }
 
 SplitInputs CheckSplitInputs(const char *sourcePath, const char *folder, int partSizeKb, int64_t *parts)
@@ -470,7 +470,7 @@ OperationResult SplitFile(const char *sourcePath, const char *folder, int partSi
     SplitWork work;
     work.sourcePath = sourcePath;
     work.folder = folder;
-    work.partSize = (int64_t)partSizeKb * 1024;
+    work.partSize = PartSizeBytes(partSizeKb);
     if (!work.transfer.buffer.Fit(work.partSize)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, NO_SYSTEM_ERROR);
     ReportStep(MSG_SPLITTING, 0);
     OperationResult result = PlanSplit(&work, rule);

@@ -78,8 +78,9 @@ TEST(Cli, SplitListJoinRoundTrip)
     for (const char *gone : {"data.bin.001", "data.bin.003", "data.bin.999"}) EXPECT_FALSE(Exists(dir / gone)) << gone;
 }
 
-// Names on Linux are bytes: one that is no valid UTF-8 splits, lists and
-// joins back as it is.
+// Names on Linux are bytes: one that is no valid UTF-8 splits and joins
+// back as it is, and is listed with those bytes escaped, its whole
+// characters as they are.
 TEST(Cli, ANameThatIsNotUtf8SplitsAndJoinsBack)
 {
     TempDir dir;
@@ -89,7 +90,8 @@ TEST(Cli, ANameThatIsNotUtf8SplitsAndJoinsBack)
     Child split = RunPartello({"split", dir / name, "-s", "120"});
     EXPECT_EQ(split.status, 0) << split.errText;
     Child list = RunPartello({"list", dir / (name + ".001")});
-    EXPECT_EQ(list.outText, dir.Path() + "\n'" + name + ".001'\n'" + name + ".002'\n");
+    const std::string quoted = "'raw '$'\\377'$'\\376'$'\\200'' '$'\\344'$'\\270'' \xe5\x90\x8d.bin";
+    EXPECT_EQ(list.outText, dir.Path() + "\n" + quoted + ".001'\n" + quoted + ".002'\n");
     Child join = RunPartello({"join", dir / (name + ".002"), "-o", dir / "joined", "--delete-parts"});
     EXPECT_EQ(join.status, 0) << join.errText;
     EXPECT_EQ(ReadBytes(dir / "joined"), data);
@@ -105,7 +107,7 @@ TEST(Cli, RefusalsAndFailures)
     std::vector<unsigned char> part = ReadBytes(dir / "data.bin.002");
     part[5] ^= 1;
     WriteBytes(dir / "data.bin.002", part);
-    for (const char *name : {"notes.txt", "lone.001", "sum.999", "empty"}) WriteText(dir / name, "");
+    for (const char *name : {"notes.txt", "lone.001", "sum.999", "empty", "t001.txt", "t002.txt"}) WriteText(dir / name, "");
     // Names that would move the cursor and hide text if shown raw.
     const std::string hostile = "h\r\033[Kok\n";
     for (const char *number : {".001", ".002", ".999"}) WriteText(dir / (hostile + number), "1234");
@@ -131,6 +133,11 @@ TEST(Cli, RefusalsAndFailures)
         {{"join", "a.001", "-o", "-", "--delete-parts"}, 2, "partello: --delete-parts does not go with -o -"},
         {{"join", "a.001", "b.001"}, 2, "partello: unexpected argument 'b.001'"},
         {{"join", "a.001", "--bogus"}, 2, "partello: unknown option '--bogus'"},
+        {{"list", "a.001", "-qf"}, 2, "partello: list does not take the option '-f'"},  // -q taken, -f refused
+        {{"join", "a.001", "--force=yes"}, 2, "partello: option --force takes no value"},
+        {{"join", "a.001", "--d"}, 2, "partello: ambiguous option '--d'"},
+        {{"split", "f", "--size="}, 2, "partello: option --size needs a value"},
+        {{"split", "--", "-s"}, 1, "partello: '-s': can't open file"},
         {{"join", std::string(5000, 'x')}, 2, "partello: path longer than 4095"},
         {{"split", dir / "missing"}, 1,
          "partello: '" + dir / "missing': can't open file (No such file or directory)\n"},
@@ -146,6 +153,7 @@ TEST(Cli, RefusalsAndFailures)
         {{"join", dir / "data.bin.001", "-o", dir / "notes.txt"}, 1, "notes.txt': already exists; use -f"},
         {{"list", dir / "notes.txt"}, 1, "notes.txt': only numbered files can be joined\n"},
         {{"join", dir / "lone.001", "-f"}, 1, "lone.001': only one part was found"},
+        {{"join", dir / "t002.txt", "-o", dir.Path(), "-f"}, 1, "t001.txt': is a part of the set; name the joined file with -o\n"},
         {{"list", dir / "absent.001"}, 1, "partello: '" + dir.Path() + "absent.??\?': no files match\n"},
         {{"verify", dir / (hostile + ".001")}, 1, "/h'$'\\r'$'\\033''[Kok'$'\\n''.999': Checksums do not match\n"},
         {{"join", dir / "q.001", "-o", dir / "q"}, 1, "q.0'$'\\r''2': not a numbered part\n"},
@@ -184,10 +192,14 @@ TEST(Cli, BrokenSetIsRefusedAndListedWithItsHole)
     ASSERT_EQ(RunPartello({"split", dir / "data.bin", "-s", "120"}).status, 0);
     ASSERT_EQ(unlink((dir / "data.bin.003").c_str()), 0);
     const std::vector<unsigned char> fourth = ReadBytes(dir / "data.bin.004");
+    // What a killed join of this set left, and one of another file's.
+    WriteText(dir / "data.bin.abcdef.unfinished-join", "12");
+    WriteText(dir / "data.txt.abcdef.unfinished-join", "12");
 
     Child list = RunPartello({"list", dir / "data.bin.001"});
     EXPECT_EQ(list.status, 1);
-    EXPECT_EQ(list.outText, dir.Path() + "\ndata.bin.001\ndata.bin.002\n  (missing 003)\ndata.bin.004\ndata.bin.005\n");
+    EXPECT_EQ(list.outText, dir.Path() + "\ndata.bin.001\ndata.bin.002\n  (missing 003)\ndata.bin.004\ndata.bin.005\n"
+                            "  (unfinished: data.bin.abcdef.unfinished-join, 2 bytes)\n");
     EXPECT_EQ(list.errText, "partello: '" + dir / "data.bin.003': missing part\n");
 
     for (bool withChecksum : {true, false}) {
@@ -220,10 +232,23 @@ TEST(Cli, ChecksumsHelpAndVersion)
         EXPECT_EQ(run.outText, vector.printed);
         EXPECT_EQ(run.status, vector.printed.empty() ? 1 : 0) << run.errText;
     }
+    // - is standard input (here a pipe); several files give a line each
+    // with the name, and one that fails does not stop the others.
+    WriteText(dir / "file", "123456789");
+    Child several = RunPartello({"checksum", "-", dir / "missing", dir / "file"}, "", [] {
+        int ends[2];
+        if (pipe(ends) == 0) write(ends[1], "\0", 1), close(ends[1]), dup2(ends[0], 0);
+    });
+    EXPECT_EQ(several.status, 1);
+    EXPECT_EQ(several.outText, "d202ef8d  -\ncbf43926  " + dir / "file" + "\n");
+    EXPECT_TRUE(Contains(several.errText, "missing': can't open file")) << several.errText;
     Child help = RunPartello({"join", "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(Contains(help.outText, "Usage: partello split FILE"));
-    EXPECT_EQ(RunPartello({"--version"}).outText, "partello 1.6\n");
+    std::vector<std::string> version = SplitLines(RunPartello({"--version"}).outText);
+    ASSERT_EQ(version.size(), 4u);
+    EXPECT_EQ(version[0], "partello 1.6");
+    EXPECT_EQ(version[1].rfind("Copyright (c) 20", 0), 0u) << version[1];
 }
 
 // The child as an ordinary user where the tests run as root, who may
@@ -248,10 +273,11 @@ void UpperCaseSet(const TempDir &d)
         rename((d / "set/data.bin." + number).c_str(), (d / "set/DATA.BIN." + number).c_str());
 }
 
-void ErrorsIntoClosedPipe()
+// `fd` becomes a pipe that nobody reads.
+void IntoClosedPipe(int fd)
 {
     int ends[2];
-    if (pipe(ends) == 0) close(ends[0]), dup2(ends[1], 2);
+    if (pipe(ends) == 0) close(ends[0]), dup2(ends[1], fd);
 }
 
 void WriteChecksumFile(const TempDir &d, const char *bytes) { WriteText(d / "set/data.bin.999", bytes); }
@@ -277,9 +303,17 @@ TEST(Cli, HostileInputAndOddFileSystems)
         {"stdout closed: the result due there fails", nullptr, {"checksum", "@data.bin"}, [] { close(1); }, 1,
          "partello: can't write the result to standard output (Bad file descriptor)\n", "", ""},
         {"stderr into a closed pipe: the join goes on", nullptr, {"join", "@set/data.bin.001", "-o", "@out/j"},
-         ErrorsIntoClosedPipe, 0, "", "@out/j", ""},
+         [] { IntoClosedPipe(2); }, 0, "", "@out/j", ""},
+        {"-o - into a pipe whose reader left ends quietly", nullptr, {"join", "@set/data.bin.001", "-o", "-", "-q"},
+         [] { IntoClosedPipe(1); }, 141, "", "", ""},
+        {"a printed result into such a pipe too", nullptr, {"checksum", "@data.bin", "@data.bin"},
+         [] { IntoClosedPipe(1); }, 141, "", "", ""},
         {"verify without a .999", [](const TempDir &d) { unlink((d / "set/data.bin.999").c_str()); },
          {"verify", "@set/data.bin.001"}, nullptr, 1, "partello: no .999, parts not checked\n", "", ""},
+        {"verify notes what a killed split left",
+         [](const TempDir &d) { WriteText(d / "set/DATA.BIN.999.qwerty.unfinished-split", "1234"); },
+         {"verify", "@set/data.bin.001"}, nullptr, 0,
+         "partello: unfinished file of a stopped join or split: DATA.BIN.999.qwerty.unfinished-split, 4 bytes\n", "", ""},
         {"a .999 with the reserved value", [](const TempDir &d) { WriteChecksumFile(d, "\xff\xff\xff\xff"); },
          {"verify", "@set/data.bin.001"}, nullptr, 1,
          "partello: '@set/data.bin.999': .999 holds ffffffff, the value reserved for failure\n", "", ""},
@@ -375,6 +409,7 @@ TEST(Cli, HostileInputAndOddFileSystems)
         Child run = RunPartello(args, dir.Path(), c.setup);
         EXPECT_EQ(run.status, c.status) << run.errText;
         EXPECT_TRUE(Contains(run.errText, inDir(c.message))) << run.errText;
+        if (c.status == 141) EXPECT_EQ(run.errText, "");
         if (c.kept == "@out/j") EXPECT_EQ(ReadBytes(inDir(c.kept)), data);
         if (!c.kept.empty()) EXPECT_TRUE(Exists(inDir(c.kept)));
         struct stat info;
@@ -386,7 +421,7 @@ TEST(Cli, HostileInputAndOddFileSystems)
 }
 
 // What -s and -n make of a file of `size` bytes: the layout line, or why
-// not. The folder is missing, so nothing is ever written.
+// not, on the first line. The file-size limit stops any split that starts.
 TEST(Cli, SizesAndCounts)
 {
     TempDir dir;
@@ -398,13 +433,17 @@ TEST(Cli, SizesAndCounts)
     } cases[] = {
         {50000000, {"-s", "25M"}, 1, "1 part of 25,600 KB and one of 23,229 KB, plus big.999\n"},
         {50000000, {"-s", "25mb"}, 1, "2 parts of 24,414 KB and one of 1 KB, plus big.999\n"},  // rounded down
+        {50000000, {"-s25MB"}, 1, "2 parts of 24,414 KB"},
+        {50000000, {"--size=25MB"}, 1, "2 parts of 24,414 KB"},
+        {50000000, {"--count", "2"}, 1, "1 part of 24,415 KB and one of 24,414 KB"},
         {50000000, {"-s", "200K"}, 1, "244 parts of 200 KB and one of 29 KB"},
         {50000000, {"-s", "1G"}, 1, "fits in one part of 1048576 KB"},
         {50000000, {"-s", "100K"}, 2, "part size '100K' is below the smallest, 120 KB"},
         {50000000, {"-s", "3GB"}, 2, "part size '3GB' is over the largest"},
         {50000000, {"-n", "2"}, 1, "1 part of 24,415 KB and one of 24,414 KB"},
-        {50000000, {"-n", "1"}, 1, "can't be cut into 1 parts of 120 KB to 2097151 KB; the nearest is -n 2\n"},
-        {50000000, {"-n", "999"}, 1, "the nearest is -n 407\n"},
+        {50000000, {"-n", "1"}, 2, "partello: bad part count '1': a whole number from 2 to 998\n"},
+        {50000000, {"-n", "998"}, 1, "the nearest is -n 407\n"},
+        {50000000, {"-n", "2", "-d", dir / "nowhere"}, 1, "nowhere': folder does not exist"},  // and no layout
         {1228800, {"-s", "120"}, 1, "10 parts of 120 KB and an empty one"},  // an exact multiple...
         {1228800, {"-n", "10"}, 1, "9 parts of 121 KB and one of 111 KB"},  // ...that -n avoids
         {200000000, {"-s", "120"}, 1, "would need 1628 parts of 120 KB (998 at most); the smallest size that fits is -s 196\n"},
@@ -413,11 +452,12 @@ TEST(Cli, SizesAndCounts)
         SCOPED_TRACE(c.message);
         WriteText(dir / "big", "");
         ASSERT_EQ(truncate((dir / "big").c_str(), c.size), 0);
-        Args args = {"split", dir / "big", "-d", dir / "nowhere"};
+        Args args = {"split", dir / "big"};
         args.insert(args.end(), c.args.begin(), c.args.end());
-        Child run = RunPartello(args);
+        Child run = RunPartello(args, "", LimitFileSize);
         EXPECT_EQ(run.status, c.status);
-        EXPECT_TRUE(Contains(run.errText, c.message)) << run.errText;
+        size_t at = run.errText.find(c.message);
+        EXPECT_TRUE(at != std::string::npos && at <= run.errText.find('\n')) << run.errText;
     }
 }
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "console.h"
+#include "keys.h"
 
 namespace {
 

@@ -3,7 +3,8 @@
 // that follows a failed call is noted. Nothing here touches the heap.
 #include <string.h>
 
-#include "cli/console.h"
+#include "cli/console_report.h"
+#include "cli/operation.h"
 #include "console_stubs.h"
 #include "engine/messages.h"
 #include "engine/report.h"
@@ -57,4 +58,4 @@ int OperationErrors() { return g_console.beeps - g_console.operationBeeps; }
 void EndStatusLine() {}
 void SetQuiet(bool) {}
 void ShowNote(const char *) {}
-bool IsStatusOnTerminal() { return false; }
+bool StandardOutputClosed() { return false; }
