@@ -48,12 +48,12 @@
 #define MSG_IRREGULAR_PART      46
 #define MSG_SOURCE_EMPTY        47
 #define MSG_LIST_CHANGED        48
+/* 49 to 51 and 53: the console's events alone, which it words itself. */
 #define MSG_VERIFYING           49
 #define MSG_PARTS_MATCH         50
 #define MSG_NO_CHECKSUM_FILE    51
 #define MSG_RESERVED_CHECKSUM   52
 #define MSG_COMPUTING_CHECKSUM  53
-#define MSG_ESC_HINT            54
 #define MSG_DIFFER_KEPT_OLD     55
 #define MSG_PART_CHANGED        56
 #define MSG_OUTPUT_IS_INPUT     57
