@@ -203,7 +203,11 @@ bool RunBenchmarks(const std::string &program, int rounds)
     // Each join reads the parts of the split before it in the same round.
     std::vector<Measured> measured = {
         {"engine split", [] { ClearFolder(g_folders.parts); },
-         [] { return SplitFile(g_folders.source.c_str(), g_folders.parts.c_str(), kPartKb, false) == OPERATION_DONE; }},
+         [] {
+             SplitPlan plan;
+             MakeSplitPlan(g_folders.source.c_str(), g_folders.parts.c_str(), kPartKb, &plan);
+             return SplitFile(&plan, false) == OPERATION_DONE;
+         }},
         {"coreutils split", [] { ClearFolder(g_folders.coreParts); }, [&] { return RunShell(splitCommand); }},
         {"engine join", [&] { fs::remove(joined); },
          [&] {

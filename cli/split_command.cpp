@@ -90,18 +90,20 @@ int RunSplit(const CommandLine *line)
         CopyFolderOf(source, folder);
     if ((status = CheckIsFolder(folder)) != EXIT_DONE) return status;
     // The engine would stop silently after the checksum pass.
-    int64_t size = GetPathFileSize(source), parts;
+    int64_t size = GetPathFileSize(source);
     if (size == 0) return ReportError(source, NULL, "is empty; there is nothing to split");
     if (line->countText && (status = ChooseSizeOption(line, size, &partKb)) != EXIT_DONE) return status;
-    SplitInputs inputs = CheckSplitInputs(source, folder, (int)partKb, &parts);
-    if (inputs == SPLIT_ONE_PART) {
+    SplitPlan plan;
+    MakeSplitPlan(source, folder, (int)partKb, &plan);
+    int64_t parts = plan.parts;
+    if (plan.inputs == SPLIT_ONE_PART) {
         if (size < PartSizeBytes(MIN_PART_KB))
             return ReportError(source, NULL, "is smaller than the smallest part size (%d KB); there is nothing to split",
                                MIN_PART_KB);
         return ReportError(source, NULL, "fits in one part of %lld KB; choose a smaller part size: -s %lld or less",
                            (long long)partKb, (long long)(size / 1024));
     }
-    if (inputs == SPLIT_TOO_MANY_PARTS)
+    if (plan.inputs == SPLIT_TOO_MANY_PARTS)
         return ReportError(source, NULL, "would need %lld parts of %lld KB (%d at most); the smallest size that fits is -s %lld",
                            (long long)parts, (long long)partKb, MAX_PARTS, (long long)SmallestFittingSize(size));
     char earlier[PATH_SIZE] = "";
@@ -118,6 +120,6 @@ int RunSplit(const CommandLine *line)
     // -f agrees to replace an earlier set whole; without it the split keeps one.
     SplitRule rule = {line->force, NULL, false};
     BeginOperation();
-    return FinishOperation(SplitFile(source, folder, (int)partKb, line->copyProgram, &rule));
+    return FinishOperation(SplitFile(&plan, line->copyProgram, &rule));
 }
 

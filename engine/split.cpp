@@ -430,22 +430,24 @@ int ReadPartSize(const char *text)
     return (int)value;
 }
 
-int64_t CountParts(const char *sourcePath, int partSizeKb)
+void MakeSplitPlan(const char *sourcePath, const char *folder, int partSizeKb, SplitPlan *plan)
 {
-    if (partSizeKb <= 0) return 0;
-    int64_t size = GetPathFileSize(sourcePath);
-    if (size <= 0) return 0;
-    return CountPartsOfLength(size, PartSizeBytes(partSizeKb));
-}
-
-SplitInputs CheckSplitInputs(const char *sourcePath, const char *folder, int partSizeKb, int64_t *parts)
-{
-    *parts = CountParts(sourcePath, partSizeKb);
-    if (partSizeKb <= 0 || !IsFilePath(sourcePath)) return SPLIT_NO_SOURCE;
-    if (*parts == 0) return SPLIT_EMPTY_SOURCE;
-    if (!HoldsASet(*parts)) return SPLIT_ONE_PART;
-    if (*parts > MAX_PARTS) return SPLIT_TOO_MANY_PARTS;
-    return IsFolderPath(folder) ? SPLIT_READY : SPLIT_NO_FOLDER;
+    plan->sourcePath = sourcePath;
+    plan->folder = folder;
+    plan->partSizeKb = partSizeKb;
+    plan->length = GetPathFileSize(sourcePath);
+    plan->parts = partSizeKb > 0 && plan->length > 0 ? CountPartsOfLength(plan->length, PartSizeBytes(partSizeKb)) : 0;
+    // Only a size of 0 leaves the search to tell a missing file from an empty one.
+    if (partSizeKb <= 0 || (plan->length == 0 && !IsFilePath(sourcePath)))
+        plan->inputs = SPLIT_NO_SOURCE;
+    else if (plan->length == 0)
+        plan->inputs = SPLIT_EMPTY_SOURCE;
+    else if (!HoldsASet(plan->parts))
+        plan->inputs = SPLIT_ONE_PART;
+    else if (plan->parts > MAX_PARTS)
+        plan->inputs = SPLIT_TOO_MANY_PARTS;
+    else
+        plan->inputs = IsFolderPath(folder) ? SPLIT_READY : SPLIT_NO_FOLDER;
 }
 
 bool FindEarlierSet(const char *sourcePath, const char *folder, char *path)
@@ -461,16 +463,15 @@ bool FindEarlierSet(const char *sourcePath, const char *folder, char *path)
     return listed;
 }
 
-OperationResult SplitFile(const char *sourcePath, const char *folder, int partSizeKb, bool copyProgram,
-                          SplitRule *rule)
+OperationResult SplitFile(const SplitPlan *plan, bool copyProgram, SplitRule *rule)
 {
-    if (partSizeKb < MIN_PART_KB) return OPERATION_FAILED;
-    if (!IsFilePath(sourcePath)) return FailTransfer(MSG_NO_FILE, sourcePath, NO_SYSTEM_ERROR);
-    if (!IsFolderPath(folder)) return FailTransfer(MSG_NO_FOLDER, folder, NO_SYSTEM_ERROR);
+    if (plan->partSizeKb < MIN_PART_KB) return OPERATION_FAILED;
+    if (!IsFilePath(plan->sourcePath)) return FailTransfer(MSG_NO_FILE, plan->sourcePath, NO_SYSTEM_ERROR);
+    if (!IsFolderPath(plan->folder)) return FailTransfer(MSG_NO_FOLDER, plan->folder, NO_SYSTEM_ERROR);
     SplitWork work;
-    work.sourcePath = sourcePath;
-    work.folder = folder;
-    work.partSize = PartSizeBytes(partSizeKb);
+    work.sourcePath = plan->sourcePath;
+    work.folder = plan->folder;
+    work.partSize = PartSizeBytes(plan->partSizeKb);
     if (!work.transfer.buffer.Fit(work.partSize)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, NO_SYSTEM_ERROR);
     ReportStep(MSG_SPLITTING, 0);
     OperationResult result = PlanSplit(&work, rule);

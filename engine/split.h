@@ -19,10 +19,6 @@ enum { MIN_PART_KB = 120 };
 // gives 0.
 int ReadPartSize(const char *text);
 
-// Number of parts a split would write: 0 when the file is missing, empty or
-// a folder, or the part size is 0; otherwise CountPartsOfLength.
-int64_t CountParts(const char *sourcePath, int partSizeKb);
-
 // What the inputs of a split are worth, checked in this order. A split
 // needs two parts at least, or the set could not be joined.
 enum SplitInputs {
@@ -33,8 +29,19 @@ enum SplitInputs {
     SPLIT_NO_FOLDER,       // no folder at the folder path
     SPLIT_READY,
 };
-// The front ends' one question before a split; `*parts` gets CountParts.
-SplitInputs CheckSplitInputs(const char *sourcePath, const char *folder, int partSizeKb, int64_t *parts);
+// A split as the front ends ask for it: its inputs, and what they are
+// worth by the source's size as a directory search gives it. Made once for
+// each change of the inputs, and handed to the split, which measures the
+// source again at the file it opens.
+struct SplitPlan {
+    const char *sourcePath;
+    const char *folder;
+    int partSizeKb;  // ReadPartSize's: 0 for none
+    int64_t length;  // the source's size: 0 when there is none, or it is a folder
+    int64_t parts;   // CountPartsOfLength, or 0 when there is no source or no part size
+    SplitInputs inputs;
+};
+void MakeSplitPlan(const char *sourcePath, const char *folder, int partSizeKb, SplitPlan *plan);
 // True from two parts on: the window offers the split, and the split
 // itself refuses what is left with its message.
 inline bool MakesTwoParts(SplitInputs inputs) { return inputs >= SPLIT_TOO_MANY_PARTS; }
@@ -57,8 +64,10 @@ struct SplitRule {
 // "" when there is none. False when the folder cannot be searched.
 bool FindEarlierSet(const char *sourcePath, const char *folder, char *path);
 
-// Splits `sourcePath` into parts of `partSizeKb` kilobytes in `folder` in
-// the join's steps, reporting through report.h.
+// Splits the plan's source into parts of its size in its folder in the
+// join's steps, reporting through report.h. A plan without a part size
+// ends at once, silently; a source or folder gone since the plan is an
+// error.
 // Plan: the source is opened and its length taken there; refused before
 // anything is written are an empty source, one that makes fewer than two
 // parts or more than MAX_PARTS, names over the path limit, a name that
@@ -74,7 +83,6 @@ bool FindEarlierSet(const char *sourcePath, const char *folder, char *path);
 // of it leaves the folder as it was. Then the earlier set's files are
 // deleted and, when `copyProgram`, the program copied beside the parts
 // unless a file of its name is there.
-OperationResult SplitFile(const char *sourcePath, const char *folder, int partSizeKb, bool copyProgram,
-                          SplitRule *rule = NULL);
+OperationResult SplitFile(const SplitPlan *plan, bool copyProgram, SplitRule *rule = NULL);
 
 #endif

@@ -11,9 +11,6 @@
 INT_PTR CALLBACK SplitPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK JoinPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Shows in the part count box how many parts a split of the page's inputs
-// would write, and returns it.
-int64_t ShowPartCount(HWND page);
 // True when the file edit and the folder edit both hold something.
 bool SplitInputsPresent(HWND page);
 

@@ -10,27 +10,29 @@
 #include "pickers.h"
 #include "status.h"
 
-int64_t ShowPartCount(HWND page)
+// The split that the page's inputs ask for, read once from its controls.
+struct SplitInputTexts {
+    char file[PATH_SIZE], folder[PATH_SIZE], size[PATH_SIZE];
+};
+
+static void ReadSplitPlan(HWND page, SplitInputTexts *texts, SplitPlan *plan)
 {
-    char path[PATH_SIZE], size[PATH_SIZE];
-    int64_t count = CountParts(GetItemText(page, IDC_SPLIT_FILE, path), ReadPartSize(GetItemText(page, IDC_SPLIT_SIZE, size)));
-    char text[24];
-    snprintf(text, sizeof text, "%lld", (long long)count);
-    SetItemText(page, IDC_SPLIT_COUNT, text);
-    return count;
+    MakeSplitPlan(GetItemText(page, IDC_SPLIT_FILE, texts->file), GetItemText(page, IDC_SPLIT_FOLDER, texts->folder),
+                  ReadPartSize(GetItemText(page, IDC_SPLIT_SIZE, texts->size)), plan);
 }
 
 bool SplitInputsPresent(HWND page) { return ItemHasText(page, IDC_SPLIT_FILE) && ItemHasText(page, IDC_SPLIT_FOLDER); }
 
-// The split rule, after every change of the three edits.
+// The part count and the split rule, after every change of the three edits.
 static void RefreshSplitPage(HWND page)
 {
-    ShowPartCount(page);
-    char file[PATH_SIZE], folder[PATH_SIZE], size[PATH_SIZE];
-    int64_t parts;
-    SplitInputs inputs = CheckSplitInputs(GetItemText(page, IDC_SPLIT_FILE, file), GetItemText(page, IDC_SPLIT_FOLDER, folder),
-                                          ReadPartSize(GetItemText(page, IDC_SPLIT_SIZE, size)), &parts);
-    EnableItem(page, IDC_OK, SplitInputsPresent(page) && MakesTwoParts(inputs));
+    SplitInputTexts texts;
+    SplitPlan plan;
+    ReadSplitPlan(page, &texts, &plan);
+    char count[24];
+    snprintf(count, sizeof count, "%lld", (long long)plan.parts);
+    SetItemText(page, IDC_SPLIT_COUNT, count);
+    EnableItem(page, IDC_OK, SplitInputsPresent(page) && MakesTwoParts(plan.inputs));
 }
 
 static void OnFileChange(HWND page)
@@ -86,11 +88,11 @@ static void RunSplit(HWND page)
     // OK goes off before the split starts, and the split never enables it
     // again; the next change of an edit does.
     EnableItem(page, IDC_OK, false);
-    char path[PATH_SIZE], folder[PATH_SIZE], size[PATH_SIZE];
+    SplitInputTexts texts;
+    SplitPlan plan;
+    ReadSplitPlan(page, &texts, &plan);
     SplitRule rule = {false, AskReplaceSet, false};
-    SplitFile(GetItemText(page, IDC_SPLIT_FILE, path), GetItemText(page, IDC_SPLIT_FOLDER, folder),
-              ReadPartSize(GetItemText(page, IDC_SPLIT_SIZE, size)), IsItemChecked(page, IDC_SPLIT_COPY_PROGRAM),
-              &rule);
+    SplitFile(&plan, IsItemChecked(page, IDC_SPLIT_COPY_PROGRAM), &rule);
 }
 
 static void OnSplitCommand(HWND page, WORD control, WORD code)

@@ -35,6 +35,21 @@ std::vector<unsigned char> LittleEndian(uint32_t value)
             static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
 }
 
+OperationResult SplitWith(const std::string &source, const std::string &folder, int kb, bool copyProgram,
+                          SplitRule *rule = nullptr)
+{
+    SplitPlan plan;
+    MakeSplitPlan(source.c_str(), folder.c_str(), kb, &plan);
+    return SplitFile(&plan, copyProgram, rule);
+}
+
+int64_t CountParts(const std::string &source, int kb)
+{
+    SplitPlan plan;
+    MakeSplitPlan(source.c_str(), "", kb, &plan);
+    return plan.parts;
+}
+
 // Descriptors held by the process, to catch a handle left open (Linux only).
 int OpenDescriptors()
 {
@@ -83,7 +98,7 @@ public:
     OperationResult Run(int kb = kPartKb, bool copyProgram = false)
     {
         ResetFake();
-        return SplitFile((dir / "data.bin").c_str(), Dest().c_str(), kb, copyProgram);
+        return SplitWith((dir / "data.bin").c_str(), Dest().c_str(), kb, copyProgram);
     }
 
     TempDir dir;
@@ -198,7 +213,7 @@ TEST_F(Split, PartSizesFollowTheSourceSizeWithOrWithoutATrailingSeparator)
             MakeSource(c.size);
             ResetFake();
             std::string folder = trailing ? Dest() + Sep() : Dest();
-            EXPECT_EQ(SplitFile((dir / "data.bin").c_str(), folder.c_str(), kPartKb, false), OPERATION_DONE);
+            EXPECT_EQ(SplitWith((dir / "data.bin").c_str(), folder.c_str(), kPartKb, false), OPERATION_DONE);
             std::vector<int64_t> sizes;
             for (int k = 1; Exists(Part(k)); k++) sizes.push_back(SizeOf(Part(k)));
             EXPECT_EQ(sizes, c.parts) << c.size << (trailing ? " trailing" : "");
@@ -254,7 +269,7 @@ TEST_F(Split, StopsBeforeWritingAnything)
         else held = std::make_unique<UnopenableFile>(dir / "data.bin");
         ResetFake();
         Fake().cancelAt = [](int call) { return call == 2; };
-        OperationResult result = SplitFile((dir / "data.bin").c_str(), Dest().c_str(), c.kb, false);
+        OperationResult result = SplitWith((dir / "data.bin").c_str(), Dest().c_str(), c.kb, false);
         EXPECT_EQ(result, c.result) << c.what;
         EXPECT_EQ(Fake().events, c.events) << c.what;
         EXPECT_EQ(Fake().cursorDepth, 0) << c.what;
@@ -267,7 +282,7 @@ TEST_F(Split, StopsBeforeWritingAnything)
     WriteBytes(longName, MakeData(2 * kPart, 1));
     fs::create_directories(fs::path(Dest()));
     ResetFake();
-    EXPECT_EQ(SplitFile(longName.c_str(), Dest().c_str(), kPartKb, false), OPERATION_FAILED);
+    EXPECT_EQ(SplitWith(longName.c_str(), Dest().c_str(), kPartKb, false), OPERATION_FAILED);
     EXPECT_EQ(Fake().events, (std::vector<std::string>{Said(MSG_SPLITTING), Said(MSG_NAME_TOO_LONG), beep}));
     EXPECT_TRUE(Listing(Dest()).empty());
 #endif
@@ -308,7 +323,7 @@ TEST_F(Split, AnyStopLeavesTheFolderAsItWas)
             if (call == c.stopAt && c.act) c.act(this, source);
             return call == c.stopAt && !c.act;
         };
-        OperationResult result = SplitFile(source.c_str(), Dest().c_str(), kPartKb, true);
+        OperationResult result = SplitWith(source.c_str(), Dest().c_str(), kPartKb, true);
         EXPECT_EQ(result, c.act ? OPERATION_FAILED : OPERATION_CANCELLED) << c.what;
         std::vector<std::string> tail(Fake().events.end() - c.tail.size(), Fake().events.end());
         EXPECT_EQ(tail, c.tail) << c.what;
@@ -403,7 +418,7 @@ TEST_F(Split, ReplacesAnEarlierSetWholeOrNotAtAll)
         ResetFake();
         g_asked = false;
         SplitRule rule = c.rule;
-        EXPECT_EQ(SplitFile((dir / "data.bin").c_str(), Dest().c_str(), kPartKb, false, &rule), c.result) << c.what;
+        EXPECT_EQ(SplitWith((dir / "data.bin").c_str(), Dest().c_str(), kPartKb, false, &rule), c.result) << c.what;
         EXPECT_EQ(Fake().LastStatus(), c.status) << c.what;
         EXPECT_EQ(g_asked, c.rule.askReplace != nullptr) << c.what;
         EXPECT_EQ(rule.keptEarlier, c.result != OPERATION_DONE) << c.what;
@@ -424,7 +439,7 @@ TEST_F(Split, IntoTheSourcesOwnFolderLeavesTheSourceUntouched)
 {
     std::string source = MakeSource(kPart + 100);
     ResetFake();
-    EXPECT_EQ(SplitFile(source.c_str(), dir.Path().c_str(), kPartKb, false), OPERATION_DONE);
+    EXPECT_EQ(SplitWith(source.c_str(), dir.Path().c_str(), kPartKb, false), OPERATION_DONE);
     EXPECT_EQ(ReadBytes(source), source_);
     EXPECT_EQ(TimeOf(source), OldTime(10));
     EXPECT_EQ(Concat({ReadBytes(dir / "data.bin.001"), ReadBytes(dir / "data.bin.002")}), source_);
@@ -479,7 +494,7 @@ TEST_F(Split, FileBeyond4GiBSplitsAndJoinsBack)
     SetTime(source, OldTime(3));
 
     ResetFake();
-    ASSERT_EQ(SplitFile(source.c_str(), Dest().c_str(), static_cast<int>(partKb), false), OPERATION_DONE);
+    ASSERT_EQ(SplitWith(source.c_str(), Dest().c_str(), static_cast<int>(partKb), false), OPERATION_DONE);
     EXPECT_EQ(SizeOf(Part(1)), part);
     EXPECT_EQ(SizeOf(Part(2)), part);
     EXPECT_EQ(SizeOf(Part(3)), size - 2 * part);
