@@ -167,8 +167,11 @@ TEST(Cli, RefusalsAndFailures)
         Child run = RunPartello(test.args);
         EXPECT_EQ(run.status, test.status);
         EXPECT_TRUE(Contains(run.errText, test.message)) << run.errText;
-        // A usage error is one line and a pointer to --help.
+        // A usage error is one line and a pointer to --help; any refusal is one line.
         EXPECT_EQ(Contains(run.errText, "\nTry 'partello --help' for more information.\n"), test.status == 2);
+        int errorLines = 0;
+        for (const std::string &line : SplitLines(run.errText)) errorLines += line.rfind("partello: ", 0) == 0;
+        EXPECT_EQ(errorLines, 1);
         if (test.status == 2) EXPECT_EQ(SplitLines(run.errText).size(), 2u);
         EXPECT_EQ(run.outText, "");
     }

@@ -360,7 +360,7 @@ TEST_F(ProgramTest, ReplaceQuestionComesOnlyBeforeAJoinThatCanRun)
     TempDir dir, out;
     const std::vector<unsigned char> earlier = MakeData(5000, 99);
     const std::string existing = out / "data.bin", part = dir / "data.bin.002";
-    enum PartGone { KEPT, GONE, HELD, GONE_AFTER_YES, EMPTIED_DURING_QUESTION, DAMAGED, REMADE_DURING_QUESTION };
+    enum PartGone { KEPT, GONE, HELD, GONE_AFTER_YES, EMPTIED_DURING_QUESTION, DAMAGED, RESERVED, REMADE_DURING_QUESTION };
     const std::string kDevice = Shown(MSG_DEVICE_NAME);
     struct Case {
         const char *what;
@@ -375,6 +375,7 @@ TEST_F(ProgramTest, ReplaceQuestionComesOnlyBeforeAJoinThatCanRun)
         {"part gone after the Yes", existing, false, GONE_AFTER_YES, 1, Shown(MSG_CANT_OPEN)},
         {"part emptied during the question", existing, false, EMPTIED_DURING_QUESTION, 1, Shown(MSG_PART_CHANGED)},
         {"a set that does not check out", existing, false, DAMAGED, 1, Shown(MSG_DIFFER_KEPT_OLD)},
+        {"a .999 holding ffffffff", existing, false, RESERVED, 0, Shown(MSG_RESERVED_CHECKSUM)},
         {"made anew during the question", existing, false, REMADE_DURING_QUESTION, 2, Shown(MSG_JOIN_FINISHED)},
         {"a part as the output", part, false, KEPT, 0, Shown(MSG_OUTPUT_IS_INPUT)},
         {"a device name", out / "aux.txt", false, KEPT, 0, kDevice},
@@ -404,7 +405,9 @@ TEST_F(ProgramTest, ReplaceQuestionComesOnlyBeforeAJoinThatCanRun)
             held = CreateFileA(part.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
         if (c.gone == GONE_AFTER_YES) answers.whileOpen = [&] { DeleteFileA(part.c_str()); };
         if (c.gone == EMPTIED_DURING_QUESTION) answers.whileOpen = [&] { WriteBytes(part, {}); };
-        if (c.gone == DAMAGED) WriteBytes(dir / "data.bin.999", {1, 2, 3, 4});
+        if (c.gone == DAMAGED || c.gone == RESERVED)
+            WriteBytes(dir / "data.bin.999", c.gone == DAMAGED ? std::vector<unsigned char>{1, 2, 3, 4}
+                                                              : std::vector<unsigned char>{255, 255, 255, 255});
         // The same size, and on ext4 or tmpfs most often the same file index.
         if (c.gone == REMADE_DURING_QUESTION)
             answers.whileOpen = [&] {
