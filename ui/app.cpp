@@ -137,7 +137,7 @@ void SwitchPage(int page)
 
 void OpenPath(const char *path, bool join)
 {
-    if (join || EndsInDigit(path)) {
+    if (join || LooksLikePart(path)) {
         SwitchPage(JOIN_PAGE);
         DiscoverParts(path);
         ApplyJoinRule();

@@ -62,8 +62,8 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 // Shows SPLIT_PAGE or JOIN_PAGE; nothing at all when it is shown already.
 void SwitchPage(int page);
 // A path from outside (command line, drop, start-up search): to the join
-// page and discovery when `join` or the path ends in a digit, otherwise into
-// the split page's file edit.
+// page and discovery when `join` or the path looks like a part
+// (LooksLikePart), otherwise into the split page's file edit.
 void OpenPath(const char *path, bool join);
 // The folder where the program's own file lies, ending in its separator.
 void GetProgramFolder(char *folder);

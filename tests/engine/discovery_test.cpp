@@ -164,14 +164,19 @@ TEST(CompareNames, IgnoresCasePutsDigitsBeforeLettersAndIsTotal)
     }
 }
 
-TEST(EndsInDigit, LooksAtTheLastCharacterOnly)
+// Which page a dropped or named file opens on: the join page for a
+// number as the whole extension, or a bare name ending in one.
+TEST(LooksLikePart, TheNumberIsTheWholeExtension)
 {
-    EXPECT_TRUE(EndsInDigit("C:\\x.001"));
-    EXPECT_TRUE(EndsInDigit("7"));
-    EXPECT_FALSE(EndsInDigit("C:\\notes.txt"));
-    EXPECT_FALSE(EndsInDigit("C:\\parts\\"));
-    EXPECT_FALSE(EndsInDigit("x.001 "));
-    EXPECT_FALSE(EndsInDigit(""));
+    struct Case {
+        const char *path;
+        bool part;
+    } cases[] = {
+        {"C:\\x.001", true},      {"x.1", true},           {"x.9000", true},          {"C:\\d\\x00", true},
+        {"7", true},              {"movie.mp4", false},    {"C:\\song.mp3", false},  {"report2023.pdf", false},
+        {"C:\\notes.txt", false}, {"C:\\parts\\", false}, {"x.001 ", false},         {"", false},
+    };
+    for (const Case &c : cases) EXPECT_EQ(LooksLikePart(c.path), c.part) << c.path;
 }
 
 TEST(DiscoverPartSet, ListsTheRealFolder)
