@@ -349,6 +349,7 @@ TEST_F(ProgramTest, ReplaceQuestionComesOnlyBeforeAJoinThatCanRun)
         {"a part as the output", part, false, KEPT, 0, Shown(MSG_CANT_CREATE)},
         {"a device name", out / "aux.txt", false, KEPT, 0, kDevice},
         {"a device path", "\\\\.\\COM1", false, KEPT, 0, kDevice},
+        {"a device with a superscript number", out / "COM\u00b9.txt", false, KEPT, 0, kDevice},
         {"a wildcard", out / "a*b", false, KEPT, 0, Shown(MSG_WILDCARD_NAME)},
         {"a stream name", existing + ":alt", false, KEPT, 0, Shown(MSG_STREAM_NAME)},
         {"a name over the limit", out / std::string(300, 'n'), false, KEPT, 0, Shown(MSG_PATH_TOO_LONG)},
