@@ -27,6 +27,7 @@
 #define IDM_ABOUT           1002
 #define IDM_SHOW_SPLIT      2001
 #define IDM_SHOW_JOIN       2002
+#define IDM_OTHER_PAGE      2003  /* Ctrl+Tab and Ctrl+Shift+Tab: of two pages, the other */
 
 /* Main window controls */
 #define IDC_STATUS          8

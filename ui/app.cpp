@@ -193,6 +193,7 @@ static void OnMainCommand(WORD command)
     case IDM_ABOUT: ShowModal(IDD_ABOUT, AboutDialogProc); break;
     case IDM_SHOW_SPLIT: SwitchPage(SPLIT_PAGE); break;
     case IDM_SHOW_JOIN: SwitchPage(JOIN_PAGE); break;
+    case IDM_OTHER_PAGE: SwitchPage(g_app.page == SPLIT_PAGE ? JOIN_PAGE : SPLIT_PAGE); break;
     }
 }
 
