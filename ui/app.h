@@ -30,6 +30,7 @@ struct App {
     // both set by discovery.
     char joinFolder[PATH_SIZE];
     NumberPlaces joinPlaces;
+    bool joinListRefused;  // the join would refuse the listed set: OK stays off
     // The output name exactly as the save picker returned it, after the
     // picker itself asked about replacing that file; "" when there is none.
     // Other text in the output name field, a new discovery or a join ends

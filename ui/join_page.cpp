@@ -32,19 +32,21 @@ static void AddMessageEntry(HWND list)
     SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)LoadMessage(MSG_ONLY_NUMBERED, text, sizeof text));
 }
 
-// A set that the join would refuse says so at once, without the beep that
-// comes with the refusal.
-static void ShowSetFault(const PartSet *set)
+// True when the join would refuse the set; it then says why at once, when
+// `show`, without the beep that comes with the refusal.
+static bool FindSetFault(const PartSet *set, bool show)
 {
     const char **names = PointToNames(&set->names);
-    if (!names) return;
+    if (!names) return false;
     PartSetCheck check;
-    if (CheckWholeSet(names, set->names.count, set->places, set->otherRun, &check) != PART_SET_WHOLE) {
+    bool fault = CheckWholeSet(names, set->names.count, set->places, set->otherRun, &check) != PART_SET_WHOLE;
+    if (fault && show) {
         char text[MESSAGE_SIZE];
         FormatSetFault(&check, names, text, sizeof text);
         SetStatus(text);
     }
     free(names);
+    return fault;
 }
 
 // Fills the list with `path`'s set; a set the join would refuse says so
@@ -67,7 +69,7 @@ static bool FillJoinList(HWND page, const char *path, bool showFault)
         AddMessageEntry(list);
     else if (shown)
         for (int i = 0; i < set.names.count; i++) SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)set.names.names[i]);
-    if (showFault && CanJoinPartSet(&set)) ShowSetFault(&set);
+    g_app.joinListRefused = CanJoinPartSet(&set) && FindSetFault(&set, showFault);
     ClearNameList(&set.names);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, NULL, TRUE);
@@ -109,8 +111,12 @@ static bool ReadJoinList(HWND page, PartSet *set)
 }
 
 // Two entries or more are the names of a set that CanJoinPartSet passed:
-// the message entry stands alone.
-static bool IsReadyToJoin(HWND page) { return HoldsASet(CountListEntries(page)) && ItemHasText(page, IDC_JOIN_OUTPUT); }
+// the message entry stands alone. A set the join would refuse is no set
+// to join.
+static bool IsReadyToJoin(HWND page)
+{
+    return HoldsASet(CountListEntries(page)) && !g_app.joinListRefused && ItemHasText(page, IDC_JOIN_OUTPUT);
+}
 
 static void ApplyJoinRuleTo(HWND page) { EnableItem(page, IDC_OK, IsReadyToJoin(page)); }
 

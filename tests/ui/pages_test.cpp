@@ -468,6 +468,7 @@ TEST_F(ProgramTest, SetThatGoesOnInWiderNumbersIsRefused)
     EXPECT_EQ(JoinList().size(), 9u);
     EXPECT_EQ(Status(), Shown(MSG_SET_GOES_ON) + "p.10");
     SetText(g_app.joinPage, IDC_JOIN_OUTPUT, joined / "p");
+    EXPECT_FALSE(IsEnabled(g_app.joinPage, IDC_OK));
     Click(g_app.joinPage, IDC_OK);
     EXPECT_EQ(Status(), Shown(MSG_SET_GOES_ON) + "p.10");
     EXPECT_FALSE(Exists(joined / "p"));
