@@ -21,7 +21,8 @@
 #define IDR_VERSION         1   /* the system reads the version block under 1 */
 
 /* Commands of the main window (menu and accelerators) */
-/* The close box and ESC send IDCANCEL to the main window: they quit too. */
+/* The close box and ESC send IDCANCEL to the main window: they quit too.
+   While work runs the cancel probe takes them first, to cancel it. */
 #define IDM_EXIT            IDCANCEL
 #define IDM_HELP            1001
 #define IDM_ABOUT           1002

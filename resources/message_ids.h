@@ -54,5 +54,6 @@
 #define MSG_RESERVED_CHECKSUM   52
 #define MSG_COMPUTING_CHECKSUM  53
 #define MSG_ESC_HINT            54
+#define MSG_PERCENT_DONE        70
 
 #endif

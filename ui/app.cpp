@@ -115,6 +115,7 @@ int RunMessageLoop()
 void ShutDownProgram()
 {
     if (g_app.richEdit) FreeLibrary(g_app.richEdit);
+    ReleaseTaskbar();
     DeleteAboutFonts();
     DestroyWindow(g_app.splitPage);
     DestroyWindow(g_app.joinPage);
@@ -204,6 +205,8 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: OnMainCommand(LOWORD(wParam)); return TRUE;
     case WM_NOTIFY: OnTabNotification((const NMHDR *)lParam); return TRUE;
     case WM_DROPFILES: OpenDroppedFiles((HDROP)wParam); return TRUE;
+    // Sent while work runs, a close cancels it; the window stays to say so.
+    case WM_CLOSE: return CancelRunningWork();
     }
     return FALSE;
 }

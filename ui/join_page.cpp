@@ -191,6 +191,15 @@ static bool IsOutputTooLong(HWND page)
     return SendDlgItemMessageW(page, IDC_JOIN_OUTPUT, WM_GETTEXTLENGTH, 0, 0) > PATH_CHARS - 1;
 }
 
+// The copy, and a checksum pass over the output when the set has a
+// checksum file to compare with.
+static int CountJoinPasses(const PartSet *set)
+{
+    char path[PATH_SIZE];
+    int count = set->names.count;
+    return count > 0 && LookUpChecksumFile(set->folder, set->names.names[count - 1], path) == CHECKSUM_FOUND ? 2 : 1;
+}
+
 static void RunJoin(HWND page)
 {
     // A command sent past the disabled button must not join a list that is
@@ -220,8 +229,10 @@ static void RunJoin(HWND page)
         return;
     }
     bool deleteParts = IsItemChecked(page, IDC_JOIN_DELETE_PARTS);
-    if (JoinPartSet(&set, output, deleteParts, &rule) == OPERATION_DONE && deleteParts)
-        RefreshJoinList(page, set.names.names[0]);
+    BeginWork(CountJoinPasses(&set));
+    OperationResult result = JoinPartSet(&set, output, deleteParts, &rule);
+    EndWork();
+    if (result == OPERATION_DONE && deleteParts) RefreshJoinList(page, set.names.names[0]);
     ClearNameList(&set.names);
     // No join ran: the page is as it was.
     if (g_app.replaceDeclined) ApplyJoinRuleTo(page);

@@ -80,8 +80,10 @@ static void RunSplit(HWND page)
     // again; the next change of an edit does.
     EnableItem(page, IDC_OK, false);
     char path[PATH_SIZE], folder[PATH_SIZE], size[PATH_SIZE];
+    BeginWork(2);  // the checksum pass, then the parts
     SplitFile(GetItemText(page, IDC_SPLIT_FILE, path), GetItemText(page, IDC_SPLIT_FOLDER, folder),
               ReadPartSize(GetItemText(page, IDC_SPLIT_SIZE, size)), IsItemChecked(page, IDC_SPLIT_COPY_PROGRAM));
+    EndWork();
 }
 
 static void OnSplitCommand(HWND page, WORD control, WORD code)
