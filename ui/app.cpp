@@ -102,7 +102,9 @@ void HandleLoopMessage(MSG *message)
 {
     if (TranslateAcceleratorW(g_app.mainWindow, g_app.accelerators, message)) return;
     if (IsDialogMessageW(g_app.page == SPLIT_PAGE ? g_app.splitPage : g_app.joinPage, message)) return;
-    IsDialogMessageW(g_app.mainWindow, message);
+    // A window outside the dialogs, the status line's tooltip, gets its own
+    // (its timer, above all) directly.
+    if (!IsDialogMessageW(g_app.mainWindow, message)) DispatchMessageW(message);
 }
 
 int RunMessageLoop()

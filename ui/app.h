@@ -54,7 +54,8 @@ HWND StartProgram(HINSTANCE instance, int argumentCount, char **arguments);
 // Runs until the quit message and returns its value.
 int RunMessageLoop();
 // One turn of the loop for a message already taken from the queue:
-// accelerators, then the page shown, then the main window.
+// accelerators, then the page shown, then the main window; a message for
+// none of them goes to its window directly.
 void HandleLoopMessage(MSG *message);
 void ShutDownProgram();
 
