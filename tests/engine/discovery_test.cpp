@@ -168,15 +168,9 @@ TEST(CompareNames, IgnoresCasePutsDigitsBeforeLettersAndIsTotal)
 // number as the whole extension, or a bare name ending in one.
 TEST(LooksLikePart, TheNumberIsTheWholeExtension)
 {
-    struct Case {
-        const char *path;
-        bool part;
-    } cases[] = {
-        {"C:\\x.001", true},      {"x.1", true},           {"x.9000", true},          {"C:\\d\\x00", true},
-        {"7", true},              {"movie.mp4", false},    {"C:\\song.mp3", false},  {"report2023.pdf", false},
-        {"C:\\notes.txt", false}, {"C:\\parts\\", false}, {"x.001 ", false},         {"", false},
-    };
-    for (const Case &c : cases) EXPECT_EQ(LooksLikePart(c.path), c.part) << c.path;
+    for (const char *part : {"C:\\x.001", "x.1", "x.9000", "C:\\d\\x00", "7"}) EXPECT_TRUE(LooksLikePart(part)) << part;
+    for (const char *other : {"movie.mp4", "C:\\song.mp3", "report2023.pdf", "C:\\notes.txt", "C:\\parts\\", "x.001 ", ""})
+        EXPECT_FALSE(LooksLikePart(other)) << other;
 }
 
 TEST(DiscoverPartSet, ListsTheRealFolder)

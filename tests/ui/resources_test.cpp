@@ -24,18 +24,6 @@ bool HasChinese(const std::wstring &caption)
     return std::any_of(caption.begin(), caption.end(), [](wchar_t c) { return c >= 0x4E00 && c < 0xA000; });
 }
 
-// What the status line's tooltip holds: its text when the line cuts it short.
-std::string StatusTip()
-{
-    for (HWND tip = NULL; (tip = FindWindowExA(NULL, tip, TOOLTIPS_CLASSA, NULL));) {
-        char text[1024] = "";
-        TOOLINFOA tool = {TTTOOLINFOA_V2_SIZE, 0, g_app.mainWindow, (UINT_PTR)GetDlgItem(g_app.mainWindow, IDC_STATUS)};
-        tool.lpszText = text;
-        if (GetWindow(tip, GW_OWNER) == g_app.mainWindow) return SendMessageA(tip, TTM_GETTEXTA, sizeof text, (LPARAM)&tool), text;
-    }
-    return "";
-}
-
 std::wstring CaptionOf(HWND window)
 {
     wchar_t text[256] = L"";
@@ -111,18 +99,23 @@ TEST_F(ProgramTest, LettersTypedWithoutAltReachTheEdits)
 TEST_F(ProgramTest, TheLongestStatusTextsCanBeReadWhole)
 {
     Start();
-    HWND status = GetDlgItem(g_app.mainWindow, IDC_STATUS);
-    char noRoom[512];
+    HWND status = GetDlgItem(g_app.mainWindow, IDC_STATUS), tip = NULL;
+    while ((tip = FindWindowExA(NULL, tip, TOOLTIPS_CLASSA, NULL)) && GetWindow(tip, GW_OWNER) != g_app.mainWindow) {
+    }
+    char noRoom[512], tipText[1024];
     snprintf(noRoom, sizeof noRoom, CatalogueText(MSG_NO_ROOM).c_str(), 4000000LL, 3999999LL);
+    TOOLINFOA tool = {TTTOOLINFOA_V2_SIZE, 0, g_app.mainWindow, (UINT_PTR)status};
+    tool.lpszText = tipText;
     for (const std::string &text : {std::string(noRoom), CatalogueText(MSG_IRREGULAR_PART) + std::string(36, 'v') + ".001",
                                     CatalogueText(MSG_STREAM_NAME), CatalogueText(MSG_PATH_TOO_LONG)}) {
         SetStatus(text.c_str());
+        SendMessageA(tip, TTM_GETTEXTA, sizeof tipText, (LPARAM)&tool);
         RECT line, needed = {0, 0, 0, 0};
         SendMessageA(status, SB_GETRECT, 0, (LPARAM)&line);
         HDC dc = GetDC(status);
         SelectObject(dc, (HFONT)SendMessageA(status, WM_GETFONT, 0, 0));
         DrawTextA(dc, Status().c_str(), -1, &needed, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
         ReleaseDC(status, dc);
-        EXPECT_TRUE(StatusTip() == text || needed.right <= line.right - line.left - 6) << text;
+        EXPECT_TRUE(text == tipText || needed.right <= line.right - line.left - 6) << text;
     }
 }
