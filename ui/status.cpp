@@ -11,8 +11,8 @@
 #include "../engine/report.h"
 #include "../resources/ids.h"
 
-// Within a part the percentage changes at most this often: enough to see
-// it move, too rarely to slow the work.
+// The percentage changes at most this often: enough to see it move, too
+// rarely to slow the work.
 const DWORD PROGRESS_INTERVAL_MS = 250;
 // The taskbar button's progress counts hundredths of a percent.
 const int PROGRESS_SCALE = 10000;
@@ -21,8 +21,8 @@ const int PROGRESS_SCALE = 10000;
 const int PAINTS_PER_LOOK = 64;
 // System keys and commands that one look puts back for after the work.
 const int KEPT_PER_LOOK = 8;
-// The probe looks into the queue at least this often, waiting messages or
-// not: the system takes a window that has not looked for 5 s for hung.
+// The probe looks into the queue at least this often, at all that waits:
+// the system takes a window that has not looked for 5 s for hung.
 const DWORD ALIVE_INTERVAL_MS = 1000;
 
 // The status line; one instance.
@@ -39,11 +39,13 @@ struct Work {
     int passes;        // 0 while no work runs
     int pass;          // the pass reported last
     int copying;       // its kind: 1 a copy, 0 a checksum pass, -1 none yet
-    int part;          // the part of the percentage shown last
-    DWORD shownAt;     // when it was shown
-    bool shown;        // any percentage at all
+    int done;          // how far the whole work is, in PROGRESS_SCALE
+    bool shown;        // once it has been shown
+    DWORD shownAt;     // when it was shown last
     bool failed;       // an error message was shown
     bool cancelAsked;  // by a close command
+    // What marks a running text, and the percentage after it; loaded once.
+    char escHint[MESSAGE_SIZE], percentFormat[MESSAGE_SIZE];
 };
 static Work g_work;
 
@@ -111,24 +113,36 @@ static bool IsCutShort(HWND status, const char *line)
 
 // Shows `line` (with its leading blank) at once: work blocks the message
 // loop, so nothing else would paint it. The tooltip holds it whole while
-// the line cuts it short, and nothing otherwise.
+// the line cuts it short, and nothing otherwise; while work runs no tip can
+// show, so EndWork sets it for the text the work ends with.
 static void ShowLine(const char *line)
 {
     HWND status = GetStatusBar();
     if (!status) return;
     SendMessageA(status, WM_SETTEXT, 0, (LPARAM)line);
     UpdateWindow(status);
+    if (g_work.passes) return;
     TOOLINFOA tool;
     DescribeStatusTool(&tool, IsCutShort(status, line) ? line + 1 : "");
     SendMessageA(g_status.tip, TTM_UPDATETIPTEXTA, 0, (LPARAM)&tool);
 }
 
+// The text set last after its blank. While work runs, a running text (one
+// that offers ESC) carries how far the whole work is, so that the
+// percentage stays as the parts go by.
+static void ShowStatusText()
+{
+    char line[2 * MESSAGE_SIZE];
+    int length = snprintf(line, sizeof line, " %s", g_status.text);
+    if (g_work.passes && g_work.shown && strstr(g_status.text, g_work.escHint))
+        snprintf(line + length, sizeof line - length, g_work.percentFormat, g_work.done * 100 / PROGRESS_SCALE);
+    ShowLine(line);
+}
+
 void SetStatus(const char *text)
 {
     lstrcpynA(g_status.text, text ? text : "", sizeof g_status.text);
-    char line[MESSAGE_SIZE + 2] = " ";
-    lstrcpynA(line + 1, g_status.text, sizeof line - 1);
-    ShowLine(line);
+    ShowStatusText();
 }
 
 // The taskbar button's progress needs Windows 7; elsewhere there is none,
@@ -169,6 +183,9 @@ void BeginWork(int passes)
     memset(&g_work, 0, sizeof g_work);
     g_work.passes = passes;
     g_work.copying = -1;
+    LoadMessage(MSG_ESC_HINT, g_work.escHint, sizeof g_work.escHint);
+    LoadMessage(MSG_PERCENT_DONE, g_work.percentFormat, sizeof g_work.percentFormat);
+    SendMessageA(g_status.tip, TTM_POP, 0, 0);
     AskForTaskbar();
     if (g_taskbar.red) ShowTaskbarState(TBPF_NOPROGRESS);
 }
@@ -179,6 +196,7 @@ void EndWork()
     if (g_work.failed && !g_work.shown && g_taskbar.list) g_taskbar.list->SetProgressValue(g_status.owner, 1, 1);
     ShowTaskbarState(g_work.failed ? TBPF_ERROR : TBPF_NOPROGRESS);
     g_work.passes = 0;
+    ShowStatusText();
 }
 
 // The status line has room for the text alone. An error while work runs
@@ -196,28 +214,22 @@ void NoteUnverified(const char *) {}
 
 // The whole work's progress: every pass goes over the same bytes, a copy
 // (with parts) and a checksum pass (without) alike.
-void ReportProgress(int part, int parts, int64_t done, int64_t total)
+void ReportProgress(int, int parts, int64_t done, int64_t total)
 {
     if (!g_work.passes || total <= 0) return;
     int copying = parts > 0;
-    DWORD now = GetTickCount();
     if (copying != g_work.copying) {
         if (g_work.copying >= 0 && g_work.pass + 1 < g_work.passes) g_work.pass++;
         g_work.copying = copying;
-    } else if (part == g_work.part && now - g_work.shownAt < PROGRESS_INTERVAL_MS) {
-        return;
     }
-    g_work.part = part;
-    g_work.shownAt = now;
-    g_work.shown = true;
     if (done > total) done = total;
-    int value = (int)((g_work.pass * (int64_t)PROGRESS_SCALE + done * PROGRESS_SCALE / total) / g_work.passes);
-    char format[MESSAGE_SIZE], line[2 * MESSAGE_SIZE];
-    int length = snprintf(line, sizeof line, " %s", g_status.text);
-    snprintf(line + length, sizeof line - length, LoadMessage(MSG_PERCENT_DONE, format, sizeof format),
-             value * 100 / PROGRESS_SCALE);
-    ShowLine(line);
-    if (g_taskbar.list) g_taskbar.list->SetProgressValue(g_status.owner, value, PROGRESS_SCALE);
+    g_work.done = (int)((g_work.pass * (int64_t)PROGRESS_SCALE + done * PROGRESS_SCALE / total) / g_work.passes);
+    DWORD now = GetTickCount();
+    if (g_work.shown && now - g_work.shownAt < PROGRESS_INTERVAL_MS) return;
+    g_work.shown = true;
+    g_work.shownAt = now;
+    ShowStatusText();
+    if (g_taskbar.list) g_taskbar.list->SetProgressValue(g_status.owner, g_work.done, PROGRESS_SCALE);
 }
 
 bool CancelRunningWork()
@@ -268,25 +280,28 @@ static void PaintWaitingWindows()
         DispatchMessageW(&message);
 }
 
-// The first thing the probe asks the system is whether anything waits at
-// all: the answer is mostly no, and a question costs about what a look
-// into the queue costs. Every look also answers the messages that other
-// threads and programs send; one a second at least tells the system that
-// the window is alive.
+// The first thing the probe asks the system is what has come since its
+// last look: mostly nothing, and a question costs about what a look into
+// the queue costs. Every look also answers the messages that other
+// threads and programs send; one is due once a second, all that waits
+// included, so that the system never takes the window for hung.
 bool CancelProbe()
 {
-    DWORD waiting = HIWORD(GetQueueStatus(QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_PAINT | QS_SENDMESSAGE));
+    DWORD queued = GetQueueStatus(QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_PAINT | QS_SENDMESSAGE);
     DWORD now = GetTickCount();
-    if (!waiting && !g_work.cancelAsked && now - g_status.lookedAt < ALIVE_INTERVAL_MS) return false;
+    bool due = now - g_status.lookedAt >= ALIVE_INTERVAL_MS;
+    DWORD waiting = due ? HIWORD(queued) : LOWORD(queued);
+    if (!waiting && !due && !g_work.cancelAsked) return false;
     g_status.lookedAt = now;
-    MSG message;
     bool cancel = false;
-    while (!cancel && PeekMessageA(&message, NULL, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE))
-        cancel = message.wParam == VK_ESCAPE;
-    // Any other key-down pressed during an operation is dropped.
     if (waiting & (QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE))
         for (UINT kind : kCloseKinds) cancel = cancel || TakeCloseRequest(kind);
     if (waiting & QS_PAINT) PaintWaitingWindows();
+    // ESC last: a key that comes after this look shows as new at the next.
+    MSG message;
+    while (!cancel && PeekMessageA(&message, NULL, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE))
+        cancel = message.wParam == VK_ESCAPE;
+    // Any other key-down pressed during an operation is dropped.
     cancel = cancel || g_work.cancelAsked;
     g_work.cancelAsked = false;
     if (cancel) ShowMessage(MSG_CANCELLED);
