@@ -496,6 +496,7 @@ TEST_F(ProgramTest, ALongPartKeepsTheWindowAliveAndCancellable)
         [&] { SendMessageTimeoutA(main, WM_SYSCOMMAND, SC_CLOSE, 0, SMTO_NORMAL, 5000, NULL); },  // another program
     };
     for (const std::function<void()> &cancel : cancels) {
+        SCOPED_TRACE(&cancel - cancels);  // the way to cancel
         SetText(g_app.joinPage, IDC_JOIN_OUTPUT, out / "big");
         DWORD slowest = 0, cancelledAt = 0;
         wchar_t seen[300] = L"";  // the status line, as another thread reads it
