@@ -21,16 +21,17 @@ const int PROGRESS_SCALE = 10000;
 const int PAINTS_PER_LOOK = 64;
 // System keys and commands that one look puts back for after the work.
 const int KEPT_PER_LOOK = 8;
-// The probe looks into the queue at least this often, at all that waits:
-// the system takes a window that has not looked for 5 s for hung.
-const DWORD ALIVE_INTERVAL_MS = 1000;
+// The probe looks at all that waits at least this often: what comes in the
+// middle of a look hides from the next question, and the system takes a
+// window that has not looked for 5 s for hung.
+const DWORD FULL_LOOK_INTERVAL_MS = 250;
 
 // The status line; one instance.
 struct StatusLine {
     HWND owner;               // its control IDC_STATUS is the status line
     HWND tip;                 // shows a text that the line cuts short
     char text[MESSAGE_SIZE];  // the text set last, without a percentage
-    DWORD lookedAt;           // when the probe last looked into the queue
+    DWORD lookedAt;           // when the probe last looked at all that waits
 };
 static StatusLine g_status;
 
@@ -283,16 +284,15 @@ static void PaintWaitingWindows()
 // The first thing the probe asks the system is what has come since its
 // last look: mostly nothing, and a question costs about what a look into
 // the queue costs. Every look also answers the messages that other
-// threads and programs send; one is due once a second, all that waits
-// included, so that the system never takes the window for hung.
+// threads and programs send.
 bool CancelProbe()
 {
     DWORD queued = GetQueueStatus(QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_PAINT | QS_SENDMESSAGE);
     DWORD now = GetTickCount();
-    bool due = now - g_status.lookedAt >= ALIVE_INTERVAL_MS;
+    bool due = now - g_status.lookedAt >= FULL_LOOK_INTERVAL_MS;
     DWORD waiting = due ? HIWORD(queued) : LOWORD(queued);
     if (!waiting && !due && !g_work.cancelAsked) return false;
-    g_status.lookedAt = now;
+    if (due) g_status.lookedAt = now;
     bool cancel = false;
     if (waiting & (QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE))
         for (UINT kind : kCloseKinds) cancel = cancel || TakeCloseRequest(kind);
