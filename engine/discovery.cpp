@@ -272,10 +272,13 @@ bool IsUnnumbered(const PartSet *set)
     return set->outcome == DISCOVERY_NO_DIGIT || (set->outcome == DISCOVERY_FOUND && set->names.count == 1);
 }
 
-bool EndsInDigit(const char *path)
+bool LooksLikePart(const char *path)
 {
-    size_t length = strlen(path);
-    return length > 0 && IsDigit(path[length - 1]);
+    const char *name = FindFileName(path), *dot = strrchr(name, '.');
+    const char *number = dot ? dot + 1 : name;
+    size_t length = strlen(number);
+    if (length == 0 || !IsDigit(number[length - 1])) return false;
+    return !dot || strspn(number, "0123456789") == length;
 }
 
 bool IsNumberedLike(const char *entry, const char *name, NumberPlaces places)

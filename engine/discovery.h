@@ -63,8 +63,11 @@ void DiscoverPartSet(const char *path, PartSet *set);
 // MSG_ONLY_NUMBERED.
 bool IsUnnumbered(const PartSet *set);
 
-// True when the last character of `path` is a decimal digit.
-bool EndsInDigit(const char *path);
+// True when the file `path` names looks like a part of a set rather than a
+// file to split: its extension (after the name's last '.') is all digits
+// (x.001, x.1, x.9000), or the name has no '.' and ends in a digit (x00).
+// Extensions that merely end in a digit (.mp3, .mp4, .h264) are no number.
+bool LooksLikePart(const char *path);
 
 // Why a set may not be joined, found before anything is written.
 enum PartSetFault {

@@ -350,6 +350,17 @@ EntryKind LookUpEntry(const char *path, FileIdentity *identity)
 
 static char FoldLetter(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c; }
 
+// The number of COM and LPT devices: 1 to 9, or the superscripts one to
+// three (U+00B9, U+00B2, U+00B3), which the system reads as those digits.
+static bool IsDeviceNumber(const char *text, size_t length)
+{
+    if (length == 1 && text[0] >= '1' && text[0] <= '9') return true;
+    WCHAR wide[2];
+    return length >= 1 && length <= 3 &&
+           MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, (int)length, wide, 2) == 1 &&
+           (wide[0] == 0xB9 || wide[0] == 0xB2 || wide[0] == 0xB3);
+}
+
 // CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices in every folder, with
 // any extension and with blanks before it.
 static bool IsDeviceName(const char *name)
@@ -357,14 +368,13 @@ static bool IsDeviceName(const char *name)
     size_t length = 0;
     while (name[length] && !strchr(".\\/", name[length])) length++;
     while (length > 0 && name[length - 1] == ' ') length--;
-    char base[5] = "";
-    if (length < 3 || length > 4) return false;
-    for (size_t i = 0; i < length; i++) base[i] = FoldLetter(name[i]);
-    base[length] = '\0';
+    char base[4] = "";
+    if (length < 3 || length > 6) return false;
+    for (size_t i = 0; i < 3; i++) base[i] = FoldLetter(name[i]);
     static const char *const kPlain[] = {"CON", "PRN", "AUX", "NUL"};
     for (const char *device : kPlain)
-        if (!strcmp(base, device)) return true;
-    return length == 4 && (!strncmp(base, "COM", 3) || !strncmp(base, "LPT", 3)) && base[3] >= '1' && base[3] <= '9';
+        if (length == 3 && !strcmp(base, device)) return true;
+    return (!strcmp(base, "COM") || !strcmp(base, "LPT")) && IsDeviceNumber(name + 3, length - 3);
 }
 
 NameFault FindNameFault(const char *path)

@@ -21,12 +21,14 @@
 #define IDR_VERSION         1   /* the system reads the version block under 1 */
 
 /* Commands of the main window (menu and accelerators) */
-/* The close box and ESC send IDCANCEL to the main window: they quit too. */
+/* The close box and ESC send IDCANCEL to the main window: they quit too.
+   While work runs the cancel probe takes them first, to cancel it. */
 #define IDM_EXIT            IDCANCEL
 #define IDM_HELP            1001
 #define IDM_ABOUT           1002
 #define IDM_SHOW_SPLIT      2001
 #define IDM_SHOW_JOIN       2002
+#define IDM_OTHER_PAGE      2003  /* Ctrl+Tab and Ctrl+Shift+Tab: of two pages, the other */
 
 /* Main window controls */
 #define IDC_STATUS          8

@@ -62,5 +62,6 @@
 #define MSG_REPLACE_SET         60
 #define MSG_RESERVED_CRC        61
 #define MSG_NAME_TOO_LONG       62
+#define MSG_PERCENT_DONE        63
 
 #endif

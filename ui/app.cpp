@@ -102,7 +102,9 @@ void HandleLoopMessage(MSG *message)
 {
     if (TranslateAcceleratorW(g_app.mainWindow, g_app.accelerators, message)) return;
     if (IsDialogMessageW(g_app.page == SPLIT_PAGE ? g_app.splitPage : g_app.joinPage, message)) return;
-    IsDialogMessageW(g_app.mainWindow, message);
+    // A window outside the dialogs, the status line's tooltip, gets its own
+    // (its timer, above all) directly.
+    if (!IsDialogMessageW(g_app.mainWindow, message)) DispatchMessageW(message);
 }
 
 int RunMessageLoop()
@@ -115,6 +117,7 @@ int RunMessageLoop()
 void ShutDownProgram()
 {
     if (g_app.richEdit) FreeLibrary(g_app.richEdit);
+    ReleaseTaskbar();
     DeleteAboutFonts();
     DestroyWindow(g_app.splitPage);
     DestroyWindow(g_app.joinPage);
@@ -137,7 +140,7 @@ void SwitchPage(int page)
 
 void OpenPath(const char *path, bool join)
 {
-    if (join || EndsInDigit(path)) {
+    if (join || LooksLikePart(path)) {
         SwitchPage(JOIN_PAGE);
         DiscoverParts(path);
         ApplyJoinRule();
@@ -193,6 +196,7 @@ static void OnMainCommand(WORD command)
     case IDM_ABOUT: ShowModal(IDD_ABOUT, AboutDialogProc); break;
     case IDM_SHOW_SPLIT: SwitchPage(SPLIT_PAGE); break;
     case IDM_SHOW_JOIN: SwitchPage(JOIN_PAGE); break;
+    case IDM_OTHER_PAGE: SwitchPage(g_app.page == SPLIT_PAGE ? JOIN_PAGE : SPLIT_PAGE); break;
     }
 }
 
@@ -203,6 +207,8 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: OnMainCommand(LOWORD(wParam)); return TRUE;
     case WM_NOTIFY: OnTabNotification((const NMHDR *)lParam); return TRUE;
     case WM_DROPFILES: OpenDroppedFiles((HDROP)wParam); return TRUE;
+    // Sent while work runs, a close cancels it; the window stays to say so.
+    case WM_CLOSE: return CancelRunningWork();
     }
     return FALSE;
 }

@@ -30,6 +30,7 @@ struct App {
     // both set by discovery.
     char joinFolder[PATH_SIZE];
     NumberPlaces joinPlaces;
+    bool joinListRefused;  // the join would refuse the listed set: OK stays off
     // The output name exactly as the save picker returned it, after the
     // picker itself asked about replacing that file; "" when there is none.
     // Other text in the output name field, a new discovery or a join ends
@@ -53,7 +54,8 @@ HWND StartProgram(HINSTANCE instance, int argumentCount, char **arguments);
 // Runs until the quit message and returns its value.
 int RunMessageLoop();
 // One turn of the loop for a message already taken from the queue:
-// accelerators, then the page shown, then the main window.
+// accelerators, then the page shown, then the main window; a message for
+// none of them goes to its window directly.
 void HandleLoopMessage(MSG *message);
 void ShutDownProgram();
 
@@ -62,8 +64,8 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 // Shows SPLIT_PAGE or JOIN_PAGE; nothing at all when it is shown already.
 void SwitchPage(int page);
 // A path from outside (command line, drop, start-up search): to the join
-// page and discovery when `join` or the path ends in a digit, otherwise into
-// the split page's file edit.
+// page and discovery when `join` or the path looks like a part
+// (LooksLikePart), otherwise into the split page's file edit.
 void OpenPath(const char *path, bool join);
 // The folder where the program's own file lies, ending in its separator.
 void GetProgramFolder(char *folder);

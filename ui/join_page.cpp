@@ -32,14 +32,15 @@ static void AddMessageEntry(HWND list)
     SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)LoadMessage(MSG_ONLY_NUMBERED, text, sizeof text));
 }
 
-// A set that the join would refuse says so at once, without the beep that
-// comes with the refusal.
-static void ShowSetFault(const PartSet *set)
+// True when the join would refuse the set; it then says why at once, when
+// `show`, without the beep that comes with the refusal.
+static bool FindSetFault(const PartSet *set, bool show)
 {
     const char **names = PointToNames(&set->names);
-    if (!names) return;
+    if (!names) return false;
     PartSetCheck check;
-    if (CheckWholeSet(names, set->names.count, set->places, set->otherRun, &check) != PART_SET_WHOLE) {
+    bool fault = CheckWholeSet(names, set->names.count, set->places, set->otherRun, &check) != PART_SET_WHOLE;
+    if (fault && show) {
         char text[MESSAGE_SIZE + PATH_SIZE], path[PATH_SIZE];
         EngineEvent event;
         DescribeSetFault(&check, names, set->folder, set->places, &event, path);
@@ -47,6 +48,7 @@ static void ShowSetFault(const PartSet *set)
         SetStatus(text);
     }
     free(names);
+    return fault;
 }
 
 // Fills the list with `path`'s set; a set the join would refuse says so
@@ -69,7 +71,7 @@ static bool FillJoinList(HWND page, const char *path, bool showFault)
         AddMessageEntry(list);
     else if (shown)
         for (int i = 0; i < set.names.count; i++) SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)set.names.names[i]);
-    if (showFault && CanJoinPartSet(&set)) ShowSetFault(&set);
+    g_app.joinListRefused = CanJoinPartSet(&set) && FindSetFault(&set, showFault);
     ClearNameList(&set.names);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, NULL, TRUE);
@@ -111,8 +113,12 @@ static bool ReadJoinList(HWND page, PartSet *set)
 }
 
 // Two entries or more are the names of a set that CanJoinPartSet passed:
-// the message entry stands alone.
-static bool IsReadyToJoin(HWND page) { return HoldsASet(CountListEntries(page)) && ItemHasText(page, IDC_JOIN_OUTPUT); }
+// the message entry stands alone. A set the join would refuse is no set
+// to join.
+static bool IsReadyToJoin(HWND page)
+{
+    return HoldsASet(CountListEntries(page)) && !g_app.joinListRefused && ItemHasText(page, IDC_JOIN_OUTPUT);
+}
 
 static void ApplyJoinRuleTo(HWND page) { EnableItem(page, IDC_OK, IsReadyToJoin(page)); }
 
@@ -193,6 +199,15 @@ static bool IsOutputTooLong(HWND page)
     return SendDlgItemMessageW(page, IDC_JOIN_OUTPUT, WM_GETTEXTLENGTH, 0, 0) > PATH_CHARS - 1;
 }
 
+// The copy, and a checksum pass over the output when the set has a
+// checksum file to compare with.
+static int CountJoinPasses(const PartSet *set)
+{
+    char path[PATH_SIZE];
+    int count = set->names.count;
+    return count > 0 && FindChecksumFile(set->folder, set->names.names[count - 1], path) == CHECKSUM_FOUND ? 2 : 1;
+}
+
 static void RunJoin(HWND page)
 {
     // A command sent past the disabled button must not join a list that is
@@ -221,8 +236,10 @@ static void RunJoin(HWND page)
         return;
     }
     bool deleteParts = IsItemChecked(page, IDC_JOIN_DELETE_PARTS);
-    if (JoinPartSet(&set, output, deleteParts, &rule) == OPERATION_DONE && deleteParts)
-        RefreshJoinList(page, set.names.names[0]);
+    BeginWork(CountJoinPasses(&set));
+    OperationResult result = JoinPartSet(&set, output, deleteParts, &rule);
+    EndWork();
+    if (result == OPERATION_DONE && deleteParts) RefreshJoinList(page, set.names.names[0]);
     ClearNameList(&set.names);
     // No join ran: the page is as it was.
     if (g_app.replaceDeclined) ApplyJoinRuleTo(page);

@@ -92,7 +92,9 @@ static void RunSplit(HWND page)
     SplitPlan plan;
     ReadSplitPlan(page, &texts, &plan);
     SplitRule rule = {false, AskReplaceSet, false};
+    BeginWork(2);  // the checksum pass, then the parts
     SplitFile(&plan, IsItemChecked(page, IDC_SPLIT_COPY_PROGRAM), &rule);
+    EndWork();
 }
 
 static void OnSplitCommand(HWND page, WORD control, WORD code)

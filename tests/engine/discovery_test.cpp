@@ -164,14 +164,13 @@ TEST(CompareNames, IgnoresCasePutsDigitsBeforeLettersAndIsTotal)
     }
 }
 
-TEST(EndsInDigit, LooksAtTheLastCharacterOnly)
+// Which page a dropped or named file opens on: the join page for a
+// number as the whole extension, or a bare name ending in one.
+TEST(LooksLikePart, TheNumberIsTheWholeExtension)
 {
-    EXPECT_TRUE(EndsInDigit("C:\\x.001"));
-    EXPECT_TRUE(EndsInDigit("7"));
-    EXPECT_FALSE(EndsInDigit("C:\\notes.txt"));
-    EXPECT_FALSE(EndsInDigit("C:\\parts\\"));
-    EXPECT_FALSE(EndsInDigit("x.001 "));
-    EXPECT_FALSE(EndsInDigit(""));
+    for (const char *part : {"C:\\x.001", "x.1", "x.9000", "C:\\d\\x00", "7"}) EXPECT_TRUE(LooksLikePart(part)) << part;
+    for (const char *other : {"movie.mp4", "C:\\song.mp3", "report2023.pdf", "C:\\notes.txt", "C:\\parts\\", "x.001 ", ""})
+        EXPECT_FALSE(LooksLikePart(other)) << other;
 }
 
 TEST(DiscoverPartSet, ListsTheRealFolder)

@@ -1,5 +1,7 @@
 // The split page and the join page: their rules, and operations started
 // from them.
+#include <thread>
+
 #include "ui/status.h"
 #include "program_fixture.h"
 #include "ui/pages.h"
@@ -380,6 +382,7 @@ TEST_F(ProgramTest, ReplaceQuestionComesOnlyBeforeAJoinThatCanRun)
         {"a part as the output", part, false, KEPT, 0, Shown(MSG_OUTPUT_IS_INPUT)},
         {"a device name", out / "aux.txt", false, KEPT, 0, kDevice},
         {"a device path", "\\\\.\\COM1", false, KEPT, 0, kDevice},
+        {"a device with a superscript number", out / "COM\u00b9.txt", false, KEPT, 0, kDevice},
         {"a wildcard", out / "a*b", false, KEPT, 0, Shown(MSG_WILDCARD_NAME)},
         {"a stream name", existing + ":alt", false, KEPT, 0, Shown(MSG_STREAM_NAME)},
         {"a name over the limit", out / std::string(300, 'n'), false, KEPT, 0, Shown(MSG_PATH_TOO_LONG)},
@@ -510,7 +513,57 @@ TEST_F(ProgramTest, SetThatGoesOnInWiderNumbersIsRefused)
     EXPECT_EQ(JoinList().size(), 9u);
     EXPECT_EQ(Status(), Shown(MSG_SET_GOES_ON) + "p.10");
     SetText(g_app.joinPage, IDC_JOIN_OUTPUT, joined / "p");
+    EXPECT_FALSE(IsEnabled(g_app.joinPage, IDC_OK));
     Click(g_app.joinPage, IDC_OK);
     EXPECT_EQ(Status(), Shown(MSG_SET_GOES_ON) + "p.10");
     EXPECT_FALSE(Exists(joined / "p"));
+}
+
+// One part of gigabytes (sparse: it takes no room). All through its join
+// the window answers what another thread sends, shows how far it is and
+// repaints; each way to cancel is heard within 2 s, and the window stays.
+TEST_F(ProgramTest, ALongPartKeepsTheWindowAliveAndCancellable)
+{
+    TempDir dir, out;
+    HANDLE big = CreateFileA((dir / "big.001").c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL);
+    ASSERT_TRUE(SetFilePointerEx(big, LARGE_INTEGER{{0, 1}}, NULL, FILE_BEGIN) && SetEndOfFile(big));  // 4 GiB
+    CloseHandle(big);
+    MakeFile(dir / "big.002", 10);
+    Start();
+    DropFiles({dir / "big.001"});
+    HWND main = g_app.mainWindow;
+    const std::function<void()> cancels[] = {
+        [&] { PostMessageA(main, WM_KEYDOWN, VK_ESCAPE, 1); },
+        [&] { PostMessageA(main, WM_NCLBUTTONDOWN, HTCLOSE, 0); },      // the close box
+        [&] { PostMessageA(main, WM_SYSKEYDOWN, VK_F4, 0x20000001); },  // Alt+F4
+        [&] { SendMessageTimeoutA(main, WM_SYSCOMMAND, SC_CLOSE, 0, SMTO_NORMAL, 5000, NULL); },  // another program
+    };
+    for (const std::function<void()> &cancel : cancels) {
+        SCOPED_TRACE(&cancel - cancels);  // the way to cancel
+        SetText(g_app.joinPage, IDC_JOIN_OUTPUT, out / "big");
+        DWORD slowest = 0, cancelledAt = 0;
+        wchar_t seen[300] = L"";  // the status line, as another thread reads it
+        bool repainted = false;
+        std::thread watcher([&] {
+            for (DWORD start = GetTickCount(); GetTickCount() - start < 1500; Sleep(50)) {
+                DWORD asked = GetTickCount();
+                SendMessageTimeoutW(GetDlgItem(main, IDC_STATUS), WM_GETTEXT, 300, (LPARAM)seen, SMTO_NORMAL, 5000, NULL);
+                slowest = std::max(slowest, GetTickCount() - asked);
+            }
+            InvalidateRect(main, NULL, TRUE);
+            for (DWORD start = GetTickCount(); !repainted && GetTickCount() - start < 2000; Sleep(10))
+                repainted = !GetUpdateRect(main, NULL, FALSE);
+            cancelledAt = GetTickCount();
+            cancel();
+        });
+        Click(g_app.joinPage, IDC_OK);
+        DWORD ended = GetTickCount();
+        watcher.join();
+        EXPECT_LT(slowest, 2000u);
+        EXPECT_EQ(Utf8(seen).find(Shown(MSG_JOINING) + "1 ("), 0u) << Utf8(seen);  // the part, then the percentage
+        EXPECT_TRUE(repainted);
+        EXPECT_LT(ended - cancelledAt, 2000u);
+        EXPECT_EQ(Status(), Shown(MSG_CANCELLED));
+        EXPECT_EQ(Pump(), kNoQuit);
+    }
 }

@@ -42,17 +42,18 @@ void ProgramTest::PostKeyDown(WPARAM key)
     PostMessageA(focus ? focus : g_app.mainWindow, WM_KEYDOWN, key, 1);
 }
 
-void ProgramTest::PressAltWith(char key)
+void ProgramTest::PressWith(std::initializer_list<BYTE> modifiers, WPARAM key)
 {
     BYTE keys[256];
     GetKeyboardState(keys);
-    keys[VK_MENU] = keys[VK_LMENU] = 0x80;
+    for (BYTE modifier : modifiers) keys[modifier] = 0x80;
     SetKeyboardState(keys);
+    bool alt = keys[VK_MENU] != 0;
     HWND focus = GetFocus();
     // Context code (bit 29): Alt is down.
-    PostMessageA(focus ? focus : g_app.mainWindow, WM_SYSKEYDOWN, key, 0x20000001);
+    PostMessageA(focus ? focus : g_app.mainWindow, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, alt ? 0x20000001 : 1);
     Pump();
-    keys[VK_MENU] = keys[VK_LMENU] = 0;
+    for (BYTE modifier : modifiers) keys[modifier] = 0;
     SetKeyboardState(keys);
 }
 

@@ -36,8 +36,10 @@ protected:
 
     // Keys as the system queues them for the window with the focus.
     void PostKeyDown(WPARAM key);
-    // Alt+key through the accelerators, with Alt held in the key state.
-    void PressAltWith(char key);
+    // Key with modifiers (VK_MENU, VK_CONTROL, VK_SHIFT) held in the key
+    // state, as the accelerators read them.
+    void PressWith(std::initializer_list<BYTE> modifiers, WPARAM key);
+    void PressAltWith(char key) { PressWith({VK_MENU, VK_LMENU}, key); }
     // A drop of these paths (UTF-8) on the main window, with wide names as
     // the shell gives them; queued only, or queued and handled.
     static void PostDrop(const std::vector<std::string> &paths);

@@ -73,6 +73,9 @@ TEST_F(ProgramTest, StartsOnTheSplitPageWithItsDefaults)
     EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_SIZE), "1440");
     EXPECT_TRUE(IsChecked(g_app.splitPage, IDC_SPLIT_FLOPPY));
     EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_COUNT), "0");
+    // Tab passes over the part count, which cannot show the focus.
+    HWND size = GetDlgItem(g_app.splitPage, IDC_SPLIT_SIZE);
+    EXPECT_EQ(GetNextDlgTabItem(g_app.splitPage, size, FALSE), GetDlgItem(g_app.splitPage, IDC_SPLIT_COPY_PROGRAM));
     EXPECT_FALSE(IsEnabled(g_app.splitPage, IDC_OK));
     EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_FILE), "");
     EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_FOLDER), "");
@@ -87,14 +90,15 @@ TEST_F(ProgramTest, StartsOnTheSplitPageWithItsDefaults)
     EXPECT_EQ(GetParent(g_app.joinPage), g_app.tabControl);
 }
 
-// A click on a tab, Alt+S / Alt+J, and opening a path all switch pages.
+// A click on a tab, Alt+S / Alt+J, Ctrl+Tab / Ctrl+Shift+Tab, and opening
+// a path all switch pages.
 TEST_F(ProgramTest, EveryWayToAPageEndsInTheSameState)
 {
     TempDir dir;
     MakeParts(dir.Path(), "x", 2);
     MakeFile(dir / "notes.txt", 10);
     Start();
-    enum Way { CLICK_TAB, ACCELERATOR, OPEN_PATH };
+    enum Way { CLICK_TAB, ACCELERATOR, CONTROL_TAB, OPEN_PATH };
     auto go = [&](Way way, int page) {
         switch (way) {
         case CLICK_TAB: {
@@ -107,13 +111,14 @@ TEST_F(ProgramTest, EveryWayToAPageEndsInTheSameState)
             break;
         }
         case ACCELERATOR: PressAltWith(page == JOIN_PAGE ? 'J' : 'S'); break;
+        case CONTROL_TAB: PressWith({VK_CONTROL, BYTE(page == JOIN_PAGE ? VK_CONTROL : VK_SHIFT)}, VK_TAB); break;
         case OPEN_PATH:
             OpenPath((page == JOIN_PAGE ? dir / "x.001" : dir / "notes.txt").c_str(), false);
             Pump();
             break;
         }
     };
-    for (Way way : {CLICK_TAB, ACCELERATOR, OPEN_PATH}) {
+    for (Way way : {CLICK_TAB, ACCELERATOR, CONTROL_TAB, OPEN_PATH}) {
         SCOPED_TRACE(way);
         SetStatus("busy");
         go(way, JOIN_PAGE);

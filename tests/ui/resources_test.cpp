@@ -2,7 +2,9 @@
 // meets them: every control where it can be seen and clicked, the Chinese
 // captions whole (the resource compiler mangles them without the right code
 // page), and the accelerators leaving plain typing to the edits.
+#include "engine/report.h"
 #include "program_fixture.h"
+#include "ui/status.h"
 
 #include <algorithm>
 #include <fstream>
@@ -91,4 +93,31 @@ TEST_F(ProgramTest, LettersTypedWithoutAltReachTheEdits)
     ExpectPageShown(SPLIT_PAGE);
     PressAltWith('J');
     ExpectPageShown(JOIN_PAGE);
+}
+
+// The longest status texts, errors that end work, can be read whole: the
+// status line shows them inside its frame and indent, or its tooltip does.
+TEST_F(ProgramTest, TheLongestStatusTextsCanBeReadWhole)
+{
+    Start();
+    HWND status = GetDlgItem(g_app.mainWindow, IDC_STATUS), tip = NULL;
+    while ((tip = FindWindowExA(NULL, tip, TOOLTIPS_CLASSA, NULL)) && GetWindow(tip, GW_OWNER) != g_app.mainWindow) {}
+    char noRoom[512], tipText[1024];
+    snprintf(noRoom, sizeof noRoom, CatalogueText(MSG_NO_ROOM).c_str(), 4000000LL, 3999999LL);
+    TOOLINFOA tool = {TTTOOLINFOA_V2_SIZE, 0, g_app.mainWindow, (UINT_PTR)status};
+    tool.lpszText = tipText;
+    for (const std::string &text : {std::string(noRoom), CatalogueText(MSG_IRREGULAR_PART) + std::string(36, 'v') + ".001",
+                                    CatalogueText(MSG_STREAM_NAME), CatalogueText(MSG_PATH_TOO_LONG)}) {
+        BeginWork(1);  // the tooltip follows the text that work ended with
+        SetStatus(text.c_str());
+        EndWork();
+        SendMessageA(tip, TTM_GETTEXTA, sizeof tipText, (LPARAM)&tool);
+        RECT line, needed = {0, 0, 0, 0};
+        SendMessageA(status, SB_GETRECT, 0, (LPARAM)&line);
+        HDC dc = GetDC(status);
+        SelectObject(dc, (HFONT)SendMessageA(status, WM_GETFONT, 0, 0));
+        DrawTextA(dc, Status().c_str(), -1, &needed, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        ReleaseDC(status, dc);
+        EXPECT_TRUE(text == tipText || needed.right <= line.right - line.left - 6) << text;
+    }
 }
