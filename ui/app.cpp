@@ -118,6 +118,7 @@ void ShutDownProgram()
 {
     if (g_app.richEdit) FreeLibrary(g_app.richEdit);
     ReleaseTaskbar();
+    ClearNameList(&g_app.joinSet.names);
     DeleteAboutFonts();
     DestroyWindow(g_app.splitPage);
     DestroyWindow(g_app.joinPage);

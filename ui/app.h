@@ -26,10 +26,10 @@ struct App {
     BYTE page;             // the page shown: SPLIT_PAGE or JOIN_PAGE
     HCURSOR handCursor;    // the pointer over the About box's link
     WNDPROC richEditProc;  // the Help control's own procedure, behind HelpEditProc
-    // The join list's names: their folder and where their numbers stand,
-    // both set by discovery.
-    char joinFolder[PATH_SIZE];
-    NumberPlaces joinPlaces;
+    // The set the join list shows, as discovery found it: its names in join
+    // order, their folder and where their numbers stand. The join takes it
+    // from here, not from the list's texts.
+    PartSet joinSet;
     bool joinListRefused;  // the join would refuse the listed set: OK stays off
     // The output name exactly as the save picker returned it, after the
     // picker itself asked about replacing that file; "" when there is none.

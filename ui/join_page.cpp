@@ -60,10 +60,9 @@ static bool FillJoinList(HWND page, const char *path, bool showFault)
     HWND list = GetJoinList(page);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    PartSet set;
+    PartSet &set = g_app.joinSet;
+    ClearNameList(&set.names);
     DiscoverPartSet(path, &set);
-    strcpy(g_app.joinFolder, set.folder);
-    g_app.joinPlaces = set.places;
     bool shown = set.outcome == DISCOVERY_FOUND && set.names.count != 1;
     // The list shows MSG_ONLY_NUMBERED in place of a set that is no
     // numbered set.
@@ -72,7 +71,6 @@ static bool FillJoinList(HWND page, const char *path, bool showFault)
     else if (shown)
         for (int i = 0; i < set.names.count; i++) SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)set.names.names[i]);
     g_app.joinListRefused = CanJoinPartSet(&set) && FindSetFault(&set, showFault);
-    ClearNameList(&set.names);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, NULL, TRUE);
     if (shown) {
@@ -92,23 +90,17 @@ bool DiscoverParts(const char *path) { return FillJoinList(g_app.joinPage, path,
 static void RefreshJoinList(HWND page, const char *firstEntry)
 {
     char path[PATH_SIZE];
-    if (MakePartPath(g_app.joinFolder, firstEntry, path)) FillJoinList(page, path, false);
+    if (MakePartPath(g_app.joinSet.folder, firstEntry, path)) FillJoinList(page, path, false);
 }
 
-// The list as the set to join: its entries, in order, with the folder and
-// number places of the discovery that filled it. False when out of memory.
-static bool ReadJoinList(HWND page, PartSet *set)
+// The listed set for one join, a copy of its own: a discovery while the
+// join asks its question may replace the list's. False when out of memory.
+static bool CopyJoinSet(PartSet *set)
 {
-    memset(set, 0, sizeof *set);
-    strcpy(set->folder, g_app.joinFolder);
-    set->places = g_app.joinPlaces;
-    set->outcome = DISCOVERY_FOUND;
-    int count = CountListEntries(page);
-    for (int i = 0; i < count; i++) {
-        char entry[PATH_SIZE];
-        GetListEntry(page, i, entry);
-        if (!AddName(&set->names, entry)) return false;
-    }
+    *set = g_app.joinSet;
+    memset(&set->names, 0, sizeof set->names);
+    for (int i = 0; i < g_app.joinSet.names.count; i++)
+        if (!AddName(&set->names, g_app.joinSet.names.names[i])) return false;
     return true;
 }
 
@@ -153,7 +145,7 @@ static void BrowsePart(HWND page)
 static bool PlaceBesideParts(const char *output, char *path)
 {
     bool rooted = IsPathSeparator(output[0]) || (output[0] && output[1] == ':');
-    return MakePartPath(rooted ? "" : g_app.joinFolder, output, path);
+    return MakePartPath(rooted ? "" : g_app.joinSet.folder, output, path);
 }
 
 // The picker opens in the parts' folder with the suggested name.
@@ -161,9 +153,9 @@ static void BrowseOutput(HWND page)
 {
     char title[MESSAGE_SIZE], suggested[PATH_SIZE], name[PATH_SIZE];
     SuggestFromList(page, suggested);
-    if (!MakePartPath(g_app.joinFolder, suggested, name)) strcpy(name, suggested);
+    if (!MakePartPath(g_app.joinSet.folder, suggested, name)) strcpy(name, suggested);
     LoadMessage(MSG_PICK_OUTPUT_TITLE, title, sizeof title);
-    if (!PickSaveFile(g_app.mainWindow, title, NULL, name, g_app.joinFolder)) return;
+    if (!PickSaveFile(g_app.mainWindow, title, NULL, name, g_app.joinSet.folder)) return;
     // Before the text: its change notification compares with it.
     strcpy(g_app.pickedOutput, name);
     g_app.pickedExisting = LookUpEntry(name, &g_app.pickedFile) == ENTRY_FILE;
@@ -230,7 +222,7 @@ static void RunJoin(HWND page)
     // again; the join rule does.
     EnableItem(page, IDC_OK, false);
     PartSet set;
-    if (!ReadJoinList(page, &set)) {
+    if (!CopyJoinSet(&set)) {
         ClearNameList(&set.names);
         ShowError(MSG_OUT_OF_MEMORY);
         return;

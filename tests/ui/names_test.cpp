@@ -127,7 +127,7 @@ TEST_F(ProgramTest, EveryScriptSplitsAndJoinsBackThroughTheWindows)
         DropFiles({parts + file + ".002"});
         ExpectPageShown(JOIN_PAGE);
         EXPECT_EQ(JoinList(), Numbered(file, 3));
-        EXPECT_EQ(std::string(g_app.joinFolder), parts);
+        EXPECT_EQ(std::string(g_app.joinSet.folder), parts);
         std::string output = folder + "joined " + file;
         SetText(g_app.joinPage, IDC_JOIN_OUTPUT, output);
         EXPECT_EQ(ItemText(g_app.joinPage, IDC_JOIN_OUTPUT), output);
@@ -221,7 +221,7 @@ TEST_F(ProgramTest, PickersTakeAnyScriptAndWholeSetsOfParts)
         Click(g_app.joinPage, IDC_JOIN_BROWSE_PART);
     }
     EXPECT_EQ(JoinList(), parts);
-    EXPECT_EQ(std::string(g_app.joinFolder), folder);
+    EXPECT_EQ(std::string(g_app.joinSet.folder), folder);
 }
 
 // The real program started with each name on its command line, which the

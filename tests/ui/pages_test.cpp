@@ -210,7 +210,7 @@ TEST_F(ProgramTest, DiscoveryFillsTheListAndMovesTheFocus)
     PressAltWith('J');
     EXPECT_TRUE(DiscoverParts((dir / "movie.avi.999").c_str()));
     EXPECT_EQ(JoinList(), (std::vector<std::string>{"movie.avi.001", "movie.avi.002", "movie.avi.003"}));
-    EXPECT_STREQ(g_app.joinFolder, dir.Path().c_str());
+    EXPECT_STREQ(g_app.joinSet.folder, dir.Path().c_str());
     Pump();
     EXPECT_EQ(GetFocus(), GetDlgItem(g_app.joinPage, IDC_JOIN_BROWSE_OUTPUT));
 

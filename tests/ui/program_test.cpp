@@ -163,7 +163,7 @@ TEST_F(ProgramTest, WithoutArgumentsAFirstPartBesideTheProgramIsOfferedForJoinin
     Start();
     ExpectPageShown(JOIN_PAGE);
     EXPECT_EQ(JoinList(), (std::vector<std::string>{stem + ".001", stem + ".002"}));
-    EXPECT_STREQ(g_app.joinFolder, ProgramFolder().c_str());
+    EXPECT_STREQ(g_app.joinSet.folder, ProgramFolder().c_str());
 }
 
 TEST_F(ProgramTest, WithoutArgumentsAFolderNamedLikeAFirstPartIsIgnored)
@@ -223,7 +223,7 @@ TEST_F(ProgramTest, CommandLinePathsThatGoToTheJoinPage)
         SCOPED_TRACE(c.arguments[0]);
         Start(c.arguments);
         ExpectPageShown(JOIN_PAGE);
-        EXPECT_STREQ(g_app.joinFolder, c.folder.c_str());
+        EXPECT_STREQ(g_app.joinSet.folder, c.folder.c_str());
         EXPECT_EQ(JoinList(), c.list);
         EXPECT_EQ(ItemText(g_app.splitPage, IDC_SPLIT_FILE), "");
         ShutDownProgram();
