@@ -3,10 +3,10 @@
 #include "messages.h"
 #include "part_names.h"
 #include "report.h"
+#include "transfer.h"
 
 namespace {
 
-const int64_t kProbeInterval = 1 << 20;  // the cancel probe runs once per mebibyte
 // Files are checksummed through windows of this size (a multiple of the
 // window alignment and of a MiB), small enough that a window adds little to
 // the operation's peak memory.
@@ -21,14 +21,14 @@ bool FeedWithProbe(uint32_t *state, const unsigned char *data, int64_t offset, i
     int64_t done = 0;
     while (done < length) {
         int64_t position = offset + done;
-        if (position % kProbeInterval == 0) {
+        if (position % PROBE_INTERVAL == 0) {
             *state = UpdateCrc(*state, data + done, 1);
             done++;
             ReportProgress(0, 0, position, total);
             if (CancelProbe()) return false;
             continue;
         }
-        int64_t untilProbe = kProbeInterval - position % kProbeInterval;
+        int64_t untilProbe = PROBE_INTERVAL - position % PROBE_INTERVAL;
         int64_t run = length - done < untilProbe ? length - done : untilProbe;
         *state = UpdateCrc(*state, data + done, (size_t)run);
         done += run;

@@ -9,7 +9,8 @@
 #include "platform.h"
 #include "report.h"
 
-// Returned for a failed or cancelled computation; never accepted as a checksum.
+// Reserved: a checksum file that holds it checks nothing, and the buffer
+// pass returns it when cancelled.
 const uint32_t CHECKSUM_FAILED = 0xFFFFFFFFu;
 
 // The standard table: entry n is the register after eight reflected shift

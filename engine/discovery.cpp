@@ -181,21 +181,6 @@ struct UnfinishedSearch {
     bool outOfMemory;
 };
 
-// The final name in an unfinished file's name "NAME.xxxxxx" and `suffix`,
-// into `name` (PATH_SIZE); false when `entry` is not named so.
-bool FindFinalName(const char *entry, const char *suffix, char *name)
-{
-    size_t length = strlen(entry), suffixLength = strlen(suffix);
-    if (length < suffixLength + 8 || length >= PATH_SIZE || strcmp(entry + length - suffixLength, suffix)) return false;
-    size_t letters = length - suffixLength - 6;
-    for (size_t i = letters; i < letters + 6; i++)
-        if (entry[i] < 'a' || entry[i] > 'z') return false;
-    if (entry[letters - 1] != '.') return false;
-    memcpy(name, entry, letters - 1);
-    name[letters - 1] = '\0';
-    return true;
-}
-
 void OfferUnfinished(const char *entry, void *context)
 {
     UnfinishedSearch *search = (UnfinishedSearch *)context;
@@ -378,6 +363,14 @@ void DescribeSetFault(const PartSetCheck *check, const char *const *names, const
     // The missing part's name: the first one's with the missing number.
     if (MakePartPath(folder, names[0], path))
         memcpy(path + strlen(folder) + places.start, check->number, (size_t)places.width);
+}
+
+void ReportSetFault(const PartSetCheck *check, const char *const *names, const char *folder, NumberPlaces places)
+{
+    EngineEvent event;
+    char path[PATH_SIZE];
+    DescribeSetFault(check, names, folder, places, &event, path);
+    ReportFailure(&event);
 }
 
 bool FindUnfinishedOfSet(const PartSet *set, NameList *found)

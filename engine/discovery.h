@@ -113,6 +113,8 @@ PartSetFault CheckWholeSet(const char *const *names, int count, NumberPlaces pla
 // offending entry), built into `path` (PATH_SIZE).
 void DescribeSetFault(const PartSetCheck *check, const char *const *names, const char *folder, NumberPlaces places,
                       EngineEvent *event, char *path);
+// The fault, described so, reported as a failure.
+void ReportSetFault(const PartSetCheck *check, const char *const *names, const char *folder, NumberPlaces places);
 
 // Discovery's rule for a numbered name of a set: `entry` is as long as
 // `name`, equal to it outside `places` ignoring case, and holds digits in

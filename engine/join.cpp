@@ -1,6 +1,5 @@
 #include "join.h"
 
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -121,7 +120,7 @@ struct JoinPlan {
 };
 
 // Asks about the file at the output name until the answer covers the file
-// that is there when it is given; false for No. `*existing` is the file
+// that is there when it is given; OPERATION_FAILED for No. `*existing` is the file
 // asked about first, and then the one the answer covers.
 OperationResult AskAboutOutput(JoinPlan *plan, FileIdentity *existing)
 {
@@ -146,8 +145,9 @@ OperationResult AskAboutOutput(JoinPlan *plan, FileIdentity *existing)
 // The move onto the output name. With `mayReplace`, a file there is
 // replaced when `plan->replaceAny`, or when it is still the one the user
 // agreed to replace; anything else at the name makes the move fail, and
-// that file is kept. `keptMessage` says so then.
-bool PlaceOutput(const JoinPlan *plan, UnfinishedFiles *unfinished, bool mayReplace, int keptMessage)
+// that file is kept and the report says so. Without it (a join that did
+// not check out) a file there is always kept.
+bool PlaceOutput(const JoinPlan *plan, UnfinishedFiles *unfinished, bool mayReplace)
 {
     bool replace = mayReplace && plan->replaceAny;
     FileIdentity there;
@@ -156,7 +156,8 @@ bool PlaceOutput(const JoinPlan *plan, UnfinishedFiles *unfinished, bool mayRepl
     if (unfinished->Place(0, plan->outputPath, replace)) return true;
     int reason = LastSystemError();
     bool kept = !replace && LookUpEntry(plan->outputPath, &there) != ENTRY_NONE;
-    if (kept && plan->rule && keptMessage == MSG_OUTPUT_APPEARED) plan->rule->keptExisting = true;
+    if (kept && plan->rule && mayReplace) plan->rule->keptExisting = true;
+    int keptMessage = mayReplace ? MSG_OUTPUT_APPEARED : MSG_DIFFER_KEPT_OLD;
     FailTransfer(kept ? keptMessage : MSG_CANT_CREATE, plan->outputPath, kept ? NO_SYSTEM_ERROR : reason);
     return false;
 }
@@ -197,7 +198,8 @@ OperationResult CopyParts(const JoinPlan *plan, Transfer *work, FileTime *time, 
 // The unfinished output against the stored checksum. OPERATION_DONE with
 // `*verified` when it matched; also when there was nothing to compare (no
 // checksum file, or an empty join, which no pass can read), unverified
-// then if a checksum file was there. A mismatch has been reported.
+// then if a checksum file was there; with `*differs` when it did not match,
+// which the caller reports once it knows where the output went.
 OperationResult CheckOutput(const JoinPlan *plan, FileHandle output, bool *verified, bool *differs)
 {
     *verified = plan->lookup == CHECKSUM_ABSENT;
@@ -253,12 +255,12 @@ OperationResult WriteOutput(JoinPlan *plan, bool deleteParts, bool *deleting)
     // A join that does not check out never replaces a file; into a free
     // name it goes all the same, for the user to look at.
     if (differs) {
-        if (PlaceOutput(plan, &unfinished, false, MSG_DIFFER_KEPT_OLD))
+        if (PlaceOutput(plan, &unfinished, false))
             FailTransfer(MSG_CHECKSUMS_DIFFER, outputPath, NO_SYSTEM_ERROR);
         return OPERATION_FAILED;
     }
     if (haveTime) SetFileWriteTime(work.file.handle, time);
-    if (!PlaceOutput(plan, &unfinished, true, MSG_OUTPUT_APPEARED)) return OPERATION_FAILED;
+    if (!PlaceOutput(plan, &unfinished, true)) return OPERATION_FAILED;
     if (!SyncFolderOf(outputPath)) return FailTransfer(MSG_CANT_READ_WRITE, outputPath, LastSystemError());
     ShowOutcome(plan->lookup == CHECKSUM_FOUND && plan->total > 0 ? MSG_CHECKSUMS_MATCH : MSG_JOIN_FINISHED);
 
@@ -300,10 +302,7 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     // Unsearched, the folder might hold more of the set.
     if (parts > 0 && !FindOtherRun(folder, names[0], places, otherRun)) return FailTransfer(MSG_CANT_OPEN, folder, LastSystemError());
     if (CheckWholeSet(names, parts, places, otherRun, &check) != PART_SET_WHOLE) {
-        EngineEvent event;
-        char path[PATH_SIZE];
-        DescribeSetFault(&check, names, folder, places, &event, path);
-        ReportFailure(&event);
+        ReportSetFault(&check, names, folder, places);
         return OPERATION_FAILED;
     }
     int pathFault = FindOutputPathFault(outputPath);
@@ -335,9 +334,9 @@ OperationResult JoinFiles(const char *const *names, int count, const char *folde
     int systemError;
     if (!MeasureParts(names, parts, folder, lengths.values, &plan.total, path, &systemError))
         return FailTransfer(MSG_CANT_OPEN, path, systemError);
+    // The copy joins exactly these lengths, or nothing.
     plan.lengths = lengths.values;
     if (!CheckRoom(outputPath, plan.total)) return OPERATION_FAILED;
-    // The copy joins exactly these lengths, or nothing.
     int irregular = checksumPresent ? -1 : FindIrregularPart(lengths.values, parts);
 
     // The question comes last: a join that would be refused asks nothing.

@@ -79,7 +79,7 @@ ChecksumLookup FindChecksumFile(const char *folder, const char *lastName, char *
     char name[PATH_SIZE];
     MakeChecksumPath(lastName, name, sizeof name);
     ChecksumSearch search = {name, "", false};
-    // Every entry is listed, so a search that finds none has failed.
+    // A folder that cannot be searched might hold the checksum file.
     bool listed = name[0] && ListFolder(folder, "*", OfferChecksumName, &search);
     bool fits = MakePartPath(folder, search.found[0] ? search.found : name, path);
     if (!fits) path[0] = '\0';

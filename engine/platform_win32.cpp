@@ -201,8 +201,8 @@ void CloseWindowReader(FileWindowReader *reader)
 // too few for a long name in UTF-8. Names come back in the ANSI code page.
 static HANDLE FindFirstEntry(const char *pattern, WIN32_FIND_DATAW *found)
 {
-    WCHAR wide[2 * PATH_CHARS];
-    if (!MultiByteToWideChar(CP_ACP, 0, pattern, -1, wide, 2 * PATH_CHARS)) return INVALID_HANDLE_VALUE;
+    WCHAR wide[WIDE_PATH_SIZE];
+    if (!MultiByteToWideChar(CP_ACP, 0, pattern, -1, wide, WIDE_PATH_SIZE)) return INVALID_HANDLE_VALUE;
     return FindFirstFileW(wide, found);
 }
 
@@ -315,13 +315,13 @@ static bool GetPathInformation(const char *path, BY_HANDLE_FILE_INFORMATION *inf
     return known;
 }
 
-// The full path as wide text, into 2 * PATH_CHARS units.
+// The full path as wide text, into WIDE_PATH_SIZE units.
 static bool GetWideFullPath(const char *path, WCHAR *full)
 {
-    WCHAR wide[2 * PATH_CHARS];
-    if (!MultiByteToWideChar(CP_ACP, 0, path, -1, wide, 2 * PATH_CHARS)) return false;
-    DWORD length = GetFullPathNameW(wide, 2 * PATH_CHARS, full, NULL);
-    return length > 0 && length < 2 * PATH_CHARS;
+    WCHAR wide[WIDE_PATH_SIZE];
+    if (!MultiByteToWideChar(CP_ACP, 0, path, -1, wide, WIDE_PATH_SIZE)) return false;
+    DWORD length = GetFullPathNameW(wide, WIDE_PATH_SIZE, full, NULL);
+    return length > 0 && length < WIDE_PATH_SIZE;
 }
 
 bool IsSameFile(const char *a, const char *b)
@@ -333,7 +333,7 @@ bool IsSameFile(const char *a, const char *b)
     // A missing file is known by its full path, compared as wide text:
     // CompareStringA would read UTF-8 in the invariant locale's code page
     // and miss that "Été" and "été" name one file.
-    WCHAR fullA[2 * PATH_CHARS], fullB[2 * PATH_CHARS];
+    WCHAR fullA[WIDE_PATH_SIZE], fullB[WIDE_PATH_SIZE];
     if (!GetWideFullPath(a, fullA) || !GetWideFullPath(b, fullB)) return false;
     return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, fullA, -1, fullB, -1) == CSTR_EQUAL;
 }

@@ -85,12 +85,7 @@ SetReading ReadPartSet(const PartSet *set, FileHandle output, const char *output
     PartSetCheck check;
     int count = set->names.count;
     bool whole = CheckWholeSet(names, count, set->places, set->otherRun, &check) == PART_SET_WHOLE;
-    if (!whole) {
-        EngineEvent event;
-        char path[PATH_SIZE];
-        DescribeSetFault(&check, names, set->folder, set->places, &event, path);
-        ReportFailure(&event);
-    }
+    if (!whole) ReportSetFault(&check, names, set->folder, set->places);
     char path[PATH_SIZE], checksumPath[PATH_SIZE];
     PartLengths lengths;
     TransferProgress progress = {0, count, 0, 0};

@@ -139,16 +139,14 @@ int WriteChecksumPart(SplitWork *work, uint32_t checksum, char *failed, int *sys
     return 0;
 }
 
-// The name among those a split of `length` bytes writes (each part and the
-// checksum file) that is the source itself, through a link or another
-// spelling; NULL when there is none. It is left in `path`.
-const char *FindSourceAmongNames(const char *sourcePath, const char *folder, int64_t length, int64_t partSize,
-                                 char *path)
+// The name among those the split writes (each part and the checksum file)
+// that is the source itself, through a link or another spelling; NULL when
+// there is none. It is left in `path`.
+const char *FindSourceAmongNames(const SplitWork *work, char *path)
 {
-    int64_t parts = CountPartsOfLength(length, partSize);
-    for (int k = 1; k <= parts + 1; k++) {
-        int number = k <= parts ? k : CHECKSUM_PART_NUMBER;
-        if (MakeSplitPath(sourcePath, folder, number, path) && IsSameFile(path, sourcePath)) return path;
+    for (int i = 0; i <= work->parts; i++) {
+        MakeFinalPath(work, i, path);
+        if (IsSameFile(path, work->sourcePath)) return path;
     }
     return NULL;
 }
@@ -353,7 +351,7 @@ OperationResult PlanSplit(SplitWork *work, SplitRule *rule)
     if (!MakeSplitPath(work->sourcePath, work->folder, CHECKSUM_PART_NUMBER, path))
         return FailTransfer(MSG_PATH_TOO_LONG, work->folder, NO_SYSTEM_ERROR);
     // Moving a name onto the source would take its place.
-    if (FindSourceAmongNames(work->sourcePath, work->folder, work->length, work->partSize, path))
+    if (FindSourceAmongNames(work, path))
         return FailTransfer(MSG_OVERWRITES_SOURCE, path, NO_SYSTEM_ERROR);
     if (!work->files.Reserve(work->parts + 1)) return FailTransfer(MSG_OUT_OF_MEMORY, NULL, NO_SYSTEM_ERROR);
     int unlisted = ListEarlierSet(work->sourcePath, work->folder, &work->earlier, path);

@@ -10,8 +10,8 @@
 #include "platform.h"
 #include "report.h"
 
-// The copy loops ask the cancel probe once per this many bytes, as the
-// checksum pass does, so that ESC is heard within a part of any size and
+// The copy loops and the checksum pass ask the cancel probe once per this
+// many bytes, so that ESC is heard within a part of any size and
 // the window never goes long without looking at its queue.
 const int64_t PROBE_INTERVAL = 1 << 20;
 // Data moves through one buffer of at most this size, whatever the part

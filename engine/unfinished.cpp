@@ -37,6 +37,19 @@ bool IsUnfinishedName(const char *name)
     return EndsWith(name, length, UNFINISHED_JOIN_SUFFIX) || EndsWith(name, length, UNFINISHED_SPLIT_SUFFIX);
 }
 
+bool FindFinalName(const char *entry, const char *suffix, char *name)
+{
+    size_t length = strlen(entry), suffixLength = strlen(suffix);
+    if (length < suffixLength + 8 || length >= PATH_SIZE || !EndsWith(entry, length, suffix)) return false;
+    size_t letters = length - suffixLength - 6;
+    for (size_t i = letters; i < letters + 6; i++)
+        if (entry[i] < 'a' || entry[i] > 'z') return false;
+    if (entry[letters - 1] != '.') return false;
+    memcpy(name, entry, letters - 1);
+    name[letters - 1] = '\0';
+    return true;
+}
+
 bool MakeUnfinishedPath(const char *finalPath, const char *suffix, char *path)
 {
     const char *name = FindFileName(finalPath);

@@ -25,6 +25,9 @@ enum { UNFINISHED_PATH_SIZE = PATH_SIZE + 32 };
 // name cut where the name would pass NAME_CHARS, the six letters new at
 // every call. `path` holds UNFINISHED_PATH_SIZE bytes.
 bool MakeUnfinishedPath(const char *finalPath, const char *suffix, char *path);
+// The final name in an unfinished file's name made with `suffix`, into
+// `name` (PATH_SIZE); false when `entry` is not named so.
+bool FindFinalName(const char *entry, const char *suffix, char *name);
 
 enum UnfinishedState {
     UNFINISHED_NONE,     // not made, or removed
