@@ -166,7 +166,6 @@ void ReportOutcome(const EngineEvent *event)
     g_step[0] = '\0';
     if (g_quiet) return;
     if (event->path) {
-        EndStatusLine();
         WriteFileLine(event);
         return;
     }
@@ -190,7 +189,6 @@ void ReportFailure(const EngineEvent *event)
         g_outputClosed = true;
         return;
     }
-    EndStatusLine();
     WriteFileLine(event);
 }
 

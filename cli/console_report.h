@@ -1,6 +1,6 @@
 // The console's side of the engine's reporting (engine/report.h): status
-// texts on stderr, errors in the program's one shape, the terminal bell,
-// and the cancel probe fed by ESC and Ctrl-C.
+// texts on stderr, errors in the program's one shape, and the cancel probe
+// fed by ESC and Ctrl-C.
 #ifndef PARTELLO_CLI_CONSOLE_REPORT_H
 #define PARTELLO_CLI_CONSOLE_REPORT_H
 

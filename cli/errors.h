@@ -12,7 +12,8 @@ enum {
 
 // Why `path` failed: the system's text for `error` when not 0, otherwise
 // what the entry is ("is a folder", "is not a regular file", ...), or ""
-// when nothing more is known.
+// when nothing more is known. Without `error`, errno is left as the look
+// at `path` set it when that failed, and untouched otherwise.
 void DescribeFault(const char *path, int error, char *text, int size);
 
 // The one error line on stderr, "partello: 'NAME': what (reason)", with the

@@ -12,7 +12,6 @@
 #include "errors.h"
 #include "operation.h"
 #include "quoting.h"
-#include "engine/checksum.h"
 #include "engine/discovery.h"
 #include "engine/join.h"
 #include "engine/messages.h"
@@ -100,20 +99,14 @@ int RunJoin(const CommandLine *line)
     bool toStandardOutput = line->output && !strcmp(line->output, "-");
     if (status == EXIT_DONE && toStandardOutput) {
         status = JoinToStandardOutput(&set);
-        ClearNameList(&set.names);
-        return status;
+    } else if (status == EXIT_DONE && (status = MakeOutputPath(line, &set, output)) == EXIT_DONE) {
+        // Without -f, a file that appears at the output name meanwhile is kept.
+        OutputRule rule;
+        memset(&rule, 0, sizeof rule);
+        rule.replaceAny = line->force;
+        BeginOperation();
+        status = FinishOperation(JoinPartSet(&set, output, line->deleteParts, &rule));
     }
-    if (status == EXIT_DONE) status = MakeOutputPath(line, &set, output);
-    if (status != EXIT_DONE) {
-        ClearNameList(&set.names);
-        return status;
-    }
-    // Without -f, a file that appears at the output name meanwhile is kept.
-    OutputRule rule;
-    memset(&rule, 0, sizeof rule);
-    rule.replaceAny = line->force;
-    BeginOperation();
-    status = FinishOperation(JoinPartSet(&set, output, line->deleteParts, &rule));
     ClearNameList(&set.names);
     return status;
 }
@@ -191,10 +184,7 @@ int RunList(const CommandLine *line)
         printf("  (no .999: the set cannot be checked)\n");
     if (ShowUnfinished(&set, true) != EXIT_DONE) status = EXIT_ERROR;
     if (check.fault != PART_SET_WHOLE) {
-        EngineEvent event;
-        char path[PATH_SIZE];
-        DescribeSetFault(&check, names, set.folder, set.places, &event, path);
-        ReportFailure(&event);  // as the join reports it
+        ReportSetFault(&check, names, set.folder, set.places);  // as the join reports it
         status = EXIT_ERROR;
     }
     free(names);

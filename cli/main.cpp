@@ -13,7 +13,6 @@
 #include "join_commands.h"
 #include "quoting.h"
 #include "split_command.h"
-#include "engine/messages.h"
 #include "engine/platform.h"
 #include "engine/split.h"
 #include "resources/version.h"

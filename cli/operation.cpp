@@ -55,7 +55,7 @@ void WriteLineEnd()
     }
 }
 
-// Leaves with the terminal as it was and without a half-written join, then
+// Leaves with the terminal as it was and without unfinished files, then
 // lets the signal do what it would have done without us.
 void DieOfSignal(int number)
 {

@@ -12,8 +12,8 @@ void BeginOperation();
 void EndOperation();
 // True when the cancel probe answered true during the last operation.
 bool OperationCancelled();
-// Number of errors during the last operation: error messages (each with
-// its beep) and files that a join could not delete.
+// Number of errors during the last operation: the engine's failures and
+// the files it could not delete or copy.
 int OperationErrors();
 
 // For the reporting procedures: the probe's answer and each error counted.

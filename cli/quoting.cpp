@@ -70,24 +70,6 @@ char *NextBuffer()
 
 }  // namespace
 
-const char *EscapeControls(const char *text)
-{
-    char *out = NextBuffer();
-    Builder builder = {out, 0, false};
-    out[0] = '\0';
-    for (const unsigned char *p = (const unsigned char *)text; *p;) {
-        char piece[8] = "\\";
-        int shown = MeasureShown(p);
-        if (shown)
-            snprintf(piece, sizeof piece, "%.*s", shown, (const char *)p);
-        else
-            FormatEscape(*p, piece + 1);
-        builder.Add(piece);
-        p += shown ? shown : 1;
-    }
-    return out;
-}
-
 const char *QuoteName(const char *name, QuoteStyle style)
 {
     char *out = NextBuffer();

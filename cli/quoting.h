@@ -16,10 +16,4 @@ enum QuoteStyle {
 // long one is cut short with "...".
 const char *QuoteName(const char *name, QuoteStyle style = QUOTE_ALWAYS);
 
-// `text` with each control character, and each byte that is no valid
-// UTF-8, shown as its C escape (\r, \033, \377):
-// for messages that carry names inside them, which cannot be quoted apart.
-// The result lives in the same rotating buffers as QuoteName's.
-const char *EscapeControls(const char *text);
-
 #endif

@@ -4,9 +4,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
 
 #include "console_report.h"
+#include "console_texts.h"
 #include "errors.h"
 #include "operation.h"
 #include "quoting.h"
@@ -37,7 +37,7 @@ static int ReadSizeOption(const char *text, int64_t *partKb)
     return EXIT_DONE;
 }
 
-// -n as a number, into `count` when given; EXIT_DONE or a usage error
+// -n as a number, into `count`; EXIT_DONE or a usage error
 // already reported. Whether the file takes that many parts comes later.
 static int ReadCountOption(const char *text, long *count)
 {
@@ -45,14 +45,12 @@ static int ReadCountOption(const char *text, long *count)
     long value = strtol(text, &end, 10);
     if (*end || end == text || !HoldsASet(value) || value > MAX_PARTS)
         return ReportUsageError("bad part count %s: a whole number from 2 to %d", QuoteName(text), MAX_PARTS);
-    if (count) *count = value;
+    *count = value;
     return EXIT_DONE;
 }
 
-static int ChooseSizeOption(const CommandLine *line, int64_t size, int64_t *partKb)
+static int ChooseSizeOption(const CommandLine *line, long count, int64_t size, int64_t *partKb)
 {
-    long count = 0;
-    ReadCountOption(line->countText, &count);
     *partKb = ChooseSizeForCount(size, (int)count);
     if (*partKb) return EXIT_DONE;
     int nearest = NearestPossibleCount(size, (int)count);
@@ -70,15 +68,19 @@ static int CheckIsFolder(const char *folder)
     char reason[MESSAGE_SIZE];
     errno = 0;
     DescribeFault(folder, 0, reason, sizeof reason);
-    if (!errno) return ReportError(folder, NULL, "is not a folder");
-    return ReportError(folder, reason, errno == ENOENT ? "folder does not exist" : "can't open folder");
+    int error = errno;  // of the look DescribeFault took, when it failed
+    if (!error) return ReportError(folder, NULL, "is not a folder");
+    // A folder that exists but cannot be reached says why.
+    if (!reason[0] && error != ENOENT) snprintf(reason, sizeof reason, "%s", strerror(error));
+    return ReportError(folder, reason, error == ENOENT ? "folder does not exist" : "can't open folder");
 }
 
 int RunSplit(const CommandLine *line)
 {
     const char *source = line->operand;
     int64_t partKb = 0;
-    int status = line->countText ? ReadCountOption(line->countText, NULL)
+    long count = 0;
+    int status = line->countText ? ReadCountOption(line->countText, &count)
                                  : ReadSizeOption(line->sizeText ? line->sizeText : DEFAULT_PART_SIZE_TEXT, &partKb);
     if (status != EXIT_DONE) return status;
     if ((status = CheckIsFile(source)) != EXIT_DONE) return status;
@@ -89,10 +91,10 @@ int RunSplit(const CommandLine *line)
     else
         CopyFolderOf(source, folder);
     if ((status = CheckIsFolder(folder)) != EXIT_DONE) return status;
-    // The engine would stop silently after the checksum pass.
+    // Refused before -n's arithmetic and the layout line speak of its parts.
     int64_t size = GetPathFileSize(source);
-    if (size == 0) return ReportError(source, NULL, "is empty; there is nothing to split");
-    if (line->countText && (status = ChooseSizeOption(line, size, &partKb)) != EXIT_DONE) return status;
+    if (size == 0) return ReportError(source, NULL, "%s", FindConsoleText(MSG_SOURCE_EMPTY));
+    if (line->countText && (status = ChooseSizeOption(line, count, size, &partKb)) != EXIT_DONE) return status;
     SplitPlan plan;
     MakeSplitPlan(source, folder, (int)partKb, &plan);
     int64_t parts = plan.parts;
