@@ -41,11 +41,10 @@ static bool FindSetFault(const PartSet *set, bool show)
     PartSetCheck check;
     bool fault = CheckWholeSet(names, set->names.count, set->places, set->otherRun, &check) != PART_SET_WHOLE;
     if (fault && show) {
-        char text[MESSAGE_SIZE + PATH_SIZE], path[PATH_SIZE];
+        char path[PATH_SIZE];
         EngineEvent event;
         DescribeSetFault(&check, names, set->folder, set->places, &event, path);
-        FormatReport(&event, text, sizeof text);
-        SetStatus(text);
+        ReportOutcome(&event);
     }
     free(names);
     return fault;
@@ -87,10 +86,10 @@ bool DiscoverParts(const char *path) { return FillJoinList(g_app.joinPage, path,
 
 // After a join that deleted its parts the list holds what is left of the
 // set, usually nothing. The join's result stays on the status line.
-static void RefreshJoinList(HWND page, const char *firstEntry)
+static void RefreshJoinList(HWND page, const PartSet *set)
 {
     char path[PATH_SIZE];
-    if (MakePartPath(g_app.joinSet.folder, firstEntry, path)) FillJoinList(page, path, false);
+    if (MakePartPath(set->folder, set->names.names[0], path)) FillJoinList(page, path, false);
 }
 
 // The listed set for one join, a copy of its own: a discovery while the
@@ -171,8 +170,7 @@ static void OnOutputChange(HWND page)
 
 // Asked by the join, after its checks, about a file at the output name that
 // no answer covers: typed, left from an earlier join, kept for a new set,
-// or there since the picker's answer. The box is narrow like every other
-// text: the name comes from the field in the same code page.
+// or there since the picker's answer.
 static bool AskReplaceOutput(const char *output)
 {
     unsigned discoveries = g_app.discoveries;
@@ -231,7 +229,7 @@ static void RunJoin(HWND page)
     BeginWork(CountJoinPasses(&set));
     OperationResult result = JoinPartSet(&set, output, deleteParts, &rule);
     EndWork();
-    if (result == OPERATION_DONE && deleteParts) RefreshJoinList(page, set.names.names[0]);
+    if (result == OPERATION_DONE && deleteParts) RefreshJoinList(page, &set);
     ClearNameList(&set.names);
     // No join ran: the page is as it was.
     if (g_app.replaceDeclined) ApplyJoinRuleTo(page);

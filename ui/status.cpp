@@ -9,7 +9,6 @@
 
 #include "../engine/messages.h"
 #include "../engine/platform.h"
-#include "../engine/report.h"
 #include "../resources/ids.h"
 
 // The percentage changes at most this often: enough to see it move, too
@@ -47,7 +46,7 @@ struct Work {
     DWORD shownAt;     // when it was shown last
     bool failed;       // an error message was shown
     bool cancelAsked;  // by a close command
-    char percentFormat[MESSAGE_SIZE];  // loaded once
+    char percentFormat[MESSAGE_SIZE];  // loaded by BeginWork
 };
 static Work g_work;
 
@@ -157,11 +156,12 @@ static void AskForTaskbar()
     if (g_taskbar.asked) return;
     g_taskbar.asked = true;
     g_taskbar.comStarted = SUCCEEDED(CoInitialize(NULL));
-    if (FAILED(CoCreateInstance(__uuidof(TaskbarList), NULL, CLSCTX_INPROC_SERVER, __uuidof(ITaskbarList3),
-                                (void **)&g_taskbar.list)))
+    if (SUCCEEDED(CoCreateInstance(__uuidof(TaskbarList), NULL, CLSCTX_INPROC_SERVER, __uuidof(ITaskbarList3),
+                                   (void **)&g_taskbar.list)) &&
+        FAILED(g_taskbar.list->HrInit())) {
+        g_taskbar.list->Release();
         g_taskbar.list = NULL;
-    else if (FAILED(g_taskbar.list->HrInit()))
-        ReleaseTaskbar();
+    }
 }
 
 void ReleaseTaskbar()
@@ -203,7 +203,10 @@ void EndWork()
     ShowStatusText();
 }
 
-void FormatReport(const EngineEvent *event, char *text, int size)
+// The status text of an engine event, as the status line shows it (without
+// its leading blank): the catalogue message with its figures filled in,
+// followed by what it names.
+static void FormatReport(const EngineEvent *event, char *text, int size)
 {
     char message[MESSAGE_SIZE];
     LoadMessage(event->message, message, sizeof message);

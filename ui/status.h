@@ -15,10 +15,6 @@ void SetStatus(const char *text);
 // Clears the status line (one blank), and the taskbar button's red left
 // by an error.
 void ClearStatus();
-// The status text of an engine event, as the status line shows it (without
-// its leading blank): the catalogue message with its figures filled in,
-// followed by what it names.
-void FormatReport(const EngineEvent *event, char *text, int size);
 
 // A split or join that a page runs, from BeginWork to EndWork. `passes`:
 // how often the work goes over its bytes (a checksum pass, a copy). Its
